@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/com.h"
+
+namespace torvex {
+
+// The root converted to 8-bit text but not yet normalised.
+LONG disponibilizaArquivos(const char* raiz);
+
+}  // namespace torvex

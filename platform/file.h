@@ -1,0 +1,75 @@
+// Owning wrappers over the handles of platform.h, so every file and every
+// directory search is closed on every path out of a function.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace torvex {
+
+class File {
+ public:
+  File() = default;
+  File(const char* path, OpenMode mode) : h_(platform().openFile(path, mode)) {}
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  File& operator=(File&& o) noexcept {
+    if (this != &o) {
+      close();
+      h_ = std::exchange(o.h_, nullptr);
+    }
+    return *this;
+  }
+  ~File() { close(); }
+
+  explicit operator bool() const { return h_ != nullptr; }
+  long read(void* buf, size_t n) { return platform().readFile(h_, buf, n); }
+  long write(const void* buf, size_t n) { return platform().writeFile(h_, buf, n); }
+  // True when all n bytes were written.
+  bool writeAll(const void* buf, size_t n) {
+    return n == 0 || write(buf, n) == static_cast<long>(n);
+  }
+  bool seek(uint64_t offset) { return platform().seekFile(h_, offset); }
+  int64_t size() { return platform().fileSize(h_); }
+  bool truncate(uint64_t size) { return platform().truncateFile(h_, size); }
+  bool sync() { return platform().syncFile(h_); }
+  // Closes now; false when the close itself reported a failure.
+  bool close() {
+    if (!h_) return true;
+    return platform().closeFile(std::exchange(h_, nullptr));
+  }
+
+ private:
+  FileHandle* h_ = nullptr;
+};
+
+// One directory search. `found()` tells whether FindFirstFileA matched; then
+// `entry()` is the current entry and `next()` advances.
+class DirSearch {
+ public:
+  explicit DirSearch(const char* pattern) : h_(platform().findFirst(pattern, entry_)) {}
+  DirSearch(const DirSearch&) = delete;
+  DirSearch& operator=(const DirSearch&) = delete;
+  ~DirSearch() { close(); }
+
+  bool found() const { return h_ != nullptr; }
+  const DirEntry& entry() const { return entry_; }
+  bool next() { return h_ && platform().findNext(h_, entry_); }
+  void close() {
+    if (h_) platform().findClose(std::exchange(h_, nullptr));
+  }
+
+ private:
+  DirEntry entry_;
+  SearchHandle* h_ = nullptr;
+};
+
+// True when a file or directory of that name exists.
+inline bool pathExists(const char* path) {
+  return path[0] != '\0' && platform().fileAttributes(path) != kInvalidAttributes;
+}
+
+}  // namespace torvex

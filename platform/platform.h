@@ -1,0 +1,213 @@
+// The one door to the operating system. Everything above this layer calls the
+// OS only through Platform, so a back end (POSIX, Win32) can be swapped and a
+// test can wrap the live instance to fail any single operation on purpose.
+//
+// Paths are 8-bit text in the ANSI code page, "/" or "\" separated, with or
+// without a drive letter. Every back end answers with Windows semantics:
+// names compared without regard to letter case, drive letters, the Win32
+// wildcard rules of FindFirstFileA, Win32 error codes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace torvex {
+
+// File attribute bits, as GetFileAttributesA reports them.
+enum : uint32_t {
+  kAttrReadOnly = 0x1,
+  kAttrHidden = 0x2,
+  kAttrSystem = 0x4,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+};
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// Win32 error codes the back ends report through lastError().
+enum : uint32_t {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorPathNotFound = 3,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorNoMoreFiles = 18,
+  kErrorSharingViolation = 32,
+  kErrorHandleDiskFull = 39,
+  kErrorFileExists = 80,
+  kErrorInvalidParameter = 87,
+  kErrorDiskFull = 112,
+  kErrorInvalidName = 123,
+  kErrorDirNotEmpty = 145,
+  kErrorAlreadyExists = 183,
+  kErrorDirectory = 267,
+  kErrorGenFailure = 31,
+};
+
+// Broken-down local calendar time (month 1-12, year in four digits).
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// One directory entry as the search reports it. Times are seconds since
+// 1970-01-01 UTC. The creation time is the file's birth time where the file
+// system keeps one, else its last-write time.
+struct DirEntry {
+  std::string name;  // long name as stored, ANSI code page
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  int64_t creationTime = 0;
+  int64_t lastAccessTime = 0;
+  int64_t lastWriteTime = 0;
+};
+
+enum class OpenMode {
+  Read,       // existing file, from the start
+  Write,      // create or truncate
+  Append,     // create if missing; every write goes to the end
+  ReadWrite,  // existing file, read and write from the start
+  CreateNew,  // create; fails when the name exists
+};
+
+enum class RegistryHive { ClassesRoot, LocalMachine };
+
+// Opaque handles; only the back end that made one knows what is inside.
+struct FileHandle;
+struct SearchHandle;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Win32 error code of the last failed call on this thread.
+  virtual uint32_t lastError() = 0;
+
+  // Files: raw bytes, no text translation (see text_file.h for text mode).
+  virtual FileHandle* openFile(const char* path, OpenMode mode) = 0;  // null on failure
+  virtual long readFile(FileHandle* f, void* buf, size_t n) = 0;  // bytes read, 0 at end, -1 error
+  virtual long writeFile(FileHandle* f, const void* buf, size_t n) = 0;  // bytes written, -1 error
+  virtual bool seekFile(FileHandle* f, uint64_t offset) = 0;
+  virtual int64_t fileSize(FileHandle* f) = 0;  // -1 on failure
+  virtual bool truncateFile(FileHandle* f, uint64_t size) = 0;
+  virtual bool syncFile(FileHandle* f) = 0;  // flushed to the medium for good
+  virtual bool closeFile(FileHandle* f) = 0;  // always releases the handle
+
+  // Directory search, FindFirstFileA/FindNextFileA. findFirst returns null and
+  // sets lastError when nothing matches or the search cannot run.
+  virtual SearchHandle* findFirst(const char* pattern, DirEntry& first) = 0;
+  virtual bool findNext(SearchHandle* s, DirEntry& next) = 0;  // false at the end
+  virtual void findClose(SearchHandle* s) = 0;
+
+  // Path operations.
+  virtual uint32_t fileAttributes(const char* path) = 0;  // kInvalidAttributes when absent
+  virtual bool createDirectory(const char* path) = 0;
+  virtual bool removeDirectory(const char* path) = 0;
+  virtual bool deleteFile(const char* path) = 0;  // one file: no directory, no wildcard
+  virtual bool moveFile(const char* from, const char* to) = 0;  // fails when `to` exists
+  virtual bool replaceFile(const char* from, const char* to) = 0;  // MoveFileEx REPLACE_EXISTING
+  virtual bool syncDirectory(const char* path) = 0;  // makes renames and creations durable
+
+  // Drives: 1 = A ... 26 = Z.
+  virtual bool setCurrentDrive(int drive) = 0;
+  virtual int currentDrive() = 0;  // 0 when the current directory is on no drive
+
+  // Clock and calendar.
+  virtual LocalTime localNow() = 0;
+  // CRT localtime: the zone offset in force at that moment.
+  virtual LocalTime toLocalTime(int64_t utcSeconds) = 0;
+  // FileTimeToLocalFileTime: the zone offset in force now, whatever the date.
+  virtual LocalTime fileTimeToLocal(int64_t utcSeconds) = 0;
+
+  // Code pages. wideToAnsi converts up to and including the string's first
+  // NUL (CP_ACP, flags 0) and returns the bytes written including the NUL, or
+  // 0 when it does not fit or cannot convert. oemToWide converts exactly n
+  // bytes (CP_OEMCP, MB_PRECOMPOSED); with capacity 0 it only counts.
+  virtual int wideToAnsi(const char16_t* wide, char* out, int capacity) = 0;
+  virtual int oemToWide(const char* text, int n, char16_t* out, int capacity) = 0;
+
+  // Registry, string values only. A null value name is the key's default.
+  virtual bool registryRead(RegistryHive hive, const char* key, const char* value,
+                            std::string& data) = 0;
+  virtual bool registryCreateKey(RegistryHive hive, const char* key) = 0;
+  virtual bool registrySetValue(RegistryHive hive, const char* key, const char* value,
+                                const std::string& data) = 0;
+  virtual bool registryDeleteTree(RegistryHive hive, const char* key) = 0;  // true if it is gone
+  virtual bool registryDeleteValue(RegistryHive hive, const char* key, const char* value) = 0;
+  virtual bool registryKeyExists(RegistryHive hive, const char* key) = 0;
+
+  // GetVersionExA: platform identifier and major version; false when it fails.
+  virtual bool osVersion(uint32_t& platformId, uint32_t& major) = 0;
+};
+
+// The live instance. installPlatform swaps it (tests wrap the live one) and
+// returns the previous one; null restores the back end of this build.
+Platform& platform();
+Platform* installPlatform(Platform* p);
+
+// The back end compiled into this build (POSIX or Win32).
+Platform& nativePlatform();
+
+// Forwards every operation to an inner platform: derive from it and override
+// only what a wrapper changes.
+class ForwardingPlatform : public Platform {
+ public:
+  explicit ForwardingPlatform(Platform& inner) : inner_(inner) {}
+  Platform& inner() { return inner_; }
+
+  uint32_t lastError() override { return inner_.lastError(); }
+  FileHandle* openFile(const char* p, OpenMode m) override { return inner_.openFile(p, m); }
+  long readFile(FileHandle* f, void* b, size_t n) override { return inner_.readFile(f, b, n); }
+  long writeFile(FileHandle* f, const void* b, size_t n) override {
+    return inner_.writeFile(f, b, n);
+  }
+  bool seekFile(FileHandle* f, uint64_t o) override { return inner_.seekFile(f, o); }
+  int64_t fileSize(FileHandle* f) override { return inner_.fileSize(f); }
+  bool truncateFile(FileHandle* f, uint64_t s) override { return inner_.truncateFile(f, s); }
+  bool syncFile(FileHandle* f) override { return inner_.syncFile(f); }
+  bool closeFile(FileHandle* f) override { return inner_.closeFile(f); }
+  SearchHandle* findFirst(const char* p, DirEntry& e) override { return inner_.findFirst(p, e); }
+  bool findNext(SearchHandle* s, DirEntry& e) override { return inner_.findNext(s, e); }
+  void findClose(SearchHandle* s) override { inner_.findClose(s); }
+  uint32_t fileAttributes(const char* p) override { return inner_.fileAttributes(p); }
+  bool createDirectory(const char* p) override { return inner_.createDirectory(p); }
+  bool removeDirectory(const char* p) override { return inner_.removeDirectory(p); }
+  bool deleteFile(const char* p) override { return inner_.deleteFile(p); }
+  bool moveFile(const char* a, const char* b) override { return inner_.moveFile(a, b); }
+  bool replaceFile(const char* a, const char* b) override { return inner_.replaceFile(a, b); }
+  bool syncDirectory(const char* p) override { return inner_.syncDirectory(p); }
+  bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
+  int currentDrive() override { return inner_.currentDrive(); }
+  LocalTime localNow() override { return inner_.localNow(); }
+  LocalTime toLocalTime(int64_t t) override { return inner_.toLocalTime(t); }
+  LocalTime fileTimeToLocal(int64_t t) override { return inner_.fileTimeToLocal(t); }
+  int wideToAnsi(const char16_t* w, char* o, int c) override { return inner_.wideToAnsi(w, o, c); }
+  int oemToWide(const char* t, int n, char16_t* o, int c) override {
+    return inner_.oemToWide(t, n, o, c);
+  }
+  bool registryRead(RegistryHive h, const char* k, const char* v, std::string& d) override {
+    return inner_.registryRead(h, k, v, d);
+  }
+  bool registryCreateKey(RegistryHive h, const char* k) override {
+    return inner_.registryCreateKey(h, k);
+  }
+  bool registrySetValue(RegistryHive h, const char* k, const char* v,
+                        const std::string& d) override {
+    return inner_.registrySetValue(h, k, v, d);
+  }
+  bool registryDeleteTree(RegistryHive h, const char* k) override {
+    return inner_.registryDeleteTree(h, k);
+  }
+  bool registryDeleteValue(RegistryHive h, const char* k, const char* v) override {
+    return inner_.registryDeleteValue(h, k, v);
+  }
+  bool registryKeyExists(RegistryHive h, const char* k) override {
+    return inner_.registryKeyExists(h, k);
+  }
+  bool osVersion(uint32_t& id, uint32_t& major) override { return inner_.osVersion(id, major); }
+
+ private:
+  Platform& inner_;
+};
+
+}  // namespace torvex
