@@ -22,6 +22,7 @@ enum : uint32_t {
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
+  kAttrReparsePoint = 0x400,  // a symbolic link or junction, not followed
 };
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
