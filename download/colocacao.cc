@@ -1,0 +1,27 @@
+#include "download/colocacao.h"
+
+#include "download/mensagem_numerada.h"
+#include "platform/file.h"
+
+namespace torvex {
+
+bool escolheColocacao(const char* destino, char codigo, const char* raiz, Colocacao& colocacao) {
+  if (destino[0] == '\0') return false;
+  if (!pathExists(destino)) {
+    colocacao.modo = ModoEntrega::Move;
+    return copia(colocacao.final, sizeof colocacao.final, destino);
+  }
+  switch (codigo) {
+    case 'A':
+      colocacao.modo = ModoEntrega::Anexa;
+      return copia(colocacao.final, sizeof colocacao.final, destino);
+    case 'M':
+      colocacao.modo = ModoEntrega::Move;
+      return geraNomeMensagem(destino, raiz, colocacao.final);
+    default:
+      colocacao.modo = ModoEntrega::Substitui;
+      return copia(colocacao.final, sizeof colocacao.final, destino);
+  }
+}
+
+}  // namespace torvex
