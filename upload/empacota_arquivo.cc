@@ -1,0 +1,64 @@
+#include "upload/empacota_arquivo.h"
+
+#include <cstring>
+
+#include "arj/exec_arj.h"
+#include "platform/file.h"
+#include "upload/grava_controle_upload.h"
+#include "upload/gravacao_duravel.h"
+
+namespace torvex {
+
+bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
+                   const char* nomeArquivo, const char* nomeControle) {
+  // A double quote would end the quoted path inside the command line.
+  if (std::strchr(origem, '"') || std::strchr(area, '"')) return false;
+  // The record's first line holds the source path with its line feed.
+  if (std::strlen(origem) + 1 >= kTamanhoCaminho) return false;
+  return copia(p.origem, sizeof p.origem, origem) &&
+         formata(p.arquivo, sizeof p.arquivo, "%s/%s", area, nomeArquivo) &&
+         formata(p.arquivoTemporario, sizeof p.arquivoTemporario, "%s.tmp", p.arquivo) &&
+         formata(p.controle, sizeof p.controle, "%s/%s", area, nomeControle) &&
+         formata(p.controleTemporario, sizeof p.controleTemporario, "%s.tmp", p.controle) &&
+         formata(p.comandoAdiciona, sizeof p.comandoAdiciona, "a \"%s\" \"%s\"",
+                 p.arquivoTemporario, p.origem) &&
+         formata(p.comandoTesta, sizeof p.comandoTesta, "t \"%s\"", p.arquivoTemporario);
+}
+
+ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* area, const char* dataHora) {
+  // "a" adds to an archive that exists; a leftover of a crashed call must go.
+  platform().deleteFile(p.arquivoTemporario);
+  long adiciona = ExecArj(p.comandoAdiciona, 0);
+  long testa = ExecArj(p.comandoTesta, 0);
+  if (adiciona + testa != 0) {
+    platform().deleteFile(p.arquivoTemporario);
+    return ResultadoPacote::FalhaBiblioteca;
+  }
+
+  auto descartaTemporarios = [&p] {
+    platform().deleteFile(p.arquivoTemporario);
+    platform().deleteFile(p.controleTemporario);
+  };
+  if (!sincronizaArquivo(p.arquivoTemporario) ||
+      gravaControleUpload(p.controleTemporario, p.origem, dataHora) != 0) {
+    descartaTemporarios();
+    return ResultadoPacote::NaoGuardado;
+  }
+  // An older archive of the same name goes before the new record arrives, so
+  // no archive ever stands beside a record that describes another file.
+  if (!removeDuravel(p.arquivo, area)) {
+    descartaTemporarios();
+    return ResultadoPacote::NaoGuardado;
+  }
+  if (!publicaArquivo(p.controleTemporario, p.controle, area) ||
+      !platform().replaceFile(p.arquivoTemporario, p.arquivo)) {
+    descartaTemporarios();
+    platform().deleteFile(p.controle);
+    return ResultadoPacote::NaoGuardado;
+  }
+  // The pair is complete; without a durable directory the source still stays.
+  return platform().syncDirectory(area) ? ResultadoPacote::Guardado
+                                        : ResultadoPacote::NaoGuardado;
+}
+
+}  // namespace torvex

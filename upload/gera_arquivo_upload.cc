@@ -1,0 +1,155 @@
+#include "upload/gera_arquivo_upload.h"
+
+#include <cstring>
+#include <string>
+#include <unordered_set>
+
+#include "component/conventions.h"
+#include "macros/trata_macro_fi.h"
+#include "platform/file.h"
+#include "upload/empacota_arquivo.h"
+#include "upload/nomes_upload.h"
+#include "upload/procura_arquivo.h"
+#include "upload/substitui_arquivo.h"
+
+namespace torvex {
+
+namespace {
+
+const char* ultimoComponente(const char* caminho) {
+  const char* fim = caminho;
+  for (const char* p = caminho; *p; ++p) {
+    if (*p == '/' || *p == '\\') fim = p + 1;
+  }
+  return fim;
+}
+
+enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
+
+// One call's packing run. Every found name it has dealt with, and every name
+// it made, is remembered (folded as the file system compares names), so a
+// file that stays in the search, or comes back under its rename target, is
+// not packed twice and the run ends.
+class Envio {
+ public:
+  Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
+        LONG lIndice)
+      : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
+        lIndice_(lIndice) {}
+
+  // One listing of the pattern, its new entries in the search's order.
+  // False when it held nothing this run has not handled yet.
+  bool percorre(const char* padrao, size_t filtro, LONG& resultado) {
+    bool houveNovo = false;
+    for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
+      if (!tratados_.insert(dobraCaixa(encontrado.nome)).second) continue;
+      houveNovo = true;
+      switch (trata(encontrado)) {
+        case Passo::Continua:
+          break;
+        case Passo::EncerraOk:
+          resultado = 0;
+          return false;
+        case Passo::EncerraSemDiretorio:
+          resultado = 2;
+          return false;
+      }
+    }
+    resultado = 0;
+    return houveNovo;
+  }
+
+ private:
+  Passo trata(const ArquivoEncontrado& encontrado) {
+    // The rename directory is tested without macro expansion.
+    char diretorioDestino[kTamanhoCaminho];
+    if (renomeia_[0] != '\0' && extraiDiretorio(renomeia_, diretorioDestino) == 0 &&
+        !pathExists(diretorioDestino)) {
+      return Passo::EncerraSemDiretorio;
+    }
+
+    // Anything that would not fit its buffer leaves the file where it is.
+    char nome[kTamanhoCaminho], origem[kTamanhoCaminho];
+    char nomeArquivo[kTamanhoCaminho], nomeControle[kTamanhoCaminho];
+    if (!copia(nome, sizeof nome, encontrado.nome.c_str()) ||
+        !formata(origem, sizeof origem, "%s/%s", diretorioFI_, nome) ||
+        !montaNomesUpload(nome, lIndice_, nomeArquivo, nomeControle)) {
+      return Passo::Continua;
+    }
+    PacoteUpload pacote;
+    if (!preparaPacote(pacote, area_, origem, nomeArquivo, nomeControle)) return Passo::Continua;
+
+    char destino[kTamanhoCaminho] = "";
+    if (renomeia_[0] != '\0') {
+      char destinoBruto[kTamanhoCaminho];
+      if (!montaNomeDestino(diretorioFI_, nome, renomeia_, destinoBruto)) return Passo::Continua;
+      trataMacroFI(destino, destinoBruto, raiz_, nullptr);
+      if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
+      tratados_.insert(dobraCaixa(ultimoComponente(destino)));
+    }
+
+    // Names differing only in case, or a.b_c beside a_b.c, give one archive
+    // name: the later file waits for another call instead of replacing it.
+    if (!arquivosFeitos_.insert(dobraCaixa(nomeArquivo)).second) return Passo::Continua;
+    for (const char* feito : {nomeArquivo, nomeControle}) {
+      tratados_.insert(dobraCaixa(feito));
+      tratados_.insert(dobraCaixa(std::string(feito) + ".tmp"));
+    }
+
+    char dataHora[kTamanhoDataHora];
+    formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
+    switch (empacotaArquivo(pacote, area_, dataHora)) {
+      case ResultadoPacote::FalhaBiblioteca:
+        return Passo::EncerraOk;
+      case ResultadoPacote::NaoGuardado:
+        return Passo::Continua;
+      case ResultadoPacote::Guardado:
+        break;
+    }
+    if (destino[0] == '\0') {
+      platform().deleteFile(origem);
+    } else {
+      substituiArquivo(origem, destino);
+    }
+    return Passo::Continua;
+  }
+
+  const char* raiz_;
+  const char* area_;
+  const char* diretorioFI_;
+  char* renomeia_;
+  LONG lIndice_;
+  std::unordered_set<std::string> tratados_, arquivosFeitos_;
+};
+
+}  // namespace
+
+LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, LONG lIndice) {
+  // Arguments past the 255-character buffers are outside the component's
+  // limits: nothing is touched.
+  char raizNormalizada[kTamanhoCaminho], renomeia[kTamanhoCaminho], area[kTamanhoCaminho];
+  if (!copia(raizNormalizada, sizeof raizNormalizada, raiz) ||
+      !copia(renomeia, sizeof renomeia, fiRename ? fiRename : "")) {
+    return 0;
+  }
+  normalizaPath(raizNormalizada);
+  normalizaPath(renomeia);
+  if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
+
+  char padrao[kTamanhoCaminho];
+  trataMacroFI(padrao, fi, raizNormalizada, nullptr);
+  normalizaPath(padrao);
+  const size_t filtro = filtroTamanho(padrao);
+  char diretorioFI[kTamanhoCaminho];
+  if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
+
+  // One listing handled in order, then a fresh one for files that appeared
+  // meanwhile, instead of searching again from the top after every file.
+  Envio envio(raizNormalizada, area, diretorioFI, renomeia, lIndice);
+  LONG resultado = 0;
+  while (envio.percorre(padrao, filtro, resultado)) {
+  }
+  return resultado;
+}
+
+}  // namespace torvex

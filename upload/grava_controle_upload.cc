@@ -1,0 +1,28 @@
+#include "upload/grava_controle_upload.h"
+
+#include <string>
+
+#include "component/conventions.h"
+#include "platform/text_file.h"
+
+namespace torvex {
+
+int gravaControleUpload(const char* caminho, const char* origem, const char* dataHora) {
+  // Each line is formatted with its line feed in a path-sized buffer.
+  char linhaOrigem[kTamanhoCaminho], linhaDataHora[kTamanhoCaminho];
+  if (!formata(linhaOrigem, sizeof linhaOrigem, "%s\n", origem) ||
+      !formata(linhaDataHora, sizeof linhaDataHora, "%s\n", dataHora)) {
+    return 1;
+  }
+  platform().deleteFile(caminho);
+  File f(caminho, OpenMode::Write);
+  if (!f) return 1;
+  bool gravado = writeText(f, std::string(linhaOrigem) + linhaDataHora) && f.sync();
+  if (!f.close() || !gravado) {
+    platform().deleteFile(caminho);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace torvex

@@ -1,0 +1,11 @@
+// The upload control record: two lines, the source path and its local
+// last-write time, each ending in CR LF.
+#pragma once
+
+namespace torvex {
+
+// Writes the record to `caminho` in one write and flushes it to the medium.
+// 0, or 1 when it cannot be written whole (nothing is left at `caminho` then).
+int gravaControleUpload(const char* caminho, const char* origem, const char* dataHora);
+
+}  // namespace torvex

@@ -1,0 +1,83 @@
+#include "upload/nomes_upload.h"
+
+#include <cstring>
+
+namespace torvex {
+
+namespace {
+
+bool temCuringa(std::string_view texto) { return texto.find_first_of("*?") != texto.npos; }
+
+// Splits at the first "." into base and extension (which may hold dots).
+void separaNoPrimeiroPonto(std::string_view nome, std::string_view& base,
+                           std::string_view& extensao) {
+  size_t ponto = nome.find('.');
+  base = nome.substr(0, ponto);
+  extensao = ponto == nome.npos ? std::string_view() : nome.substr(ponto + 1);
+}
+
+}  // namespace
+
+int extraiDiretorio(const char* caminho, char (&diretorio)[kTamanhoCaminho]) {
+  const char* barra = std::strrchr(caminho, '/');
+  if (!barra) return -1;
+  size_t n = static_cast<size_t>(barra - caminho);
+  if (n >= kTamanhoCaminho) return -1;
+  std::memcpy(diretorio, caminho, n);
+  diretorio[n] = '\0';
+  return 0;
+}
+
+bool montaNomesUpload(char* nome, LONG lIndice, char (&arquivo)[kTamanhoCaminho],
+                      char (&controle)[kTamanhoCaminho]) {
+  for (char* p = nome; *p; ++p) {
+    if (*p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p - 'A' + 'a');
+  }
+  char radical[kTamanhoCaminho];
+  if (!copia(radical, sizeof radical, nome)) return false;
+  if (char* ponto = std::strrchr(radical, '.')) *ponto = '_';
+  return formata(arquivo, sizeof arquivo, "F%d_%s.ARJ", static_cast<int>(lIndice), radical) &&
+         formata(controle, sizeof controle, "F%d_%s.DAT", static_cast<int>(lIndice), radical);
+}
+
+bool montaNomeDestino(const char* diretorioFI, const char* nome, char* expressao,
+                      char (&destino)[kTamanhoCaminho]) {
+  std::string_view base, extensao;
+  separaNoPrimeiroPonto(nome, base, extensao);
+
+  normalizaPath(expressao);
+  std::string_view alvo = expressao, diretorio = diretorioFI;
+  if (size_t barra = alvo.rfind('/'); barra != alvo.npos) {
+    diretorio = alvo.substr(0, barra);
+    alvo.remove_prefix(barra + 1);
+  }
+  std::string_view novaBase, novaExtensao;
+  separaNoPrimeiroPonto(alvo, novaBase, novaExtensao);
+
+  bool baseHerdada = temCuringa(novaBase);
+  if (baseHerdada) novaBase = base;
+  if (baseHerdada && novaExtensao.empty()) novaExtensao = extensao;
+  if (temCuringa(novaExtensao)) novaExtensao = extensao;
+
+  return formata(destino, sizeof destino, "%.*s/%.*s.%.*s", static_cast<int>(diretorio.size()),
+                 diretorio.data(), static_cast<int>(novaBase.size()), novaBase.data(),
+                 static_cast<int>(novaExtensao.size()), novaExtensao.data());
+}
+
+std::string dobraCaixa(std::string_view nome) {
+  std::string dobrado(nome);
+  for (char& c : dobrado) {
+    auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+      b = static_cast<unsigned char>(b + 0x20);
+    } else if (b == 0x8A || b == 0x8C || b == 0x8E) {  // Š Œ Ž
+      b = static_cast<unsigned char>(b + 0x10);
+    } else if (b == 0x9F) {  // Ÿ
+      b = 0xFF;
+    }
+    c = static_cast<char>(b);
+  }
+  return dobrado;
+}
+
+}  // namespace torvex
