@@ -23,6 +23,7 @@ class PlataformaExpansor : public ForwardingPlatform {
   bool registryRead(RegistryHive hive, const char* key, const char* value,
                     std::string& data) override {
     leiturasRegistro.push_back(std::string(key) + "|" + (value ? value : ""));
+    if (registroReal) return ForwardingPlatform::registryRead(hive, key, value, data);
     if (hive != RegistryHive::LocalMachine || !registro) return false;
     data = *registro;
     return true;
@@ -34,6 +35,7 @@ class PlataformaExpansor : public ForwardingPlatform {
 
   LocalTime agora{2026, 12, 6, 15, 4, 30};
   std::optional<std::string> registro;  // absent: no such value
+  bool registroReal = false;             // true: the back end's registry answers
   std::vector<std::string> leiturasRegistro;
   std::vector<std::string> sondagens;
 
