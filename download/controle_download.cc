@@ -22,6 +22,8 @@ std::string montaRegistro(const char* carimbo, const char* nomeArquivo, const ch
 }
 
 bool ControleDownload::abre(const char* caminho) {
+  if (!copia(caminho_, sizeof caminho_, caminho)) return false;
+  criado_ = !pathExists(caminho);
   arquivo_ = File(caminho, OpenMode::Append);
   if (!arquivo_) return false;
   int64_t tamanho = arquivo_.size();
@@ -41,6 +43,11 @@ bool ControleDownload::grava(std::string_view registro) {
 
 bool ControleDownload::retira() {
   return arquivo_.truncate(tamanhoAnterior_) && arquivo_.sync();
+}
+
+void ControleDownload::abandona() {
+  arquivo_.close();
+  if (criado_) platform().deleteFile(caminho_);
 }
 
 }  // namespace torvex

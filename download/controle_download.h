@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "component/conventions.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -33,8 +34,15 @@ class ControleDownload {
   // not be finished after it.
   bool retira();
 
+  // For a delivery that did not happen: a control file that this opening
+  // created is removed again, so an empty file never tells the host that
+  // something was delivered.
+  void abandona();
+
  private:
   File arquivo_;
+  char caminho_[kTamanhoCaminho] = {};
+  bool criado_ = false;
   uint64_t tamanhoAnterior_ = 0;
 };
 

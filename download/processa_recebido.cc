@@ -56,9 +56,13 @@ bool entregaDados(const char* raiz, const DirEntry& arquivo, const CaminhosReceb
   ControleDownload controle;
   if (!controle.abre(c.controle)) return false;
   Colocacao colocacao;
-  return escolheColocacao(destino, descritor.disposicao[0], raiz, colocacao) &&
-         entrega(c.dados, colocacao, controle,
-                 {descritor.carimbo, arquivo.name.c_str(), arquivo.creationTime});
+  if (escolheColocacao(destino, descritor.disposicao[0], raiz, colocacao) &&
+      entrega(c.dados, colocacao, controle,
+              {descritor.carimbo, arquivo.name.c_str(), arquivo.creationTime})) {
+    return true;
+  }
+  controle.abandona();
+  return false;
 }
 
 }  // namespace
