@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <oleauto.h>
+#include <objsafe.h>
 #else
 #include <cstdint>
 
@@ -25,4 +26,6 @@ int SysReAllocStringLen(BSTR* pbstr, const OLECHAR* s, UINT len);
 void SysFreeString(BSTR s);
 UINT SysStringLen(BSTR s);
 UINT SysStringByteLen(BSTR s);
+
+#include "platform/com_posix_interfaces.h"
 #endif
