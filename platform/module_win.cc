@@ -1,0 +1,62 @@
+// Loaded modules on Windows: the loader's own answers.
+#include <windows.h>
+
+#include <climits>
+
+#include "platform/module.h"
+
+namespace torvex {
+
+namespace {
+
+// The long form of a module's file name: registration stores the path that
+// the platform reports, never an 8.3 alias.
+std::string longModuleFileName(HMODULE module) {
+  char name[MAX_PATH + 1];
+  const DWORD n = GetModuleFileNameA(module, name, sizeof name);
+  if (n == 0 || n >= sizeof name) return {};
+  char longName[MAX_PATH + 1];
+  const DWORD m = GetLongPathNameA(name, longName, sizeof longName);
+  return m == 0 || m >= sizeof longName ? std::string(name, n) : std::string(longName, m);
+}
+
+}  // namespace
+
+std::string modulePath(const void* address) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          static_cast<const char*>(address), &module)) {
+    return {};
+  }
+  return longModuleFileName(module);
+}
+
+std::string executablePath() { return longModuleFileName(nullptr); }
+
+const char* componentLibraryName() { return "torvex.dll"; }
+
+std::basic_string<OLECHAR> modulePathOle(const std::string& path) {
+  if (path.size() > static_cast<size_t>(INT_MAX)) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
+                                    nullptr, 0);
+  if (n <= 0) return {};
+  std::basic_string<OLECHAR> wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+  return wide;
+}
+
+ModuleHandle* loadModule(const char* path) {
+  return reinterpret_cast<ModuleHandle*>(LoadLibraryA(path));
+}
+
+void* moduleSymbol(ModuleHandle* module, const char* name) {
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
+}
+
+void unloadModule(ModuleHandle* module) {
+  if (module != nullptr) FreeLibrary(reinterpret_cast<HMODULE>(module));
+}
+
+}  // namespace torvex
