@@ -1,0 +1,18 @@
+// `torvex arj 'COMMAND LINE'`: one call of the archive library's entry. The
+// command line goes as the 8-bit text it is typed in (the ANSI code page,
+// UTF-8 on POSIX).
+#include <cstdio>
+
+#include "arj/exec_arj.h"
+#include "cli/subcomandos.h"
+#include "cli/uso.h"
+
+namespace torvex::cli {
+
+int executaArj(std::span<char* const> args) {
+  if (args.size() != 1) return erroDeUso("arj takes one quoted command line, e.g. 'a \"x.arj\" \"f.txt\"'");
+  std::printf("%d\n", ExecArj(args[0], 0));
+  return kSaidaOk;
+}
+
+}  // namespace torvex::cli

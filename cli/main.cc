@@ -1,0 +1,16 @@
+// torvex: drives the controller component from a shell. The first argument
+// picks a subcommand from the table, or else names an interface method.
+#include <span>
+
+#include "cli/metodos.h"
+#include "cli/subcomandos.h"
+#include "cli/uso.h"
+
+int main(int argc, char** argv) {
+  using namespace torvex::cli;
+  std::span<char* const> args(argv + 1, argc > 1 ? static_cast<size_t>(argc - 1) : 0);
+  if (args.empty()) return erroDeUso("a subcommand or method name is missing");
+  if (const Subcomando* s = procuraSubcomando(args[0])) return s->executa(args.subspan(1));
+  ChamadorDireto direto;
+  return chamaMetodo(direto, args);
+}

@@ -1,0 +1,37 @@
+#include "component/argumentos.h"
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace torvex {
+
+Argumento::Argumento(BSTR bstr) {
+  if (bstr == nullptr) {
+    nulo_ = true;
+    return;
+  }
+  // wideToAnsi answers 0 when the text with its terminator does not fit.
+  if (platform().wideToAnsi(bstr, texto_, static_cast<int>(sizeof texto_)) <= 0) {
+    texto_[0] = '\0';
+    valido_ = false;
+  }
+}
+
+Argumento& Argumento::normalizado() {
+  normalizaPath(texto_);
+  return *this;
+}
+
+BSTR resultadoOem(const char* texto) {
+  size_t tamanho = std::strlen(texto);
+  if (tamanho == 0 || tamanho > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
+  int n = static_cast<int>(tamanho);
+  int largos = platform().oemToWide(texto, n, nullptr, 0);
+  if (largos <= 0) return nullptr;
+  std::vector<char16_t> convertido(static_cast<size_t>(largos));
+  if (platform().oemToWide(texto, n, convertido.data(), largos) != largos) return nullptr;
+  return SysAllocStringLen(convertido.data(), static_cast<UINT>(largos));
+}
+
+}  // namespace torvex

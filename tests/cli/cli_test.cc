@@ -1,0 +1,139 @@
+// The torvex command as a shell sees it: output, exit status, usage errors.
+// Runs the built program with the temporary tree as drive C:.
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_tree.h"
+
+namespace {
+
+using torvex::testing::TempTree;
+
+struct Execucao {
+  int status = -1;
+  std::string saida, erros;
+};
+
+std::string citado(const std::string& arg) {
+  std::string r = "'";
+  for (char c : arg) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return r + "'";
+}
+
+std::string le(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  // `ambiente`: variable assignments to put before the command.
+  Execucao torvex(const std::vector<std::string>& args, const std::string& ambiente = "") {
+    const auto out = tree.path("out"), err = tree.path("err"), rc = tree.path("rc");
+    std::string comando = ambiente + " " + citado(TORVEX_CLI);
+    for (const std::string& a : args) comando += " " + citado(a);
+    comando += " >" + citado(out) + " 2>" + citado(err) + "; echo $? >" + citado(rc);
+    EXPECT_EQ(0, std::system(comando.c_str()));
+    Execucao e{std::stoi(le(rc)), le(out), le(err)};
+    std::filesystem::remove(out), std::filesystem::remove(err), std::filesystem::remove(rc);
+    return e;
+  }
+  // A usage error: status 2, nothing on stdout, one line on stderr.
+  void esperaErroDeUso(const std::vector<std::string>& args) {
+    Execucao e = torvex(args);
+    EXPECT_EQ(e.status, 2) << args[0];
+    EXPECT_EQ(e.saida, "");
+    ASSERT_FALSE(e.erros.empty());
+    EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
+  }
+  TempTree tree;
+};
+
+TEST_F(Cli, UsageErrors) {
+  esperaErroDeUso({});
+  esperaErroDeUso({"criaInfraestrutura", "C:/T"});  // names are case-sensitive
+  esperaErroDeUso({"existeArquivo"});
+  esperaErroDeUso({"existeArquivo", "a", "b"});
+  esperaErroDeUso({"geraArquivoUpload", "C:/T", "C:/D/*", ""});
+  esperaErroDeUso({"--help", "extra"});
+  esperaErroDeUso({"arj"});
+  esperaErroDeUso({"expand"});
+  esperaErroDeUso({"expand", std::string(256, 'x')});
+  esperaErroDeUso({"demo", "--now"});
+}
+
+TEST_F(Cli, LongArgumentsMustBeWholeNumbersInRange) {
+  for (const char* ruim : {"x", "1.5", "", "2147483648", "-2147483649", "1 ", "0x10"}) {
+    esperaErroDeUso({"recuperaArquivoUpload", "C:/T", ruim});
+  }
+  for (const char* bom : {"+3", "-5", "2147483647", "-2147483648"}) {
+    Execucao e = torvex({"recuperaArquivoUpload", "C:/T", bom});
+    EXPECT_EQ(e.status, 0) << bom;
+    EXPECT_EQ(e.saida, "\n") << "the null string is an empty line";
+  }
+}
+
+TEST_F(Cli, LongResultsInDecimal) {
+  Execucao cria = torvex({"criaInfraEstrutura", "C:\\Troca"});
+  EXPECT_EQ(cria.status, 0);
+  EXPECT_EQ(cria.saida, "0\n");
+  EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK"));
+  EXPECT_EQ(torvex({"criaInfraEstrutura", "//servidor/pasta"}).saida, "1\n");
+  EXPECT_EQ(torvex({"existeArquivo", "C:/Troca/INTRAY"}).saida, "0\n");
+  EXPECT_EQ(torvex({"deletaArquivo", "C:/Troca/nada"}).saida, "-1\n");
+}
+
+TEST_F(Cli, StringResultsAsUtf8) {
+  tree.write("Ação/OUTTRAY/WORK/F7_relatório_txt.ARJ", "x");
+  tree.write("Ação/OUTTRAY/ContDown.dat", "x");
+  Execucao nome = torvex({"recuperaArquivoUpload", "C:\\Ação", "1"});
+  EXPECT_EQ(nome.status, 0);
+  EXPECT_EQ(nome.saida, "F7_relatório_txt.ARJ\n");
+  EXPECT_EQ(torvex({"recuperaControleDownload", "C:\\Ação"}).saida,
+            "C:/Ação/Outtray/ContDown.dat\n");
+  EXPECT_EQ(torvex({"recuperaControleDownload", "C:\\Outra"}).saida, "\n");
+}
+
+TEST_F(Cli, HelpNamesEveryMethodSubcommandAndVariable) {
+  Execucao e = torvex({"--help"});
+  EXPECT_EQ(e.status, 0);
+  EXPECT_EQ(e.erros, "");
+  for (const char* termo :
+       {"criaInfraEstrutura", "recuperaArquivoUpload", "existeArquivo", "deletaArquivo",
+        "geraArquivoUpload", "recuperaControleDownload", "disponibilizaArquivos", "demo", "arj",
+        "expand", "TORVEX_DRIVES", "TORVEX_REGISTRY", "TORVEX_WINVER", "TORVEX_NOW",
+        "docs/environment.md"}) {
+    EXPECT_NE(e.saida.find(termo), std::string::npos) << termo;
+  }
+}
+
+TEST_F(Cli, ExpandNormalisesTheRoot) {
+  Execucao e = torvex({"expand", "&QVDIR/DATA/x.txt", "C:\\Troca\\"});
+  EXPECT_EQ(e.status, 0);
+  EXPECT_EQ(e.saida, "C:/Troca/DATA/x.txt\n");
+}
+
+TEST_F(Cli, ArjPrintsTheLibraryResult) {
+  Execucao e = torvex({"arj", "t \"C:/missing.arj\""});
+  EXPECT_EQ(e.status, 0);
+  EXPECT_NE(e.saida, "0\n");
+  EXPECT_NE(e.saida.find_first_of("123456789"), std::string::npos) << e.saida;
+}
+
+TEST_F(Cli, DemoRunsTheRoundTripAndCleansUp) {
+  tree.mkdir("tmp");
+  Execucao e = torvex({"demo"}, "TMPDIR=" + citado(tree.path("tmp")));
+  EXPECT_EQ(e.status, 0) << e.saida << e.erros;
+  EXPECT_TRUE(std::filesystem::is_empty(tree.path("tmp")));
+  EXPECT_NE(e.saida.find("Step 1"), std::string::npos);
+  EXPECT_EQ(e.saida.find("!!"), std::string::npos) << e.saida;
+}
+
+}  // namespace

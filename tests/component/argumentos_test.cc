@@ -1,0 +1,80 @@
+// The front end of every method: ANSI conversion into the 256-byte buffer,
+// normalizaPath, and the OEM result strings.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "component/argumentos.h"
+#include "tests/component/bstr_teste.h"
+
+namespace torvex {
+namespace {
+
+using testing::bstr;
+using testing::texto;
+
+TEST(NormalizaPath, BackslashesAndOpeningParenthesesOnly) {
+  char caminho[] = "C:\\Dados\\Relat(2)\\x.txt";
+  normalizaPath(caminho);
+  EXPECT_STREQ(caminho, "C:/Dados/Relat/2)/x.txt");
+
+  char intacto[] = "c:/a//b/ c)/";
+  normalizaPath(intacto);
+  EXPECT_STREQ(intacto, "c:/a//b/ c)/") << "nothing collapsed, trimmed or re-cased";
+}
+
+TEST(Argumento, NullIsTheEmptyText) {
+  Argumento a(nullptr);
+  EXPECT_TRUE(a.valido());
+  EXPECT_TRUE(a.nulo());
+  EXPECT_STREQ(a.texto(), "");
+
+  auto vazio = bstr(u"");
+  Argumento b(vazio.get());
+  EXPECT_TRUE(b.valido());
+  EXPECT_FALSE(b.nulo());
+}
+
+TEST(Argumento, StopsAtTheFirstNul) {
+  auto b = bstr(std::u16string(u"ab\0cd", 5));
+  Argumento a(b.get());
+  EXPECT_STREQ(a.texto(), "ab");
+}
+
+TEST(Argumento, HoldsAtMost255Bytes) {
+  auto cabe = bstr(std::u16string(255, u'x'));
+  Argumento a(cabe.get());
+  EXPECT_TRUE(a.valido());
+  EXPECT_EQ(std::string(a.texto()), std::string(255, 'x'));
+
+  auto longo = bstr(std::u16string(256, u'x'));
+  Argumento b(longo.get());
+  EXPECT_FALSE(b.valido());
+  EXPECT_STREQ(b.texto(), "") << "never a cut text";
+}
+
+TEST(Argumento, TheLimitCountsBytesOfTheAnsiForm) {
+  // The ANSI code page is UTF-8 on POSIX: "ç" takes two bytes.
+  auto cabe = bstr(std::u16string(127, u'ç') + u"a");
+  EXPECT_TRUE(Argumento(cabe.get()).valido());
+  auto longo = bstr(std::u16string(128, u'ç'));
+  EXPECT_FALSE(Argumento(longo.get()).valido());
+  auto acento = bstr(u"C:\\Ação(1)");
+  Argumento a(acento.get());
+  EXPECT_STREQ(a.normalizado().texto(), "C:/Ação/1)");
+}
+
+TEST(ResultadoOem, ExactLengthAndNullForNothing) {
+  EXPECT_EQ(resultadoOem(""), nullptr);
+  testing::Bstr r(resultadoOem("F1_relat_txt.ARJ"));
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(SysStringLen(r.get()), 16u);
+  EXPECT_EQ(texto(r), u"F1_relat_txt.ARJ");
+
+  testing::Bstr acento(resultadoOem("C:/Ação/ContDown.dat"));
+  EXPECT_EQ(texto(acento), u"C:/Ação/ContDown.dat");
+  EXPECT_EQ(SysStringLen(acento.get()), 20u);
+}
+
+}  // namespace
+}  // namespace torvex

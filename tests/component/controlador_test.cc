@@ -1,0 +1,111 @@
+// The seven methods as a host calls them: wide arguments (null, too long,
+// backslashes, non-ASCII) and BSTR results.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "component/controlador.h"
+#include "tests/component/bstr_teste.h"
+#include "tests/support/temp_tree.h"
+
+namespace torvex {
+namespace {
+
+using testing::Bstr;
+using testing::bstr;
+using testing::TempTree;
+using testing::texto;
+
+// 256 characters: one more than the buffers hold.
+const std::u16string kLongo = u"C:/" + std::u16string(253, u'x');
+
+bool vazio(const TempTree& tree) { return std::filesystem::is_empty(tree.dir()); }
+
+class Controle : public ::testing::Test {
+ protected:
+  TempTree tree;
+};
+
+TEST_F(Controle, CriaInfraEstruturaNormalisesTheRoot) {
+  EXPECT_EQ(0, Controlador::criaInfraEstrutura(bstr(u"C:\\Dados\\Troca").get()));
+  EXPECT_TRUE(tree.exists("Dados/Troca/OUTTRAY/WORK"));
+  EXPECT_EQ(0, Controlador::criaInfraEstrutura(bstr(u"C:/A(1)").get()));
+  EXPECT_TRUE(tree.exists("A/1)/DATA/DIARIO"));
+}
+
+TEST_F(Controle, CriaInfraEstruturaRefusesNullNetworkAndTooLongRoots) {
+  EXPECT_EQ(1, Controlador::criaInfraEstrutura(nullptr));
+  EXPECT_EQ(1, Controlador::criaInfraEstrutura(bstr(u"\\\\servidor\\pasta").get()));
+  EXPECT_EQ(1, Controlador::criaInfraEstrutura(bstr(kLongo).get()));
+  EXPECT_TRUE(vazio(tree));
+}
+
+TEST_F(Controle, ExisteArquivoTakesBackslashesAndAccents) {
+  tree.write("Dados/ação.txt", "x");
+  EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\ação.txt").get()));
+  EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\AÇÃO.TXT").get()));
+  EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\").get()));
+  EXPECT_EQ(1, Controlador::existeArquivo(nullptr));
+  EXPECT_EQ(1, Controlador::existeArquivo(bstr(u"").get()));
+  EXPECT_EQ(1, Controlador::existeArquivo(bstr(kLongo).get()));
+}
+
+TEST_F(Controle, DeletaArquivoFailsOnNullAndTooLongNames) {
+  tree.write("Dados/a(1).txt", "x");
+  tree.write("Dados/a/1).txt", "y");
+  EXPECT_EQ(-1, Controlador::deletaArquivo(nullptr));
+  EXPECT_EQ(-1, Controlador::deletaArquivo(bstr(kLongo).get()));
+  EXPECT_EQ(0, Controlador::deletaArquivo(bstr(u"C:\\Dados\\a(1).txt").get()));
+  EXPECT_TRUE(tree.exists("Dados/a(1).txt")) << "\"(\" is a separator after normalisation";
+  EXPECT_FALSE(tree.exists("Dados/a/1).txt"));
+}
+
+TEST_F(Controle, RecuperaArquivoUploadGivesTheBareNameOrNull) {
+  tree.write("Troca/OUTTRAY/WORK/F1_relat_txt.ARJ", "x");
+  tree.write("Troca/OUTTRAY/WORK/F1_relat_txt.DAT", "x");
+  Bstr primeiro(Controlador::recuperaArquivoUpload(bstr(u"C:\\Troca").get(), 1));
+  EXPECT_EQ(texto(primeiro), u"F1_relat_txt.ARJ");
+  EXPECT_EQ(SysStringLen(primeiro.get()), 16u);
+  EXPECT_EQ(Bstr(Controlador::recuperaArquivoUpload(bstr(u"C:\\Troca").get(), 2)), nullptr);
+  EXPECT_EQ(Bstr(Controlador::recuperaArquivoUpload(nullptr, 1)), nullptr);
+  EXPECT_EQ(Bstr(Controlador::recuperaArquivoUpload(bstr(kLongo).get(), 1)), nullptr);
+}
+
+TEST_F(Controle, RecuperaControleDownloadGivesTheNormalisedPath) {
+  tree.write("Troca/OUTTRAY/contdown.DAT", "x");
+  Bstr caminho(Controlador::recuperaControleDownload(bstr(u"C:\\Troca").get()));
+  EXPECT_EQ(texto(caminho), u"C:/Troca/Outtray/ContDown.dat");
+  EXPECT_EQ(Bstr(Controlador::recuperaControleDownload(bstr(u"C:\\Outra").get())), nullptr);
+  EXPECT_EQ(Bstr(Controlador::recuperaControleDownload(nullptr)), nullptr);
+  EXPECT_EQ(Bstr(Controlador::recuperaControleDownload(bstr(kLongo).get())), nullptr);
+}
+
+TEST_F(Controle, RecuperaControleDownloadKeepsAccentsOfTheRoot) {
+  tree.write("Ação/OUTTRAY/ContDown.dat", "x");
+  Bstr caminho(Controlador::recuperaControleDownload(bstr(u"C:/Ação").get()));
+  EXPECT_EQ(texto(caminho), u"C:/Ação/Outtray/ContDown.dat");
+}
+
+TEST_F(Controle, GeraArquivoUploadRefusesNullAndTooLongArguments) {
+  tree.write("Dados/a.txt", "x");
+  tree.mkdir("Troca/OUTTRAY/WORK");
+  auto raiz = bstr(u"C:/Troca");
+  auto fi = bstr(u"C:/Dados/a.txt");
+  auto vazio = bstr(u"");
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(raiz.get(), nullptr, vazio.get(), 1));
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(nullptr, fi.get(), vazio.get(), 1));
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(nullptr, nullptr, nullptr, 1));
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(raiz.get(), bstr(kLongo).get(), vazio.get(), 1));
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(bstr(kLongo).get(), fi.get(), vazio.get(), 1));
+  EXPECT_EQ(-1, Controlador::geraArquivoUpload(raiz.get(), fi.get(), bstr(kLongo).get(), 1));
+  EXPECT_TRUE(tree.exists("Dados/a.txt")) << "nothing was done";
+  EXPECT_TRUE(std::filesystem::is_empty(tree.path("Troca/OUTTRAY/WORK")));
+}
+
+TEST_F(Controle, DisponibilizaArquivosRefusesATooLongRoot) {
+  EXPECT_EQ(1, Controlador::disponibilizaArquivos(bstr(kLongo).get()));
+}
+
+}  // namespace
+}  // namespace torvex
