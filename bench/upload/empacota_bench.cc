@@ -1,0 +1,100 @@
+// Packs 1,000 and 10,000 small files in one call each and prints the time per
+// file, which must not grow with the count, beside the time the arj program
+// takes to make one archive per file for a sample of the same files.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "upload/gera_arquivo_upload.h"
+
+namespace fs = std::filesystem;
+using Relogio = std::chrono::steady_clock;
+
+namespace {
+
+double segundosDesde(Relogio::time_point inicio) {
+  return std::chrono::duration<double>(Relogio::now() - inicio).count();
+}
+
+// `n` small text files of 100 to 400 bytes in `dir`.
+void criaFontes(const fs::path& dir, int n) {
+  fs::create_directories(dir);
+  std::mt19937 aleatorio(12345);
+  for (int i = 0; i < n; ++i) {
+    std::ofstream f(dir / ("arq" + std::to_string(i) + ".txt"), std::ios::binary);
+    int linhas = 2 + static_cast<int>(aleatorio() % 8);
+    for (int l = 0; l < linhas; ++l) {
+      f << "registro " << i << " linha " << l << " valor " << aleatorio() % 100000 << "\r\n";
+    }
+  }
+}
+
+size_t contaArquivos(const fs::path& dir, const std::string& extensao) {
+  size_t n = 0;
+  for (const auto& e : fs::directory_iterator(dir)) n += e.path().extension() == extensao;
+  return n;
+}
+
+// Seconds per file for one call packing `n` files, or -1 when some were missed.
+double medeUpload(const fs::path& base, int n) {
+  fs::remove_all(base);
+  fs::create_directories(base / "T/OUTTRAY/WORK");
+  criaFontes(base / "fontes", n);
+  auto inicio = Relogio::now();
+  LONG resultado = torvex::geraArquivoUpload("C:/T", "C:/fontes/*.txt", "", 1);
+  double segundos = segundosDesde(inicio);
+  if (resultado != 0 || contaArquivos(base / "T/OUTTRAY/WORK", ".ARJ") != static_cast<size_t>(n)) {
+    return -1;
+  }
+  return segundos / n;
+}
+
+// Seconds per file for the arj program making one archive per file.
+double medeArj(const fs::path& base, int amostra) {
+  fs::remove_all(base);
+  fs::create_directories(base / "saida");
+  criaFontes(base / "fontes", amostra);
+  std::string script = "cd '" + (base / "fontes").string() +
+                       "' && for f in *.txt; do arj a -y ../saida/\"$f\".arj \"$f\" >/dev/null "
+                       "|| exit 1; done";
+  auto inicio = Relogio::now();
+  int estado = std::system(script.c_str());
+  double segundos = segundosDesde(inicio);
+  if (estado != 0 || contaArquivos(base / "saida", ".arj") != static_cast<size_t>(amostra)) {
+    return -1;
+  }
+  return segundos / amostra;
+}
+
+}  // namespace
+
+int main() {
+  const fs::path base =
+      fs::temp_directory_path() / ("torvex_upload_bench_" + std::to_string(std::random_device()()));
+  setenv("TORVEX_DRIVES", ("C=" + base.string()).c_str(), 1);
+
+  const double mil = medeUpload(base, 1000);
+  const double dezMil = medeUpload(base, 10000);
+  const bool temArj = std::system("command -v arj >/dev/null 2>&1") == 0;
+  const double arj = temArj ? medeArj(base, 500) : -1;
+  fs::remove_all(base);
+
+  if (mil < 0 || dezMil < 0) {
+    std::printf("upload: some files were not packed\n");
+    return 1;
+  }
+  std::printf("geraArquivoUpload,  1,000 files: %8.3f ms per file\n", mil * 1e3);
+  std::printf("geraArquivoUpload, 10,000 files: %8.3f ms per file\n", dezMil * 1e3);
+  std::printf("per-file ratio 10,000 / 1,000:   %8.2f\n", dezMil / mil);
+  if (arj > 0) {
+    std::printf("arj a, one archive per file (500-file sample): %8.3f ms per file\n", arj * 1e3);
+    std::printf("geraArquivoUpload / arj a (10,000 files):       %8.2f\n", dezMil / arj);
+  } else {
+    std::printf("arj a: not measured (%s)\n", temArj ? "it failed" : "not installed");
+  }
+  return 0;
+}

@@ -1,0 +1,276 @@
+#include "upload/gera_arquivo_upload.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/upload/upload_fixture.h"
+
+namespace torvex::testing {
+namespace {
+
+using Nomes = std::set<std::string>;
+
+TEST_F(UploadTest, PacksOneFileWithItsTwoLineRecord) {
+  escreve("dados/ARQ01.TXT", "conteudo de teste\n");
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
+
+  EXPECT_EQ(trabalho(), (Nomes{"F3_arq01_txt.ARJ", "F3_arq01_txt.DAT"}));
+  // The source path in the case found, then the local last-write time.
+  EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F3_arq01_txt.DAT"),
+            "C:/dados/ARQ01.TXT\r\n05/12/2026 14:03:59\r\n");
+  EXPECT_EQ(conteudoArquivado("F3_arq01_txt.ARJ"), "conteudo de teste\n");
+  EXPECT_FALSE(arvore().exists("dados/ARQ01.TXT"));
+}
+
+TEST_F(UploadTest, ArchiveIsReadByTheArjProgram) {
+  if (std::system("command -v arj >/dev/null 2>&1") != 0) GTEST_SKIP() << "arj not installed";
+  escreve("dados/ARQ01.TXT", std::string(5000, 'x') + "fim");
+  ASSERT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
+  std::string arquivo = arvore().path("T/OUTTRAY/WORK/F3_arq01_txt.ARJ").string();
+  EXPECT_EQ(std::system(("arj t '" + arquivo + "' >/dev/null 2>&1").c_str()), 0);
+}
+
+TEST_F(UploadTest, PacksEveryMatchWithTheSameNumberInSearchOrder) {
+  escreve("dados/ARQ02.TXT", "2");
+  escreve("dados/arq03.txt", "3");
+  escreve("dados/ARQ01.TXT", "1");
+  escreve("dados/OUTRO.TXT", "fica");
+  PlataformaSeletiva plataforma;
+  EXPECT_EQ(gera("C:\\dados\\ARQ*.TXT", "", 5), 0);
+
+  EXPECT_EQ(trabalho(), (Nomes{"F5_arq01_txt.ARJ", "F5_arq01_txt.DAT", "F5_arq02_txt.ARJ",
+                               "F5_arq02_txt.DAT", "F5_arq03_txt.ARJ", "F5_arq03_txt.DAT"}));
+  EXPECT_EQ(nomesEm("dados"), Nomes{"OUTRO.TXT"});
+  EXPECT_EQ(conteudoArquivado("F5_arq03_txt.ARJ"), "3");
+  std::vector<std::string> arquivos;
+  for (const std::string& p : plataforma.publicados) {
+    if (p.ends_with(".ARJ")) arquivos.push_back(p.substr(p.rfind('/') + 1));
+  }
+  EXPECT_EQ(arquivos, (std::vector<std::string>{"F5_arq01_txt.ARJ", "F5_arq02_txt.ARJ",
+                                                "F5_arq03_txt.ARJ"}));
+}
+
+TEST_F(UploadTest, FiWithoutDirectoryTouchesNothing) {
+  escreve("dados/ARQ01.TXT", "1");
+  EXPECT_EQ(gera("ARQ01.TXT"), 0);
+  EXPECT_EQ(gera(""), 0);
+  EXPECT_TRUE(arvore().exists("dados/ARQ01.TXT"));
+  EXPECT_TRUE(trabalho().empty());
+}
+
+TEST_F(UploadTest, NothingMatchingOrNoDirectoryGivesZero) {
+  EXPECT_EQ(gera("C:/dados/*.TXT"), 0);
+  EXPECT_EQ(gera("C:/naoexiste/*.TXT"), 0);
+  EXPECT_TRUE(trabalho().empty());
+}
+
+TEST_F(UploadTest, QuestionMarksWithoutAsteriskRequireThePatternsLength) {
+  escreve("dados/ARQ01.TXT", "1");
+  escreve("dados/ARQ1.TXT", "curto");
+  EXPECT_EQ(gera("C:/dados/ARQ??.TXT"), 0);
+  EXPECT_EQ(nomesEm("dados"), Nomes{"ARQ1.TXT"});
+
+  // With an asterisk there is no length filter.
+  EXPECT_EQ(gera("C:/dados/ARQ??.*", "", 2), 0);
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_TRUE(trabalho().count("F2_arq1_txt.ARJ"));
+}
+
+TEST_F(UploadTest, MatchingSubdirectoryIsNeverPacked) {
+  arvore().mkdir("dados/ARQ02.TXT");
+  arvore().write("dados/ARQ02.TXT/dentro.txt", "x");
+  escreve("dados/ARQ01.TXT", "1");
+  EXPECT_EQ(gera("C:/dados/ARQ*.TXT"), 0);
+  EXPECT_EQ(trabalho(), (Nomes{"F1_arq01_txt.ARJ", "F1_arq01_txt.DAT"}));
+  EXPECT_TRUE(arvore().exists("dados/ARQ02.TXT/dentro.txt"));
+}
+
+TEST_F(UploadTest, NameWithParenthesisKeepsItsRealName) {
+  escreve("dados/rel(1).txt", "p");
+  EXPECT_EQ(gera("C:/dados/*.txt"), 0);
+  EXPECT_EQ(trabalho(), (Nomes{"F1_rel(1)_txt.ARJ", "F1_rel(1)_txt.DAT"}));
+  EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F1_rel(1)_txt.DAT"),
+            "C:/dados/rel(1).txt\r\n05/12/2026 14:03:59\r\n");
+  EXPECT_FALSE(arvore().exists("dados/rel(1).txt"));
+}
+
+TEST_F(UploadTest, ParenthesisInTheFiIsNormalised) {
+  escreve("dados/A/1)/x.txt", "n");
+  EXPECT_EQ(gera("C:\\dados\\A(1)\\x.txt"), 0);
+  EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F1_x_txt.DAT"),
+            "C:/dados/A/1)/x.txt\r\n05/12/2026 14:03:59\r\n");
+}
+
+TEST_F(UploadTest, RenameMovesThePackedFileInLowerCase) {
+  arvore().mkdir("enviados");
+  escreve("dados/ARQ01.TXT", "mover");
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "C:/enviados/*.*"), 0);
+  EXPECT_EQ(nomesEm("enviados"), Nomes{"arq01.txt"});
+  EXPECT_EQ(arvore().read("enviados/arq01.txt"), "mover");
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_EQ(trabalho().size(), 2u);
+}
+
+TEST_F(UploadTest, MissingRenameDirectoryGivesTwoAndLeavesEverything) {
+  escreve("dados/ARQ01.TXT", "fica");
+  // An archive of an earlier call with the same name is not sacrificed.
+  arvore().write("T/OUTTRAY/WORK/F1_arq01_txt.ARJ", "antigo");
+  arvore().write("T/OUTTRAY/WORK/F1_arq01_txt.DAT", "registro antigo");
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "C:/enviados/*.*"), 2);
+  EXPECT_EQ(arvore().read("dados/ARQ01.TXT"), "fica");
+  EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F1_arq01_txt.ARJ"), "antigo");
+  EXPECT_EQ(trabalho().size(), 2u);
+
+  // The directory test is made without expanding macros.
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "&QVDIR/*.*"), 2);
+}
+
+TEST_F(UploadTest, FilesPackedBeforeTheMissingRenameDirectoryStay) {
+  arvore().mkdir("enviados");
+  escreve("dados/a.txt", "a");
+  escreve("dados/b.txt", "b");
+  PlataformaSeletiva plataforma;
+  int consultas = 0;  // the directory is gone once the first file is through
+  plataforma.recusa = [&](std::string_view op, std::string_view p) {
+    return op == "attributes" && p == "C:/enviados" && ++consultas > 1;
+  };
+  EXPECT_EQ(gera("C:/dados/*.txt", "C:/enviados/*.*"), 2);
+  EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT"}));
+  EXPECT_EQ(nomesEm("enviados"), Nomes{"a.txt"});
+  EXPECT_EQ(nomesEm("dados"), Nomes{"b.txt"});
+}
+
+TEST_F(UploadTest, RenameOntoItsOwnNameDeletesTheFile) {
+  escreve("dados/arq01.txt", "x");
+  EXPECT_EQ(gera("C:/dados/arq01.txt", "*.*"), 0);
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_EQ(trabalho().size(), 2u);
+}
+
+TEST_F(UploadTest, RenameWithinTheDirectoryKeepsTheOtherFiles) {
+  escreve("dados/a.txt", "a");
+  escreve("dados/b.txt", "b");
+  EXPECT_EQ(gera("C:/dados/*.txt", "*.bak"), 0);
+  EXPECT_EQ(nomesEm("dados"), (Nomes{"a.bak", "b.bak"}));
+  EXPECT_EQ(arvore().read("dados/b.bak"), "b");
+}
+
+TEST_F(UploadTest, SameNumberReplacesAnOlderArchive) {
+  arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.ARJ", "lixo de uma chamada anterior");
+  arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.DAT", "registro anterior");
+  escreve("dados/ARQ01.TXT", "novo");
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
+  EXPECT_EQ(conteudoArquivado("F3_arq01_txt.ARJ"), "novo");
+  EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F3_arq01_txt.DAT"),
+            "C:/dados/ARQ01.TXT\r\n05/12/2026 14:03:59\r\n");
+  EXPECT_EQ(trabalho().size(), 2u);
+}
+
+TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {
+  escreve("dados/ARQ01.TXT", "1");
+  escreve("dados/ARQ02.TXT", "2");
+  escreve("dados/ARQ03.TXT", "3");
+  PlataformaSeletiva plataforma;
+  plataforma.recusa = [](std::string_view op, std::string_view p) {
+    return op == "open" && p.ends_with("dados/ARQ02.TXT");  // the library cannot read it
+  };
+  EXPECT_EQ(gera("C:/dados/ARQ*.TXT"), 0);
+  EXPECT_EQ(trabalho(), (Nomes{"F1_arq01_txt.ARJ", "F1_arq01_txt.DAT"}));
+  EXPECT_EQ(nomesEm("dados"), (Nomes{"ARQ02.TXT", "ARQ03.TXT"}));
+  EXPECT_EQ(arvore().read("dados/ARQ02.TXT"), "2");
+}
+
+TEST_F(UploadTest, MissingWorkAreaFailsInTheLibrary) {
+  std::filesystem::remove_all(arvore().path(kTrabalho));
+  escreve("dados/ARQ01.TXT", "1");
+  EXPECT_EQ(gera("C:/dados/ARQ01.TXT"), 0);
+  EXPECT_EQ(nomesEm("dados"), Nomes{"ARQ01.TXT"});
+  EXPECT_EQ(nomesEm("T/OUTTRAY"), Nomes{});
+}
+
+TEST_F(UploadTest, FileThatCannotBeDeletedIsPackedOnceAndTheCallEnds) {
+  escreve("dados/A.TXT", "a");
+  escreve("dados/B.TXT", "b");
+  PlataformaSeletiva plataforma;
+  plataforma.recusa = [](std::string_view op, std::string_view p) {
+    return op == "delete" && p == "C:/dados/A.TXT";
+  };
+  EXPECT_EQ(gera("C:/dados/*.TXT"), 0);
+  EXPECT_EQ(nomesEm("dados"), Nomes{"A.TXT"});
+  EXPECT_EQ(trabalho(),
+            (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_b_txt.ARJ", "F1_b_txt.DAT"}));
+  // Published once: the archive of A is not made again in the same call.
+  EXPECT_EQ(std::count(plataforma.publicados.begin(), plataforma.publicados.end(),
+                       "C:/T/outtray/work/F1_a_txt.ARJ"),
+            1);
+}
+
+TEST_F(UploadTest, RenameTargetMatchingTheFiAgainEndsTheCall) {
+  escreve("dados/a.txt", "a");
+  escreve("dados/b.txt", "b");
+  EXPECT_EQ(gera("C:/dados/*.txt", "C:/dados/x&SEQ.txt"), 0);
+  EXPECT_EQ(nomesEm("dados"), (Nomes{"x000.txt", "x001.txt"}));
+  EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_b_txt.ARJ", "F1_b_txt.DAT"}));
+}
+
+TEST_F(UploadTest, NamesGivingTheSameArchiveWaitForALaterCall) {
+  escreve("dados/Dup.txt", "primeiro");
+  escreve("dados/DUP.TXT", "segundo");
+  escreve("dados/a.b_c", "abc");
+  escreve("dados/a_b.c", "outro abc");
+  EXPECT_EQ(gera("C:/dados/*", "", 4), 0);
+  EXPECT_EQ(trabalho(), (Nomes{"F4_dup_txt.ARJ", "F4_dup_txt.DAT", "F4_a_b_c.ARJ",
+                               "F4_a_b_c.DAT"}));
+  // Whichever of each pair was packed, the other is still there, untouched.
+  Nomes restantes = nomesEm("dados");
+  ASSERT_EQ(restantes.size(), 2u);
+  std::string dup = restantes.count("Dup.txt") ? "Dup.txt" : "DUP.TXT";
+  std::string abc = restantes.count("a.b_c") ? "a.b_c" : "a_b.c";
+  EXPECT_TRUE(restantes.count(dup) && restantes.count(abc));
+  EXPECT_NE(conteudoArquivado("F4_dup_txt.ARJ"), arvore().read("dados/" + dup));
+  EXPECT_NE(conteudoArquivado("F4_a_b_c.ARJ"), arvore().read("dados/" + abc));
+
+  // The next call packs them.
+  EXPECT_EQ(gera("C:/dados/*", "", 5), 0);
+  EXPECT_TRUE(nomesEm("dados").empty());
+}
+
+TEST_F(UploadTest, FileAppearingDuringTheCallIsPacked) {
+  escreve("dados/a.txt", "a");
+  PlataformaSeletiva plataforma;
+  bool criado = false;
+  plataforma.antes = [&](std::string_view op, std::string_view p) {
+    if (!criado && op == "delete" && p == "C:/dados/a.txt") {
+      criado = true;
+      escreve("dados/tardio.txt", "t");
+    }
+  };
+  EXPECT_EQ(gera("C:/dados/*.txt"), 0);
+  EXPECT_TRUE(criado);
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_TRUE(trabalho().count("F1_tardio_txt.ARJ"));
+}
+
+TEST_F(UploadTest, PathsThatWouldNotFitLeaveTheirFileUntouched) {
+  // The FI fits, but directory and name together would pass 255 characters.
+  const std::string dir = "dados/" + std::string(235, 'd');
+  escreve(dir + "/um_nome_de_vinte_txt.txt", "longo");
+  escreve(dir + "/c.txt", "curto");
+  // A source path that fits, but whose archive path would not.
+  const std::string nomeLongo = std::string(236, 'n') + ".txt";
+  escreve("dados/" + nomeLongo, "nome longo");
+  escreve("dados/ok.txt", "ok");
+
+  EXPECT_EQ(gera(("C:/" + dir + "/*.txt").c_str()), 0);
+  EXPECT_EQ(gera("C:/dados/*.txt"), 0);
+  EXPECT_EQ(trabalho(), (Nomes{"F1_c_txt.ARJ", "F1_c_txt.DAT", "F1_ok_txt.ARJ", "F1_ok_txt.DAT"}));
+  EXPECT_EQ(arvore().read(dir + "/um_nome_de_vinte_txt.txt"), "longo");
+  EXPECT_EQ(arvore().read("dados/" + nomeLongo), "nome longo");
+}
+
+}  // namespace
+}  // namespace torvex::testing
