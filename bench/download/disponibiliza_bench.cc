@@ -1,0 +1,121 @@
+// Delivers 1,000 and then 10,000 received archives, each in one pass, and
+// prints the time per archive of both: it must not grow with the count.
+// Beside it: the installed `arj e` plus a rename, per archive, on a sample of
+// the same archives (one `arj` process per archive, as a host without the
+// library would run it).
+//
+// Usage: torvex_download_bench [scratch-dir]   (default: a fresh temp dir)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "arj/exec_arj.h"
+#include "download/disponibiliza_arquivos.h"
+
+namespace fs = std::filesystem;
+using Relogio = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kAmostraArj = 200;
+
+double segundosDesde(Relogio::time_point inicio) {
+  return std::chrono::duration<double>(Relogio::now() - inicio).count();
+}
+
+void escreve(const fs::path& p, const std::string& texto) {
+  std::FILE* f = std::fopen(p.c_str(), "wb");
+  if (!f || std::fwrite(texto.data(), 1, texto.size(), f) != texto.size()) {
+    std::fprintf(stderr, "cannot write %s\n", p.c_str());
+    std::exit(2);
+  }
+  std::fclose(f);
+}
+
+// A fresh tray tree at C:/T with `n` received archives, each a 2 KB text
+// payload for its own new destination under C:/OUT.
+void preparaRecebidos(const fs::path& raiz, int n) {
+  fs::remove_all(raiz);
+  for (const char* d : {"T/DATA", "T/INTRAY/WORK", "T/OUTTRAY/WORK", "OUT", "STAGE"}) {
+    fs::create_directories(raiz / d);
+  }
+  std::string dados;
+  for (int linha = 0; dados.size() < 2048; ++linha) {
+    dados += "line " + std::to_string(linha) + " of a received report, some text to pack\r\n";
+  }
+  char base[16];
+  for (int i = 1; i <= n; ++i) {
+    std::snprintf(base, sizeof base, "D%05d", i);
+    escreve(raiz / "STAGE" / (std::string(base) + ".FN"),
+            std::string("C:/OUT/") + base + ".TXT\r\nABCDEF.GH+202612061504+\r\nM\r\n");
+    escreve(raiz / "STAGE" / (std::string(base) + ".ARQ"), dados);
+    for (const char* extensao : {".FN", ".ARQ"}) {
+      std::string comando = std::string("a \"C:/T/INTRAY/WORK/") + base + ".ARJ\" \"C:/STAGE/" +
+                            base + extensao + "\"";
+      if (ExecArj(comando.c_str(), 0) != 0) {
+        std::fprintf(stderr, "cannot build %s\n", base);
+        std::exit(2);
+      }
+    }
+  }
+  fs::remove_all(raiz / "STAGE");
+}
+
+double microsPorArquivoNoPasse(const fs::path& raiz, int n) {
+  preparaRecebidos(raiz, n);
+  Relogio::time_point inicio = Relogio::now();
+  long resultado = torvex::disponibilizaArquivos("C:/T");
+  double segundos = segundosDesde(inicio);
+  size_t restantes = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(raiz / "T/INTRAY/WORK")) ++restantes;
+  if (resultado != 0 || restantes != 0) {
+    std::fprintf(stderr, "pass of %d: result %ld, %zu archives left\n", n, resultado, restantes);
+    std::exit(1);
+  }
+  return segundos * 1e6 / n;
+}
+
+double microsPorArquivoComArj(const fs::path& raiz) {
+  preparaRecebidos(raiz, kAmostraArj);
+  fs::path trabalho = raiz / "T/INTRAY/WORK";
+  fs::path bandeja = raiz / "T/INTRAY";
+  char base[16];
+  Relogio::time_point inicio = Relogio::now();
+  for (int i = 1; i <= kAmostraArj; ++i) {
+    std::snprintf(base, sizeof base, "D%05d", i);
+    std::string comando = "arj e -y '" + (trabalho / (std::string(base) + ".ARJ")).string() +
+                          "' '" + bandeja.string() + "/' >/dev/null";
+    if (std::system(comando.c_str()) != 0) {
+      std::fprintf(stderr, "arj failed: %s\n", comando.c_str());
+      std::exit(1);
+    }
+    fs::rename(bandeja / (std::string(base) + ".ARQ"), raiz / "OUT" / (std::string(base) + ".TXT"));
+  }
+  return segundosDesde(inicio) * 1e6 / kAmostraArj;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fs::path raiz = argc > 1 ? fs::path(argv[1])
+                           : fs::temp_directory_path() / ("torvex-download-bench-" +
+                                                           std::to_string(std::rand()));
+  fs::create_directories(raiz);
+  raiz = fs::canonical(raiz);
+  ::setenv("TORVEX_DRIVES", ("C=" + raiz.string()).c_str(), 1);
+  ::setenv("TORVEX_WINVER", "2.5", 1);  // direct mode: one pass takes every archive
+
+  double mil = microsPorArquivoNoPasse(raiz, 1000);
+  double dezMil = microsPorArquivoNoPasse(raiz, 10000);
+  double arj = microsPorArquivoComArj(raiz);
+  fs::remove_all(raiz);
+
+  std::printf("one pass,  1,000 archives: %8.1f us per archive\n", mil);
+  std::printf("one pass, 10,000 archives: %8.1f us per archive (x%.2f of the 1,000 pass)\n",
+              dezMil, dezMil / mil);
+  std::printf("arj e + rename, sample %d: %8.1f us per archive (x%.2f of the 10,000 pass)\n",
+              kAmostraArj, arj, arj / dezMil);
+  return 0;
+}
