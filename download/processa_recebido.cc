@@ -70,6 +70,10 @@ bool entregaDados(const char* raiz, const DirEntry& arquivo, const CaminhosReceb
 bool processaRecebido(const char* raiz, const DirEntry& arquivo) {
   CaminhosRecebido c;
   if (!c.monta(raiz, arquivo.name.c_str())) return false;
+  // Whatever stands under the members' names goes first, so extraction makes
+  // fresh files and never writes through a link planted there.
+  platform().deleteFile(c.descritor);
+  platform().deleteFile(c.dados);
   if (ExecArj(c.comando, 0) != 0) return false;
   DescritorNome descritor;
   char destino[kTamanhoCaminho];

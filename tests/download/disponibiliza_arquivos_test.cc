@@ -177,13 +177,12 @@ TEST_F(Disponibiliza, RootTooLongForItsPathsReturnsOne) {
 TEST_F(Disponibiliza, DataFileThatIsALinkIsNotFollowed) {
   arvore.write("SECRET.TXT", "secret");
   recebe("D00001.ARJ", "C:/OUT/X.TXT", "M", "payload");
-  // A link planted in the incoming tray under the data file's name survives
-  // extraction only if the library writes through it; either way the pass
-  // must not read the secret out through it.
+  // Links planted in the incoming tray under the members' names.
   std::filesystem::create_symlink(arvore.path("SECRET.TXT"), arvore.path("T/INTRAY/D00001.ARQ"));
-  disponibilizaArquivos("C:/T");
+  std::filesystem::create_symlink(arvore.path("SECRET.TXT"), arvore.path("T/INTRAY/D00001.FN"));
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
   EXPECT_EQ(arvore.read("SECRET.TXT"), "secret");
-  EXPECT_NE(arvore.read("OUT/X.TXT"), "secret");
+  EXPECT_EQ(arvore.read("OUT/X.TXT"), "payload");
 }
 
 TEST_F(Disponibiliza, ModeFollowsTheSystemVersion) {
