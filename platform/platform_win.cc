@@ -373,6 +373,11 @@ class WinPlatform final : public Platform {
 
 }  // namespace
 
+void setLastError(uint32_t code) {
+  tLastError = code;
+  SetLastError(code);
+}
+
 Platform& nativePlatform() {
   static WinPlatform instance;
   return instance;
