@@ -1,0 +1,61 @@
+// MSB-first bit writer with a fixed buffer flushed to a sink; it counts the
+// bytes produced so the encoder can give up once storing would be smaller.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "arj/byte_stream.h"
+
+namespace torvex::arj {
+
+class BitWriter {
+ public:
+  explicit BitWriter(ByteSink& sink) : sink_(sink), buf_(1 << 16) {}
+
+  void put(int n, uint32_t v) {  // n <= 32, v < 2^n
+    if (n == 0) return;
+    acc_ |= uint64_t(v) << (64 - count_ - n);
+    count_ += n;
+    if (count_ >= 32) {
+      if (len_ + 4 > buf_.size()) drain();
+      uint32_t top = static_cast<uint32_t>(acc_ >> 32);
+      buf_[len_] = static_cast<uint8_t>(top >> 24);
+      buf_[len_ + 1] = static_cast<uint8_t>(top >> 16);
+      buf_[len_ + 2] = static_cast<uint8_t>(top >> 8);
+      buf_[len_ + 3] = static_cast<uint8_t>(top);
+      len_ += 4;
+      acc_ <<= 32;
+      count_ -= 32;
+    }
+  }
+  // Pads the last byte with zero bits and hands everything to the sink.
+  bool finish() {
+    while (count_ > 0) {
+      if (len_ == buf_.size()) drain();
+      buf_[len_++] = static_cast<uint8_t>(acc_ >> 56);
+      acc_ <<= 8;
+      count_ = count_ > 8 ? count_ - 8 : 0;
+    }
+    drain();
+    return ok_;
+  }
+  uint64_t bytes() const { return written_ + len_ + static_cast<uint64_t>((count_ + 7) / 8); }
+  bool ok() const { return ok_; }
+
+ private:
+  void drain() {
+    if (ok_ && len_ > 0 && !sink_.write(buf_.data(), len_)) ok_ = false;
+    written_ += len_;
+    len_ = 0;
+  }
+  ByteSink& sink_;
+  std::vector<uint8_t> buf_;
+  size_t len_ = 0;
+  uint64_t acc_ = 0;
+  int count_ = 0;
+  uint64_t written_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace torvex::arj

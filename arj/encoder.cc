@@ -1,0 +1,276 @@
+#include "arj/encoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <memory>
+#include <vector>
+
+#include "arj/bit_writer.h"
+#include "arj/crc32.h"
+#include "arj/huffman_encoder.h"
+#include "arj/lz_matcher.h"
+
+namespace torvex::arj {
+namespace {
+
+// Effort settings: method 1 searches hardest, method 4 least.
+constexpr MatchParams kLzhParams[3] = {
+    {kWindowLzh, 96, 16, 128, 48},  // 1
+    {kWindowLzh, 32, 8, 64, 16},    // 2
+    {kWindowLzh, 8, 4, 32, 8},      // 3
+};
+constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8};
+
+// Symbols per block: big enough that table headers cost little, small
+// enough that the codes follow the data.
+constexpr size_t kBlockSymbols = 16384;
+constexpr int kMaxCodeLengthEnc = 16;
+
+// Stops a compression once it can no longer beat storing.
+struct Budget {
+  const BitWriter& bw;
+  uint64_t limit;
+  bool keepGoing() const { return bw.bytes() < limit; }
+};
+
+void putLength(BitWriter& bw, int len) {
+  if (len < 7) {
+    bw.put(3, static_cast<uint32_t>(len));
+  } else {
+    bw.put(3, 7);
+    bw.put(len - 6, (1u << (len - 6)) - 2);  // (len - 7) ones, then a zero
+  }
+}
+
+// A table in the five-bit-count form; the code-length table also carries
+// the two-bit zero run after its third entry.
+void putPtTable(BitWriter& bw, const uint8_t* lengths, int size, bool zeroRunAfterThird) {
+  int n = size;
+  while (n > 0 && lengths[n - 1] == 0) --n;
+  bw.put(5, static_cast<uint32_t>(n));
+  for (int i = 0; i < n;) {
+    putLength(bw, lengths[i++]);
+    if (zeroRunAfterThird && i == 3) {
+      int z = 0;
+      while (z < 3 && i + z < n && lengths[i + z] == 0) ++z;
+      bw.put(2, static_cast<uint32_t>(z));
+      i += z;
+    }
+  }
+}
+
+// Lengths for a table or, with fewer than two used symbols, the single
+// symbol for the degenerate form (returned; -1 when the code is real).
+int prepareCode(const uint32_t* freq, int size, uint8_t* lengths, uint16_t* codes) {
+  int used = 0, last = 0;
+  for (int i = 0; i < size; ++i)
+    if (freq[i]) ++used, last = i;
+  if (used < 2) {
+    std::fill_n(lengths, size, 0);
+    return last;
+  }
+  buildCodeLengths(freq, size, kMaxCodeLengthEnc, lengths);
+  canonicalCodes(lengths, size, codes);
+  return -1;
+}
+
+class LzhBlockEncoder {
+ public:
+  explicit LzhBlockEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
+
+  void literal(uint8_t b) {
+    syms_[n_] = b;
+    ++freqC_[b];
+    if (++n_ == kBlockSymbols) writeBlock();
+  }
+  void match(size_t length, size_t distance) {
+    uint16_t c = static_cast<uint16_t>(length + 253);
+    uint16_t p = static_cast<uint16_t>(distance - 1);
+    syms_[n_] = c;
+    ++freqC_[c];
+    dists_[m_++] = p;
+    ++freqP_[std::bit_width(p)];
+    if (++n_ == kBlockSymbols) writeBlock();
+  }
+  bool keepGoing() const { return budget_.keepGoing(); }
+  void finish() {
+    if (n_ > 0) writeBlock();
+  }
+
+ private:
+  void writeBlock();
+  void writeCLengths();
+
+  BitWriter& bw_;
+  const Budget& budget_;
+  uint16_t syms_[kBlockSymbols];
+  uint16_t dists_[kBlockSymbols];
+  size_t n_ = 0, m_ = 0;
+  uint32_t freqC_[kNC] = {}, freqP_[kNP] = {};
+  uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
+  uint16_t codeC_[kNC], codeP_[kNP], codeT_[kNT];
+};
+
+void LzhBlockEncoder::writeCLengths() {
+  int n = kNC;
+  while (n > 0 && lenC_[n - 1] == 0) --n;
+  // Run-length code the lengths into code-length symbols (with extra bits).
+  struct Token {
+    uint8_t sym;
+    uint16_t extra;
+  };
+  Token tokens[kNC];
+  int count = 0;
+  uint32_t freqT[kNT] = {};
+  for (int i = 0; i < n;) {
+    if (lenC_[i] != 0) {
+      tokens[count++] = {static_cast<uint8_t>(lenC_[i] + 2), 0};
+      ++i;
+      continue;
+    }
+    int run = 0;
+    while (i + run < n && lenC_[i + run] == 0) ++run;
+    i += run;
+    if (run == 19) {
+      tokens[count++] = {0, 0};
+      run = 18;
+    }
+    if (run <= 2) {
+      for (int k = 0; k < run; ++k) tokens[count++] = {0, 0};
+    } else if (run <= 18) {
+      tokens[count++] = {1, static_cast<uint16_t>(run - 3)};
+    } else {
+      tokens[count++] = {2, static_cast<uint16_t>(run - 20)};
+    }
+  }
+  for (int k = 0; k < count; ++k) ++freqT[tokens[k].sym];
+  int single = prepareCode(freqT, kNT, lenT_, codeT_);
+  if (single >= 0) {
+    bw_.put(5, 0);
+    bw_.put(5, static_cast<uint32_t>(single));
+  } else {
+    putPtTable(bw_, lenT_, kNT, true);
+  }
+  bw_.put(9, static_cast<uint32_t>(n));
+  for (int k = 0; k < count; ++k) {
+    uint8_t t = tokens[k].sym;
+    bw_.put(lenT_[t], codeT_[t]);
+    if (t == 1) bw_.put(4, tokens[k].extra);
+    if (t == 2) bw_.put(9, tokens[k].extra);
+  }
+}
+
+void LzhBlockEncoder::writeBlock() {
+  bw_.put(16, static_cast<uint32_t>(n_));
+  int singleC = prepareCode(freqC_, kNC, lenC_, codeC_);
+  if (singleC >= 0) {
+    bw_.put(5, 0);  // unused code-length table
+    bw_.put(5, 0);
+    bw_.put(9, 0);
+    bw_.put(9, static_cast<uint32_t>(singleC));
+  } else {
+    writeCLengths();
+  }
+  int singleP = prepareCode(freqP_, kNP, lenP_, codeP_);
+  if (singleP >= 0) {
+    bw_.put(5, 0);
+    bw_.put(5, static_cast<uint32_t>(singleP));
+  } else {
+    putPtTable(bw_, lenP_, kNP, false);
+  }
+  size_t m = 0;
+  for (size_t i = 0; i < n_; ++i) {
+    uint16_t c = syms_[i];
+    bw_.put(lenC_[c], codeC_[c]);
+    if (c < 256) continue;
+    uint16_t p = dists_[m++];
+    int slot = std::bit_width(p);
+    bw_.put(lenP_[slot], codeP_[slot]);
+    if (slot >= 2) bw_.put(slot - 1, p - (1u << (slot - 1)));
+  }
+  n_ = m_ = 0;
+  std::fill_n(freqC_, kNC, 0);
+  std::fill_n(freqP_, kNP, 0);
+}
+
+class FastestEncoder {
+ public:
+  FastestEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
+  void literal(uint8_t b) { bw_.put(9, b); }
+  void match(size_t length, size_t distance) {
+    uint32_t c = static_cast<uint32_t>(length - 2);
+    int k = std::bit_width(c + 1) - 1;
+    bw_.put(k < 7 ? k + 1 : 7, k < 7 ? (1u << (k + 1)) - 2 : 0x7F);
+    bw_.put(k, c - ((1u << k) - 1));
+    uint32_t p = static_cast<uint32_t>(distance - 1);
+    int d = 0;
+    while (d < 4 && p >= (1u << (10 + d)) - 512) ++d;
+    bw_.put(d < 4 ? d + 1 : 4, d < 4 ? (1u << (d + 1)) - 2 : 0xF);
+    bw_.put(9 + d, p - ((1u << (9 + d)) - 512));
+  }
+  bool keepGoing() const { return budget_.keepGoing(); }
+  void finish() {}
+
+ private:
+  BitWriter& bw_;
+  const Budget& budget_;
+};
+
+template <class Encoder>
+EncodeResult compress(RewindableSource& src, const MatchParams& params, uint64_t sizeHint,
+                      ArchiveSink& out) {
+  EncodeResult r;
+  BitWriter bw(out);
+  Budget budget{bw, sizeHint};
+  auto enc = std::make_unique<Encoder>(bw, budget);
+  LzMatcher matcher(src, params);
+  r.status = matcher.run(*enc);
+  if (r.status != Status::Ok) return r;
+  if (matcher.aborted()) {
+    r.compressedSize = UINT64_MAX;  // lost to storing
+    return r;
+  }
+  enc->finish();
+  if (!bw.finish()) r.status = Status::WriteError;
+  r.originalSize = matcher.size();
+  r.compressedSize = bw.bytes();
+  r.crc = matcher.crc();
+  return r;
+}
+
+EncodeResult store(RewindableSource& src, ArchiveSink& out) {
+  EncodeResult r;
+  std::vector<uint8_t> buf(1 << 16);
+  while (true) {
+    long got = src.read(buf.data(), buf.size());
+    if (got < 0) return r.status = Status::ReadError, r;
+    if (got == 0) break;
+    r.originalSize += static_cast<uint64_t>(got);
+    if (r.originalSize > kMaxMemberSize) return r.status = Status::TooLarge, r;
+    r.crc = crc32Update(r.crc, buf.data(), static_cast<size_t>(got));
+    if (!out.write(buf.data(), static_cast<size_t>(got))) return r.status = Status::WriteError, r;
+  }
+  r.compressedSize = r.originalSize;
+  return r;
+}
+
+}  // namespace
+
+EncodeResult encodeMember(RewindableSource& src, int method, uint64_t sizeHint, ArchiveSink& out) {
+  if (method < 0 || method > 4) return {Status::Unsupported};
+  const uint64_t start = out.position();
+  if (method != 0 && sizeHint > 0) {
+    EncodeResult r = method == 4
+                         ? compress<FastestEncoder>(src, kFastestParams, sizeHint, out)
+                         : compress<LzhBlockEncoder>(src, kLzhParams[method - 1], sizeHint, out);
+    if (r.status != Status::Ok) return r;
+    if (r.compressedSize < r.originalSize) {
+      r.method = method;
+      return r;
+    }
+    if (!src.rewind() || !out.seek(start)) return {Status::ReadError};
+  }
+  return store(src, out);
+}
+
+}  // namespace torvex::arj

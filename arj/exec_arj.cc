@@ -1,0 +1,274 @@
+#include "arj/exec_arj.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+
+#include "arj/archive_reader.h"
+#include "arj/archive_writer.h"
+#include "arj/command_line.h"
+#include "arj/file_streams.h"
+#include "arj/lzh_constants.h"
+#include "arj/member_name.h"
+#include "platform/file.h"
+
+namespace torvex::arj {
+namespace {
+
+// The error levels arj documents.
+enum Level : int {
+  kSuccess = 0,
+  kFatal = 2,
+  kCrcError = 3,
+  kWriteError = 5,
+  kCannotOpen = 6,
+  kUserError = 7,
+  kNoMemory = 8,
+  kNotArchive = 9,
+};
+
+int levelOf(Status s) {
+  switch (s) {
+    case Status::Ok:
+    case Status::End:
+      return kSuccess;
+    case Status::NotArchive:
+      return kNotArchive;
+    case Status::BadHeader:
+    case Status::Truncated:
+    case Status::BadData:
+    case Status::BadCrc:
+      return kCrcError;
+    case Status::WriteError:
+      return kWriteError;
+    case Status::Unsupported:
+    case Status::ReadError:
+    case Status::TooLarge:
+      return kFatal;
+  }
+  return kFatal;
+}
+
+// Whether reading can go on to the next member after this outcome.
+bool positionKnown(Status s) {
+  return s != Status::BadHeader && s != Status::Truncated && s != Status::ReadError;
+}
+
+#ifdef _WIN32
+constexpr uint8_t kNativeHost = kHostDos;
+#else
+constexpr uint8_t kNativeHost = kHostUnix;
+#endif
+
+// A timestamp as the host we write for stores it: Unix seconds, or the DOS
+// date and time of the local calendar.
+uint32_t stamp(int64_t utc) {
+  if (kNativeHost == kHostUnix) return static_cast<uint32_t>(std::clamp<int64_t>(utc, 0, 0xFFFFFFFF));
+  LocalTime t = platform().toLocalTime(utc);
+  return toDosTime(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+int64_t nowUtc() {
+  using namespace std::chrono;
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::string directoryOf(const std::string& path) {
+  std::string_view last = lastComponent(path);
+  return path.substr(0, path.size() - last.size());  // keeps the separator
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return low(x) == low(y);
+  });
+}
+
+// A fresh file beside `dirWithSeparator`'s other entries, created exclusively
+// so an existing file or link of that name is never opened.
+File createTemp(const std::string& dirWithSeparator, std::string& name) {
+  for (int n = 0; n < 1000; ++n) {
+    name = dirWithSeparator + "ARJ$" + std::to_string(n) + ".TMP";
+    File f(name.c_str(), OpenMode::CreateNew);
+    if (f) return f;
+    if (platform().lastError() != kErrorFileExists && platform().lastError() != kErrorAlreadyExists)
+      break;
+  }
+  name.clear();
+  return File();
+}
+
+// Closes a finished temporary file for good and renames it over `target`;
+// on failure it is removed. The target is untouched unless all went well.
+int commitTemp(File& tmp, FileSink& sink, const std::string& tmpName, const std::string& target) {
+  bool ok = sink.flush() && tmp.sync();
+  ok = tmp.close() && ok;
+  if (ok && platform().replaceFile(tmpName.c_str(), target.c_str())) return kSuccess;
+  platform().deleteFile(tmpName.c_str());
+  return kWriteError;
+}
+
+void discardTemp(File& tmp, const std::string& tmpName) {
+  tmp.close();
+  platform().deleteFile(tmpName.c_str());
+}
+
+class NullSink : public ByteSink {
+ public:
+  bool write(const uint8_t*, size_t) override { return true; }
+};
+
+// Copies the members of an existing archive, except the one being replaced.
+Status copyOthers(const std::string& archive, const std::string& replaced, ArchiveWriter& w) {
+  File f(archive.c_str(), OpenMode::Read);
+  if (!f) return Status::ReadError;
+  FileSource src(f);
+  ArchiveReader r(src);
+  if (Status s = r.open(); s != Status::Ok) return s;
+  while (true) {
+    Status s = r.next();
+    if (s == Status::End) return Status::Ok;
+    if (s != Status::Ok) return s;
+    if (r.isFile() && sameName(r.member().name, replaced)) continue;
+    if (s = w.copyMember(r); s != Status::Ok) return s;
+  }
+}
+
+int add(const std::string& archive, const std::string& file) {
+  File src(file.c_str(), OpenMode::Read);
+  DirSearch found(file.c_str());
+  if (!src || !found.found() || (found.entry().attributes & kAttrDirectory)) return kCannotOpen;
+  const DirEntry& e = found.entry();
+  int64_t size = src.size();
+  if (size < 0) return kCannotOpen;
+  if (static_cast<uint64_t>(size) > kMaxMemberSize) return kFatal;
+
+  MemberHeader h;
+  h.hostOs = kNativeHost;
+  h.flags = kFlagPathSym;  // the stored name has no directory part
+  h.name = std::string(lastComponent(file));
+  h.modified = stamp(e.lastWriteTime);
+  h.accessed = stamp(e.lastAccessTime);
+  h.created = stamp(e.creationTime);
+  bool readOnly = e.attributes & kAttrReadOnly;
+  h.accessMode = kNativeHost == kHostUnix ? (readOnly ? 0x1124 : 0x11A4) : (readOnly ? 0x21 : 0x20);
+
+  MainHeader m;
+  m.hostOs = kNativeHost;
+  m.flags = kNativeHost == kHostUnix ? kFlagPathSym : 0;
+  m.name = std::string(lastComponent(archive));
+  m.created = m.modified = stamp(nowUtc());
+
+  std::string tmpName;
+  File tmp = createTemp(directoryOf(archive), tmpName);
+  if (!tmp) return kWriteError;
+  FileSink sink(tmp);
+  ArchiveWriter w(sink);
+  FileSource in(src);
+  Status s = w.begin(m);
+  if (s == Status::Ok && pathExists(archive.c_str())) s = copyOthers(archive, h.name, w);
+  if (s == Status::Ok) s = w.addMember(h, in, 1, static_cast<uint64_t>(size));
+  if (s == Status::Ok) s = w.finish();
+  if (s != Status::Ok) {
+    discardTemp(tmp, tmpName);
+    return levelOf(s);
+  }
+  return commitTemp(tmp, sink, tmpName, archive);
+}
+
+int test(const std::string& archive) {
+  File f(archive.c_str(), OpenMode::Read);
+  if (!f) return kCannotOpen;
+  FileSource src(f);
+  ArchiveReader r(src);
+  if (Status s = r.open(); s != Status::Ok) return levelOf(s);
+  int level = kSuccess;
+  while (true) {
+    Status s = r.next();
+    if (s == Status::End) return level;
+    if (s != Status::Ok) return std::max(level, levelOf(s));
+    if (!r.isFile()) continue;
+    NullSink sink;
+    s = r.extract(sink);
+    level = std::max(level, levelOf(s));
+    if (!positionKnown(s)) return level;
+  }
+}
+
+// Extracts one member into `dir` (ending in a separator) under `name`.
+Status extractOne(ArchiveReader& r, const std::string& dir, const std::string& name, int& level) {
+  std::string tmpName;
+  File tmp = createTemp(dir, tmpName);
+  if (!tmp) {
+    level = std::max<int>(level, kWriteError);
+    return Status::Ok;  // the archive itself is fine: go on
+  }
+  FileSink sink(tmp);
+  Status s = r.extract(sink);
+  if (s == Status::Ok) {
+    level = std::max(level, commitTemp(tmp, sink, tmpName, dir + name));
+  } else {
+    discardTemp(tmp, tmpName);
+    level = std::max(level, levelOf(s));
+  }
+  return s;
+}
+
+int extract(const std::string& archive, std::string dir) {
+  File f(archive.c_str(), OpenMode::Read);
+  if (!f) return kCannotOpen;
+  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+  uint32_t attrs = platform().fileAttributes(dir.c_str());
+  if (attrs == kInvalidAttributes && platform().createDirectory(dir.c_str()))
+    attrs = platform().fileAttributes(dir.c_str());
+  if (attrs == kInvalidAttributes || !(attrs & kAttrDirectory)) return kCannotOpen;
+
+  FileSource src(f);
+  ArchiveReader r(src);
+  if (Status s = r.open(); s != Status::Ok) return levelOf(s);
+  int level = kSuccess;
+  while (true) {
+    Status s = r.next();
+    if (s == Status::End) return level;
+    if (s != Status::Ok) return std::max(level, levelOf(s));
+    if (!r.isFile()) continue;  // directories, labels and special files are never created
+    std::optional<std::string> name = extractName(r.member().name);
+    if (!name) {
+      level = std::max<int>(level, kFatal);
+      continue;
+    }
+    if (s = r.checkExtractable(); s != Status::Ok) {
+      level = std::max(level, levelOf(s));
+      continue;
+    }
+    if (!positionKnown(extractOne(r, dir, *name, level))) return level;
+  }
+}
+
+int run(const char* commandLine) {
+  ArjCommand cmd;
+  if (!parseCommandLine(commandLine, cmd)) return kUserError;
+  switch (cmd.verb) {
+    case 'a':
+      return add(cmd.archive, cmd.other);
+    case 't':
+      return test(cmd.archive);
+    default:
+      return extract(cmd.archive, cmd.other);
+  }
+}
+
+}  // namespace
+}  // namespace torvex::arj
+
+extern "C" int ExecArj(const char* commandLine, int reserved) {
+  if (reserved != 0) return torvex::arj::kUserError;
+  try {
+    return torvex::arj::run(commandLine);
+  } catch (const std::bad_alloc&) {
+    return torvex::arj::kNoMemory;
+  } catch (...) {
+    return torvex::arj::kFatal;
+  }
+}

@@ -1,0 +1,41 @@
+// The codec's sources and sinks over platform files, with large buffers so
+// the platform is called once per 256 KiB.
+#pragma once
+
+#include <vector>
+
+#include "arj/byte_stream.h"
+#include "platform/file.h"
+
+namespace torvex::arj {
+
+class FileSource : public RewindableSource {
+ public:
+  explicit FileSource(File& f) : f_(f) {}
+  long read(uint8_t* buf, size_t n) override { return f_.read(buf, n); }
+  bool rewind() override { return f_.seek(0); }
+
+ private:
+  File& f_;
+};
+
+// Writes through a buffer; seek and truncate flush it first. Call flush()
+// before closing the file.
+class FileSink : public ArchiveSink {
+ public:
+  explicit FileSink(File& f) : f_(f), buf_(1 << 18) {}
+  bool write(const uint8_t* p, size_t n) override;
+  uint64_t position() override { return pos_ + len_; }
+  bool seek(uint64_t offset) override;
+  bool truncate(uint64_t size) override;
+  bool flush();
+
+ private:
+  File& f_;
+  std::vector<uint8_t> buf_;
+  size_t len_ = 0;    // buffered bytes, to be written at pos_
+  uint64_t pos_ = 0;  // file offset of the buffer's first byte
+  bool ok_ = true;
+};
+
+}  // namespace torvex::arj
