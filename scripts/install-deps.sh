@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what building and testing TORVEX needs on Debian 12 (run as root).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang          # the build
+  libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
+  arj 7zip                             # other ARJ programs the tests compare with
+)
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y "${packages[@]}"
