@@ -33,15 +33,18 @@ enum : uint32_t {
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
   kErrorInvalidHandle = 6,
+  kErrorNotSameDevice = 17,
   kErrorNoMoreFiles = 18,
   kErrorSharingViolation = 32,
   kErrorHandleDiskFull = 39,
   kErrorFileExists = 80,
   kErrorInvalidParameter = 87,
   kErrorDiskFull = 112,
+  kErrorInsufficientBuffer = 122,
   kErrorInvalidName = 123,
   kErrorDirNotEmpty = 145,
   kErrorAlreadyExists = 183,
+  kErrorMoreData = 234,
   kErrorDirectory = 267,
   kErrorGenFailure = 31,
 };
@@ -148,6 +151,10 @@ Platform* installPlatform(Platform* p);
 
 // The back end compiled into this build (POSIX or Win32).
 Platform& nativePlatform();
+
+// SetLastError: what lastError() of the back end reports next on this thread.
+// Lets a wrapper that fails an operation on purpose leave a real error code.
+void setLastError(uint32_t code);
 
 // Forwards every operation to an inner platform: derive from it and override
 // only what a wrapper changes.

@@ -20,6 +20,8 @@ class FaultyPlatform : public ForwardingPlatform {
   void failAt(long n) { failAt_ = n; count_ = 0; log_.clear(); }
   long count() const { return count_; }  // such operations seen since failAt
   const std::vector<std::string>& log() const { return log_; }  // "op path" per operation
+  // The Win32 code a failed operation leaves for lastError(); 31 unless set.
+  void setFailureCode(uint32_t code) { failCode_ = code; }
 
   // A fixed local clock for localNow(); unset, the inner clock answers.
   void setNow(const LocalTime& t) { now_ = t; fixedNow_ = true; }
@@ -43,6 +45,7 @@ class FaultyPlatform : public ForwardingPlatform {
   bool fails(const char* op, const char* path);
   Platform* previous_;
   long failAt_ = 0, count_ = 0;
+  uint32_t failCode_ = kErrorGenFailure;
   std::vector<std::string> log_;
   LocalTime now_;
   bool fixedNow_ = false;

@@ -1,0 +1,275 @@
+// Operations on names: attributes, directories, delete, move, replace.
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/dir_cache_posix.h"
+#include "platform/path_posix.h"
+#include "platform/posix_backend.h"
+#include "platform/win_path.h"
+
+namespace torvex::posix {
+namespace {
+
+bool isReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+bool heldOpen(const struct stat& st) { return openFiles().contains(st.st_dev, st.st_ino); }
+
+bool sameDirectory(const Location& a, const Location& b) {
+  return a.dirStat.st_dev == b.dirStat.st_dev && a.dirStat.st_ino == b.dirStat.st_ino;
+}
+
+// Resolves an existing entry named by `path`, with its own lstat in `self`.
+uint32_t existing(const char* path, Location& loc, Entry& e, struct stat& self) {
+  if (!path) return kErrorInvalidParameter;
+  if (uint32_t err = locate(path, loc)) return err;
+  if (loc.last.empty()) return kErrorAccessDenied;  // a root
+  if (winpath::isInvalidName(loc.last)) return kErrorInvalidName;
+  if (winpath::isDeviceName(loc.last)) return kErrorAccessDenied;
+  if (uint32_t err = lookup(loc, e)) return err;
+  if (!e.found) return kErrorFileNotFound;
+  if (lstat(e.path.c_str(), &self) != 0) return win32Error(errno);
+  return 0;
+}
+
+// Resolves the destination of a move: its directory must exist and its name
+// must be one Win32 can create.
+uint32_t destination(const char* path, Location& loc, Entry& e) {
+  if (!path) return kErrorInvalidParameter;
+  if (uint32_t err = locate(path, loc)) return err;
+  if (loc.last.empty()) return kErrorAlreadyExists;
+  if (winpath::isInvalidName(loc.last) || winpath::isDeviceName(loc.last)) {
+    return kErrorInvalidName;
+  }
+  return lookup(loc, e);
+}
+
+void noteMove(const Location& from, const std::string& fromName, const Location& to,
+              const std::string& toName) {
+  if (sameDirectory(from, to)) {
+    dirCache().changed(from.dir, from.dirStat, fromName, toName);
+  } else {
+    dirCache().changed(from.dir, from.dirStat, fromName, {});
+    dirCache().changed(to.dir, to.dirStat, {}, toName);
+  }
+}
+
+// Copies a regular file to `target` (which must not exist), durably, keeping
+// its permissions and times. Removes the partial copy on failure.
+uint32_t copyFile(const std::string& source, const std::string& target, int extraFlags) {
+  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return win32Error(errno);
+  struct stat st;
+  if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(in);
+    return kErrorAccessDenied;
+  }
+  int out = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | extraFlags, st.st_mode & 07777);
+  if (out < 0) {
+    uint32_t err = errno == EEXIST ? kErrorAlreadyExists : win32Error(errno);
+    close(in);
+    return err;
+  }
+  uint32_t err = 0;
+  char buf[65536];
+  for (;;) {
+    ssize_t got = read(in, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      err = win32Error(errno);
+      break;
+    }
+    if (got == 0) break;
+    for (ssize_t done = 0; done < got && err == 0;) {
+      ssize_t put = write(out, buf + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) err = put < 0 ? win32Error(errno) : kErrorDiskFull;
+      else done += put;
+    }
+    if (err) break;
+  }
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  if (err == 0 && (fchmod(out, st.st_mode & 07777) != 0 || futimens(out, times) != 0 ||
+                   fsync(out) != 0)) {
+    err = win32Error(errno);
+  }
+  if (close(out) != 0 && err == 0) err = win32Error(errno);
+  close(in);
+  if (err) unlink(target.c_str());
+  return err;
+}
+
+bool syncHostDirectory(const std::string& dir) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
+uint32_t attributesOf(const struct stat& st) {
+  uint32_t a = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if (isReadOnly(st)) a |= kAttrReadOnly;
+  return a;
+}
+
+}  // namespace
+
+uint32_t fileAttributesOf(const struct stat& st) { return attributesOf(st); }
+
+uint32_t PosixPlatform::fileAttributes(const char* path) {
+  if (!path) return failWith(kErrorInvalidParameter, kInvalidAttributes);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return failWith(err, kInvalidAttributes);
+  if (!loc.last.empty() && winpath::isInvalidName(loc.last)) {
+    return failWith(kErrorInvalidName, kInvalidAttributes);
+  }
+  if (!loc.last.empty() && winpath::isDeviceName(loc.last)) {
+    return failWith(kErrorFileNotFound, kInvalidAttributes);  // a device, never a file
+  }
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return failWith(err, kInvalidAttributes);
+  if (!e.found) return failWith(kErrorFileNotFound, kInvalidAttributes);
+  if (loc.trailingSeparator && !S_ISDIR(e.st.st_mode)) {
+    return failWith(kErrorInvalidName, kInvalidAttributes);
+  }
+  setLastError(kErrorSuccess);
+  return attributesOf(e.st);
+}
+
+bool PosixPlatform::createDirectory(const char* path) {
+  if (!path) return fail(kErrorInvalidParameter);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return fail(err);
+  if (loc.last.empty()) return fail(kErrorAccessDenied);
+  if (winpath::isInvalidName(loc.last) || winpath::isDeviceName(loc.last)) {
+    return fail(kErrorInvalidName);
+  }
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return fail(err);
+  if (e.found) return fail(kErrorAlreadyExists);
+  if (mkdir(e.path.c_str(), 0777) != 0) {
+    return fail(errno == EEXIST ? kErrorAlreadyExists : win32Error(errno));
+  }
+  dirCache().changed(loc.dir, loc.dirStat, {}, e.name);
+  return true;
+}
+
+bool PosixPlatform::removeDirectory(const char* path) {
+  Location loc;
+  Entry e;
+  struct stat self;
+  if (uint32_t err = existing(path, loc, e, self)) return fail(err);
+  if (!S_ISDIR(self.st_mode)) return fail(kErrorDirectory);
+  if (rmdir(e.path.c_str()) != 0) {
+    return fail(errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : win32Error(errno));
+  }
+  dirCache().changed(loc.dir, loc.dirStat, e.name, {});
+  dirCache().forget(e.path);
+  return true;
+}
+
+bool PosixPlatform::deleteFile(const char* path) {
+  Location loc;
+  Entry e;
+  struct stat self;
+  if (uint32_t err = existing(path, loc, e, self)) return fail(err);
+  if (S_ISDIR(self.st_mode)) return fail(kErrorAccessDenied);
+  if (loc.trailingSeparator) return fail(kErrorInvalidName);
+  if (isReadOnly(self)) return fail(kErrorAccessDenied);
+  if (heldOpen(self)) return fail(kErrorSharingViolation);
+  if (unlink(e.path.c_str()) != 0) return fail(win32Error(errno));
+  dirCache().changed(loc.dir, loc.dirStat, e.name, {});
+  return true;
+}
+
+bool PosixPlatform::moveFile(const char* from, const char* to) {
+  Location src, dst;
+  Entry s, d;
+  struct stat self;
+  if (uint32_t err = existing(from, src, s, self)) return fail(err);
+  if (heldOpen(self)) return fail(kErrorSharingViolation);
+  if (uint32_t err = destination(to, dst, d)) return fail(err);
+  if (d.found) {
+    const bool sameEntry = sameDirectory(src, dst) && d.name == s.name;
+    if (!sameEntry) return fail(kErrorAlreadyExists);
+    if (dst.last == s.name) return true;  // onto itself: nothing to do
+  }
+  // The name as the caller wrote it; a case-only change renames the entry.
+  const std::string target = joinPath(dst.dir, dst.last);
+  if (renameat2(AT_FDCWD, s.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    noteMove(src, s.name, dst, dst.last);
+    return true;
+  }
+  if (errno == EEXIST) return fail(kErrorAlreadyExists);
+  if (errno != EXDEV) return fail(win32Error(errno));
+  // Another file system: copy, then delete, as MoveFile does for files.
+  if (!S_ISREG(self.st_mode)) return fail(kErrorNotSameDevice);
+  if (isReadOnly(self)) return fail(kErrorAccessDenied);
+  if (uint32_t err = copyFile(s.path, target, O_EXCL)) return fail(err);
+  if (unlink(s.path.c_str()) != 0) {
+    uint32_t err = win32Error(errno);
+    unlink(target.c_str());
+    return fail(err);
+  }
+  noteMove(src, s.name, dst, dst.last);
+  return true;
+}
+
+bool PosixPlatform::replaceFile(const char* from, const char* to) {
+  Location src, dst;
+  Entry s, d;
+  struct stat self;
+  if (uint32_t err = existing(from, src, s, self)) return fail(err);
+  if (heldOpen(self)) return fail(kErrorSharingViolation);
+  if (uint32_t err = destination(to, dst, d)) return fail(err);
+  if (d.found) {
+    if (sameDirectory(src, dst) && d.name == s.name) return true;
+    struct stat old;
+    if (lstat(d.path.c_str(), &old) != 0) return fail(win32Error(errno));
+    if (S_ISDIR(old.st_mode) || isReadOnly(old)) return fail(kErrorAccessDenied);
+    if (heldOpen(old)) return fail(kErrorSharingViolation);
+  }
+  // An existing target keeps its spelling, so no second name is left behind.
+  const std::string target = d.found ? d.path : joinPath(dst.dir, dst.last);
+  const std::string& targetName = d.found ? d.name : dst.last;
+  if (rename(s.path.c_str(), target.c_str()) == 0) {
+    noteMove(src, s.name, dst, targetName);
+    return true;
+  }
+  if (errno != EXDEV) return fail(win32Error(errno));
+  if (!S_ISREG(self.st_mode)) return fail(kErrorNotSameDevice);
+  // Another file system: copy beside the target, then rename over it.
+  std::string temp = joinPath(dst.dir, ".torvex-replace-XXXXXX");
+  int fd = mkstemp(temp.data());
+  if (fd < 0) return fail(win32Error(errno));
+  close(fd);
+  unlink(temp.c_str());
+  if (uint32_t err = copyFile(s.path, temp, O_EXCL)) return fail(err);
+  if (rename(temp.c_str(), target.c_str()) != 0) {
+    uint32_t err = win32Error(errno);
+    unlink(temp.c_str());
+    return fail(err);
+  }
+  unlink(s.path.c_str());
+  noteMove(src, s.name, dst, targetName);
+  return true;
+}
+
+bool PosixPlatform::syncDirectory(const char* path) {
+  if (!path) return fail(kErrorInvalidParameter);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return fail(err);
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return fail(err);
+  if (!e.found) return fail(kErrorFileNotFound);
+  if (!S_ISDIR(e.st.st_mode)) return fail(kErrorDirectory);
+  if (!syncHostDirectory(e.path)) return fail(win32Error(errno));
+  return true;
+}
+
+}  // namespace torvex::posix

@@ -1,0 +1,151 @@
+#include "platform/path_posix.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "platform/dir_cache_posix.h"
+#include "platform/environment_posix.h"
+#include "platform/platform.h"
+#include "platform/win_path.h"
+
+namespace torvex::posix {
+namespace {
+
+std::string joinAll(const std::string& root, const std::vector<std::string>& comps,
+                    size_t count) {
+  std::string out = root;
+  for (size_t i = 0; i < count; ++i) out = joinPath(out, comps[i]);
+  return out;
+}
+
+bool isDirectory(const std::string& path, struct stat& st) {
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Looks `name` up in `dir` ignoring case; fills `out` when found.
+uint32_t findIn(const std::string& dir, const struct stat& dirStat, std::string_view name,
+                Entry& out) {
+  out = Entry{};
+  out.name = std::string(name);
+  out.path = joinPath(dir, name);
+  if (stat(out.path.c_str(), &out.st) == 0 || lstat(out.path.c_str(), &out.st) == 0) {
+    out.found = true;
+    return 0;
+  }
+  if (errno != ENOENT) return win32Error(errno);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    bool stale = false;
+    for (const std::string& candidate : dirCache().namesLike(dir, dirStat, name)) {
+      std::string path = joinPath(dir, candidate);
+      if (stat(path.c_str(), &out.st) == 0 || lstat(path.c_str(), &out.st) == 0) {
+        out.name = candidate;
+        out.path = std::move(path);
+        out.found = true;
+        return 0;
+      }
+      stale = true;
+    }
+    if (!stale) break;
+    dirCache().forget(dir);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string joinPath(const std::string& dir, std::string_view name) {
+  std::string out = dir;
+  if (out.empty() || out.back() != '/') out.push_back('/');
+  out.append(name);
+  return out;
+}
+
+std::string driveDirectory(int drive) {
+  if (drive < 1 || drive > 26) return {};
+  return environment()->drives[drive];
+}
+
+uint32_t locate(std::string_view path, Location& out) {
+  out = Location{};
+  if (path.empty()) return kErrorPathNotFound;
+  winpath::ParsedPath parsed = winpath::parse(path);
+  std::string root;
+  std::vector<std::string> comps;
+  switch (parsed.root) {
+    case winpath::Root::Network:
+      return kErrorPathNotFound;
+    case winpath::Root::Drive:
+      root = driveDirectory(parsed.drive);
+      if (root.empty()) return kErrorPathNotFound;
+      comps = std::move(parsed.components);
+      break;
+    case winpath::Root::Absolute:
+      root = "/";
+      comps = std::move(parsed.components);
+      break;
+    case winpath::Root::Relative: {
+      char cwd[PATH_MAX];
+      if (!getcwd(cwd, sizeof cwd)) return kErrorPathNotFound;
+      root = "/";
+      winpath::appendNormalised(comps, winpath::parse(cwd).components);
+      winpath::appendNormalised(comps, parsed.components);
+      break;
+    }
+  }
+  out.trailingSeparator = parsed.trailingSeparator;
+  out.endedInDot = parsed.endedInDot;
+  const size_t dirCount = comps.empty() ? 0 : comps.size() - 1;
+  for (size_t i = 0; i < dirCount; ++i) {
+    if (winpath::isInvalidName(comps[i])) return kErrorInvalidName;
+  }
+  if (!comps.empty()) out.last = comps.back();
+
+  // Fast path: the directory part exists exactly as spelled.
+  out.dir = joinAll(root, comps, dirCount);
+  if (!isDirectory(out.dir, out.dirStat)) {
+    out.dir = root;
+    if (!isDirectory(out.dir, out.dirStat)) return kErrorPathNotFound;
+    for (size_t i = 0; i < dirCount; ++i) {
+      Entry e;
+      if (findIn(out.dir, out.dirStat, comps[i], e) != 0 || !e.found || !S_ISDIR(e.st.st_mode)) {
+        return kErrorPathNotFound;
+      }
+      out.dir = std::move(e.path);
+      out.dirStat = e.st;
+    }
+  }
+  out.dirIsRoot = comps.size() <= 1;
+  return 0;
+}
+
+uint32_t lookup(const Location& loc, Entry& out) {
+  if (loc.last.empty()) {
+    out = Entry{};
+    out.path = loc.dir;
+    out.found = true;
+    out.st = loc.dirStat;
+    return 0;
+  }
+  return findIn(loc.dir, loc.dirStat, loc.last, out);
+}
+
+uint32_t win32Error(int err) {
+  switch (err) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES: case EPERM: case EROFS: case EISDIR: return kErrorAccessDenied;
+    case EEXIST: return kErrorFileExists;
+    case ENOTEMPTY: return kErrorDirNotEmpty;
+    case ENOSPC: case EDQUOT: case EFBIG: return kErrorDiskFull;
+    case ENAMETOOLONG: case EILSEQ: return kErrorInvalidName;
+    case EBUSY: case ETXTBSY: return kErrorSharingViolation;
+    case EBADF: return kErrorInvalidHandle;
+    case EINVAL: return kErrorInvalidParameter;
+    default: return kErrorGenFailure;
+  }
+}
+
+}  // namespace torvex::posix

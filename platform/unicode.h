@@ -1,0 +1,39 @@
+// Character-level helpers shared by the back ends: UTF-8 and UTF-16
+// conversion, and the per-character upper-casing that Windows applies when it
+// compares names (its volume upper-case table covers far more than ASCII).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace torvex::unicode {
+
+// Decodes UTF-8 into code points. A byte that does not start a valid sequence
+// becomes U+DC80 + byte (an unpaired low surrogate), so every name decodes to
+// something that compares equal only to itself.
+std::u32string decodeUtf8(std::string_view text);
+
+// Upper case of one code point: ASCII, Latin-1, Latin Extended-A, Greek and
+// Cyrillic letters; everything else is returned unchanged.
+char32_t upperCase(char32_t c);
+
+// decodeUtf8 with upperCase applied to each code point.
+std::u32string foldedName(std::string_view text);
+
+// The key by which NTFS orders a directory: the upper-cased name as UTF-16
+// code units, compared ordinally.
+std::u16string sortKey(std::string_view name);
+
+// True when both names are the same text ignoring letter case.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes "?", as Windows writes its
+// default character for what it cannot convert.
+std::string utf16ToUtf8(std::u16string_view wide);
+
+// UTF-8 to UTF-16; an invalid byte becomes U+FFFD, as MultiByteToWideChar
+// does for UTF-8 without MB_ERR_INVALID_CHARS.
+std::u16string utf8ToUtf16(std::string_view text);
+
+}  // namespace torvex::unicode

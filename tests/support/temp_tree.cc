@@ -1,0 +1,80 @@
+#include "tests/support/temp_tree.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/platform_posix.h"
+
+namespace torvex::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path makeUniqueDirectory() {
+  const fs::path base = fs::temp_directory_path();
+  std::random_device random;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    fs::path candidate = base / ("torvex-test-" + std::to_string(random()) + "-" +
+                                 std::to_string(random()));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) return candidate;
+  }
+  throw std::runtime_error("cannot make a temporary directory");
+}
+
+}  // namespace
+
+TempTree::TempTree() : dir_(makeUniqueDirectory()) {
+  if (const char* old = std::getenv("TORVEX_DRIVES")) {
+    hadDrives_ = true;
+    oldDrives_ = old;
+  }
+  ::setenv("TORVEX_DRIVES", ("C=" + dir_.string()).c_str(), 1);
+  reloadEnvironment();
+}
+
+TempTree::~TempTree() {
+  std::error_code ec;
+  // Leave the directory first if a test made it (or a drive in it) current.
+  const fs::path cwd = fs::current_path(ec);
+  if (!ec && cwd.string().rfind(dir_.string(), 0) == 0) fs::current_path(dir_.parent_path(), ec);
+  // Read-only files and directories a test made must not block the clean-up.
+  for (auto it = fs::recursive_directory_iterator(dir_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(dir_, ec);
+  if (hadDrives_) {
+    ::setenv("TORVEX_DRIVES", oldDrives_.c_str(), 1);
+  } else {
+    ::unsetenv("TORVEX_DRIVES");
+  }
+  reloadEnvironment();
+}
+
+void TempTree::write(std::string_view rel, std::string_view bytes) const {
+  const fs::path p = path(rel);
+  fs::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + p.string());
+}
+
+std::string TempTree::read(std::string_view rel) const {
+  std::ifstream in(path(rel), std::ios::binary);
+  if (!in) return {};
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool TempTree::exists(std::string_view rel) const {
+  std::error_code ec;
+  return fs::symlink_status(path(rel), ec).type() != fs::file_type::not_found && !ec;
+}
+
+void TempTree::mkdir(std::string_view rel) const { fs::create_directories(path(rel)); }
+
+}  // namespace torvex::testing
