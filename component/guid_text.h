@@ -1,0 +1,13 @@
+// GUIDs as registry and IDL text: upper-case hex, "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX".
+#pragma once
+
+#include <string>
+
+#include "platform/com.h"
+
+namespace torvex {
+
+std::string guidText(const GUID& g);         // without braces, as IDL writes it
+std::string guidTextBraced(const GUID& g);   // "{...}", as the registry keeps it
+
+}  // namespace torvex

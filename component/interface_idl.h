@@ -1,0 +1,13 @@
+// The IDL source of the type library, written from the interface table. The
+// committed torvex.idl is this text; a test keeps the two equal.
+#pragma once
+
+#include <string>
+
+#include "platform/type_description.h"
+
+namespace torvex {
+
+std::string idlText(const TypeLibDescription& lib);
+
+}  // namespace torvex

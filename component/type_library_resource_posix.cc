@@ -1,0 +1,10 @@
+#include "component/interface_description.h"
+#include "component/type_library_resource.h"
+#include "platform/module.h"
+#include "platform/typelib_posix.h"
+
+namespace torvex {
+
+void announceTypeLibResource() { embedTypeLib(modulePath(&kTorvexTypeLib), &kTorvexTypeLib); }
+
+}  // namespace torvex
