@@ -20,6 +20,16 @@ constexpr Subcomando kSubcomandos[] = {
      "Expands the FI macro expression with the root path ROOT and the\n"
      "23-character stamp STAMP, and prints the path it names.",
      executaExpand},
+    {"register", "register",
+     "Registers the component (the library beside this command) under\n"
+     "HKEY_CLASSES_ROOT with its type library; prints the HRESULT.",
+     executaRegister},
+    {"unregister", "unregister",
+     "Removes the component's registration; prints the HRESULT.", executaUnregister},
+    {"--dispatch", "--dispatch METHOD ARG...",
+     "Calls METHOD as a late-bound host does: creates TORVEX.Controlador through\n"
+     "the registry and calls through GetIDsOfNames and Invoke. Needs register.",
+     executaDispatch},
 };
 
 }  // namespace

@@ -22,5 +22,8 @@ int executaAjuda(std::span<char* const> args);
 int executaArj(std::span<char* const> args);
 int executaExpand(std::span<char* const> args);
 int executaDemo(std::span<char* const> args);
+int executaRegister(std::span<char* const> args);
+int executaUnregister(std::span<char* const> args);
+int executaDispatch(std::span<char* const> args);
 
 }  // namespace torvex::cli
