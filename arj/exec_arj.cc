@@ -147,7 +147,7 @@ int add(const std::string& archive, const std::string& file) {
   MemberHeader h;
   h.hostOs = kNativeHost;
   h.flags = kFlagPathSym;  // the stored name has no directory part
-  h.name = std::string(lastComponent(file));
+  h.name = e.name;  // the name as the file system spells it
   h.modified = stamp(e.lastWriteTime);
   h.accessed = stamp(e.lastAccessTime);
   h.created = stamp(e.creationTime);

@@ -1,0 +1,138 @@
+// Round trips through our writer and reader, and the header layout the
+// writer produces.
+#include <gtest/gtest.h>
+
+#include "arj/archive_reader.h"
+#include "arj/crc32.h"
+#include "arj/memory_stream.h"
+#include "tests/arj/archive_builder.h"
+
+namespace torvex::arj {
+namespace {
+
+using testing::buildArchive;
+using testing::Entry;
+using testing::randomBytes;
+using testing::textBytes;
+
+struct Read {
+  std::string name;
+  int method;
+  Status status;
+  std::string data;
+};
+
+std::vector<Read> readAll(std::string_view archive, Status* end = nullptr) {
+  MemorySource src(archive);
+  ArchiveReader r(src);
+  std::vector<Read> out;
+  Status s = r.open();
+  if (s == Status::Ok) {
+    while ((s = r.next()) == Status::Ok) {
+      MemorySink sink;
+      Status e = r.extract(sink);
+      out.push_back({r.member().name, r.member().method, e, std::string(sink.view())});
+    }
+  }
+  if (end) *end = s;
+  return out;
+}
+
+TEST(Crc32, CheckValue) {
+  const char* s = "123456789";
+  EXPECT_EQ(crc32(reinterpret_cast<const uint8_t*>(s), 9), 0xCBF43926u);
+  // Fed in pieces, including a tail shorter than the 8-byte step.
+  uint32_t c = crc32Update(0, reinterpret_cast<const uint8_t*>(s), 5);
+  EXPECT_EQ(crc32Update(c, reinterpret_cast<const uint8_t*>(s + 5), 4), 0xCBF43926u);
+}
+
+class RoundTrip : public ::testing::TestWithParam<int> {};
+
+TEST_P(RoundTrip, EverySizeAndKindComesBackIdentical) {
+  const int method = GetParam();
+  std::string runs;
+  for (int i = 0; i < 300; ++i) runs += std::string(static_cast<size_t>(i % 300 + 1), char('a' + i % 3));
+  const std::vector<std::string> inputs = {
+      "", "x", "abc", std::string(26624, 'z'), textBytes(26625, 1), textBytes(300000, 2),
+      randomBytes(70000, 3), runs, textBytes(40000, 4) + randomBytes(40000, 5) + textBytes(40000, 4)};
+  std::vector<Entry> entries;
+  for (size_t i = 0; i < inputs.size(); ++i) entries.push_back({"m" + std::to_string(i), inputs[i], method});
+  std::string archive = buildArchive(entries);
+  ASSERT_FALSE(archive.empty());
+  Status end;
+  auto got = readAll(archive, &end);
+  EXPECT_EQ(end, Status::End);
+  ASSERT_EQ(got.size(), inputs.size());
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    EXPECT_EQ(got[i].status, Status::Ok) << i;
+    EXPECT_EQ(got[i].name, entries[i].name);
+    EXPECT_TRUE(got[i].data == inputs[i]) << "member " << i << " differs";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, RoundTrip, ::testing::Values(0, 1, 2, 3, 4));
+
+TEST(Writer, StoresWhatDoesNotShrinkAndCompressesWhatDoes) {
+  auto got = readAll(buildArchive({{"r", randomBytes(5000, 9), 1},
+                                   {"one", "x", 1},
+                                   {"t", textBytes(5000, 9), 1},
+                                   {"t4", textBytes(5000, 9), 4}}));
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[0].method, 0);
+  EXPECT_EQ(got[1].method, 0);
+  EXPECT_EQ(got[2].method, 1);
+  EXPECT_EQ(got[3].method, 4);
+}
+
+TEST(Writer, HeadersHaveTheLengthsAndFieldsArjWrites) {
+  std::string a = buildArchive({{"name.txt", "hello hello hello hello", 1}});
+  ASSERT_GT(a.size(), 60u);
+  EXPECT_EQ(uint8_t(a[0]), 0x60);
+  EXPECT_EQ(uint8_t(a[1]), 0xEA);
+  EXPECT_EQ(uint8_t(a[4]), 34);  // main header fixed part
+  EXPECT_EQ(uint8_t(a[5]), 11);  // archiver version
+  EXPECT_EQ(uint8_t(a[10]), 2);  // file type: main header
+  size_t mainSize = uint8_t(a[2]) | uint8_t(a[3]) << 8;
+  size_t local = 4 + mainSize + 4 + 2;
+  EXPECT_EQ(uint8_t(a[local + 4]), 46);  // local header fixed part
+  EXPECT_EQ(a.substr(local + 4 + 46, 9), std::string("name.txt\0", 9));
+  EXPECT_EQ(a.substr(a.size() - 4), std::string("\x60\xEA\0\0", 4));
+}
+
+TEST(Writer, ManyBlocksAndLongMatchesAtTheWindowEdge) {
+  // A repeat exactly a window back, and enough symbols for several blocks.
+  std::string block = randomBytes(26624, 11);
+  std::string data = block + block + randomBytes(100, 12) + block;
+  for (int method : {1, 4}) {
+    auto got = readAll(buildArchive({{"w", data, method}}));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].status, Status::Ok);
+    EXPECT_TRUE(got[0].data == data) << method;
+  }
+}
+
+TEST(Reader, ReadsOldThirtyByteHeaders) {
+  // Shorten the local header's fixed part to 30 bytes, as ARJ 2.x wrote it.
+  MemberHeader h = testing::storedHeader("old.txt", "payload");
+  std::string a = testing::rawArchive({{h, "payload"}});
+  size_t mainSize = uint8_t(a[2]) | uint8_t(a[3]) << 8;
+  size_t at = 4 + mainSize + 6;
+  std::vector<uint8_t> basic(a.begin() + at + 4, a.begin() + at + 4 + (uint8_t(a[at + 2]) | uint8_t(a[at + 3]) << 8));
+  basic.erase(basic.begin() + 30, basic.begin() + 46);
+  basic[0] = 30;
+  auto rec = headerRecord(basic);
+  std::string old = a.substr(0, at) + std::string(rec.begin(), rec.end()) + "payload" +
+                    std::string("\x60\xEA\0\0", 4);
+  auto got = readAll(old);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].status, Status::Ok);
+  EXPECT_EQ(got[0].name, "old.txt");
+  EXPECT_EQ(got[0].data, "payload");
+}
+
+TEST(Header, DosTimeMatchesTheKnownExample) {
+  EXPECT_EQ(toDosTime(2001, 2, 3, 4, 5, 6), 0x2A4320A3u);
+}
+
+}  // namespace
+}  // namespace torvex::arj
