@@ -28,6 +28,9 @@ class PlataformaExpansor : public ForwardingPlatform {
     data = *registro;
     return true;
   }
+  long readFile(FileHandle* f, void* buf, size_t n) override {
+    return falhaLeitura ? -1 : ForwardingPlatform::readFile(f, buf, n);
+  }
   uint32_t fileAttributes(const char* path) override {
     sondagens.push_back(path);
     return ForwardingPlatform::fileAttributes(path);
@@ -36,6 +39,7 @@ class PlataformaExpansor : public ForwardingPlatform {
   LocalTime agora{2026, 12, 6, 15, 4, 30};
   std::optional<std::string> registro;  // absent: no such value
   bool registroReal = false;             // true: the back end's registry answers
+  bool falhaLeitura = false;             // every file read fails
   std::vector<std::string> leiturasRegistro;
   std::vector<std::string> sondagens;
 

@@ -29,6 +29,12 @@ TEST_F(ConteudoArquivoTest, EmptyFileGivesEmptyLineMissingFileKeepsTheMarks) {
   EXPECT_EQ(expande("C:/T/&@@.DAT"), "C:/T/&@@.DAT");
 }
 
+TEST_F(ConteudoArquivoTest, ReadFailureKeepsTheMarksRatherThanPassingForEmpty) {
+  arvore.write("CFG/ID.TXT", "LOJA01\n");
+  plataforma.falhaLeitura = true;
+  EXPECT_EQ(expande("C:/T/&@C:/CFG/ID.TXT@.DAT"), "C:/T/&@C:/CFG/ID.TXT@.DAT");
+}
+
 TEST_F(ConteudoArquivoTest, LineWithoutLineEndAndLoneCarriageReturn) {
   arvore.write("CFG/A.TXT", "ABC");
   EXPECT_EQ(expande("&@C:/CFG/A.TXT@!"), "ABC!");
