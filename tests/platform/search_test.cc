@@ -1,5 +1,9 @@
+// Directory search: the pattern table measured for FindFirstFileA on a
+// volume without short names, plus the search's own error codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,28 +13,229 @@
 namespace torvex {
 namespace {
 
-std::vector<std::string> list(const std::string& pattern, uint32_t* error = nullptr) {
-  std::vector<std::string> names;
-  DirSearch s(pattern.c_str());
-  if (!s.found()) {
-    if (error) *error = platform().lastError();
-    return names;
-  }
-  do {
-    names.push_back(s.entry().name);
-  } while (s.next());
-  return names;
-}
-
 using Names = std::vector<std::string>;
 
-TEST(Search, ListsMatchesSortedWithDotsFirst) {
+// Every name the search returns, or the error code when it finds nothing.
+struct Listing {
+  Names names;
+  uint32_t error = 0;
+};
+
+Listing list(const std::string& pattern) {
+  Listing out;
+  DirSearch s(pattern.c_str());
+  if (!s.found()) {
+    out.error = platform().lastError();
+    return out;
+  }
+  do {
+    out.names.push_back(s.entry().name);
+  } while (s.next());
+  return out;
+}
+
+// The fixture in the order the search must return it ("." and ".." first,
+// then by the upper-cased names' code units).
+const Names kAll = {
+    ".", "..", ".hidden", ".txt", "1.2.3.txt", "a", "a.b", "a.b.c", "ab", "abc", "ARQ.TXT",
+    "ARQ001.TXT", "ARQ01.TXT", "arq1.txt", "ARQ12.DAT", "AÇÃO.txt", "b.a", "D00017.ARJ",
+    "D000170.ARJ", "D0017.ARJ", "d12345.arj", "DIRNOEXT", "f1_rel_txt.arj", "F2_dados_dbf.ARJ",
+    "F3_x.DAT", "F4_y.arjx", "file.tar.gz", "Fsemtraco.ARJ", "G1_a.ARJ", "LONGFILENAME.TXT",
+    "name with space.txt", "paren(1).txt", "read.me", "README", "Relatório.TXT", "SUB.TXT",
+    "x..y", "x.t", "x.tx", "x.txt", "x.txtx", "ç.txt"};
+const Names kTxt = {".txt", "1.2.3.txt", "ARQ.TXT", "ARQ001.TXT", "ARQ01.TXT", "arq1.txt",
+                    "AÇÃO.txt", "LONGFILENAME.TXT", "name with space.txt", "paren(1).txt",
+                    "Relatório.TXT", "SUB.TXT", "x.txt", "ç.txt"};
+const Names kArj = {"D00017.ARJ", "D000170.ARJ", "D0017.ARJ", "d12345.arj", "f1_rel_txt.arj",
+                    "F2_dados_dbf.ARJ", "Fsemtraco.ARJ", "G1_a.ARJ"};
+
+// `names` in fixture order, so each row states only which names match.
+Names inOrder(std::set<std::string> names) {
+  Names out;
+  for (const std::string& n : kAll) {
+    if (names.erase(n)) out.push_back(n);
+  }
+  EXPECT_TRUE(names.empty()) << "not in the fixture: " << *names.begin();
+  return out;
+}
+Names with(const Names& base, std::initializer_list<std::string> more) {
+  std::set<std::string> s(base.begin(), base.end());
+  s.insert(more);
+  return inOrder(s);
+}
+
+struct Row {
+  const char* pattern;
+  Names expected;  // empty: nothing matches, error 2
+};
+
+class PatternTable : public ::testing::TestWithParam<Row> {
+ protected:
+  static void SetUpTestSuite() {
+    tree_ = new testing::TempTree;
+    for (const std::string& n : kAll) {
+      if (n == "." || n == "..") continue;
+      if (n == "DIRNOEXT" || n == "SUB.TXT") {
+        tree_->mkdir("w/" + n);
+      } else {
+        tree_->write("w/" + n, n);
+      }
+    }
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+  static testing::TempTree* tree_;
+};
+testing::TempTree* PatternTable::tree_ = nullptr;
+
+TEST_P(PatternTable, ReturnsTheWindowsAnswer) {
+  const Row& row = GetParam();
+  Listing got = list(std::string("C:/w/") + row.pattern);
+  EXPECT_EQ(got.names, row.expected) << "pattern \"" << row.pattern << "\"";
+  if (row.expected.empty()) {
+    EXPECT_EQ(got.error, kErrorFileNotFound);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TableA, PatternTable,
+    ::testing::Values(
+        Row{"*", kAll}, Row{"*.*", kAll}, Row{"*.*.", kAll}, Row{"*. ", kAll},
+        Row{"*.", inOrder({".", "..", "a", "ab", "abc", "DIRNOEXT", "README"})},
+        Row{"?", inOrder({".", "a"})}, Row{"??", inOrder({".", "a", "ab"})},
+        Row{"???", inOrder({".", "a", "ab", "abc"})}, Row{"????", inOrder({".", "a", "ab", "abc"})},
+        Row{"a?", inOrder({"a", "ab"})}, Row{"a??", inOrder({"a", "ab", "abc"})},
+        Row{"?.?", inOrder({".", "..", "a", "a.b", "b.a", "x.t"})},
+        Row{"*.?", inOrder({".", "..", "a", "a.b", "a.b.c", "ab", "abc", "b.a", "DIRNOEXT",
+                            "README", "x..y", "x.t"})},
+        Row{"ARQ??.TXT", inOrder({"ARQ.TXT", "ARQ01.TXT", "arq1.txt"})},
+        Row{"ARQ??.*", inOrder({"ARQ.TXT", "ARQ01.TXT", "arq1.txt", "ARQ12.DAT"})},
+        Row{"ARQ?.TXT", inOrder({"ARQ.TXT", "arq1.txt"})},
+        Row{"arq*.txt", inOrder({"ARQ.TXT", "ARQ001.TXT", "ARQ01.TXT", "arq1.txt"})},
+        Row{"*.TXT", kTxt}, Row{"*.txt", kTxt}, Row{"*.t?t", kTxt},
+        Row{"*.tx?", with(kTxt, {"x.tx"})}, Row{"*.tx", inOrder({"x.tx"})},
+        Row{"x.tx?", inOrder({"x.tx", "x.txt"})}, Row{"x.txt?", inOrder({"x.txt", "x.txtx"})},
+        Row{"x.t?", inOrder({"x.t", "x.tx"})},
+        Row{"x.t*", inOrder({"x.t", "x.tx", "x.txt", "x.txtx"})}, Row{"x.t", inOrder({"x.t"})},
+        Row{"*x", inOrder({"F4_y.arjx", "x.tx", "x.txtx"})}, Row{"*.arj", kArj},
+        Row{"*.ARJ*", with(kArj, {"F4_y.arjx"})},
+        Row{"f*_*.arj", inOrder({"f1_rel_txt.arj", "F2_dados_dbf.ARJ"})},
+        Row{"F*_*.ARJ", inOrder({"f1_rel_txt.arj", "F2_dados_dbf.ARJ"})},
+        Row{"F*.ARJ", inOrder({"f1_rel_txt.arj", "F2_dados_dbf.ARJ", "Fsemtraco.ARJ"})},
+        Row{"D?????.ARJ", inOrder({"D00017.ARJ", "D0017.ARJ", "d12345.arj"})},
+        Row{"D????.ARJ", inOrder({"D0017.ARJ"})},
+        Row{"D*.ARJ", inOrder({"D00017.ARJ", "D000170.ARJ", "D0017.ARJ", "d12345.arj"})},
+        Row{"*_*", inOrder({"f1_rel_txt.arj", "F2_dados_dbf.ARJ", "F3_x.DAT", "F4_y.arjx",
+                            "G1_a.ARJ"})},
+        Row{"a*", inOrder({"a", "a.b", "a.b.c", "ab", "abc", "ARQ.TXT", "ARQ001.TXT",
+                           "ARQ01.TXT", "arq1.txt", "ARQ12.DAT", "AÇÃO.txt"})},
+        Row{"*a", inOrder({"a", "b.a"})}, Row{"a.", inOrder({"a"})}, Row{"a", inOrder({"a"})},
+        Row{"a.*", inOrder({"a", "a.b", "a.b.c"})}, Row{"A.B.*", inOrder({"a.b", "a.b.c"})},
+        Row{"*.b.*", inOrder({"a.b", "a.b.c"})}, Row{"*.b", inOrder({"a.b"})},
+        Row{"*.c", inOrder({"a.b.c"})}, Row{".*", inOrder({".", "..", ".hidden", ".txt"})},
+        Row{"README.", inOrder({"README"})}, Row{"README.*", inOrder({"README"})},
+        Row{"readme", inOrder({"README"})}, Row{"read*", inOrder({"read.me", "README"})},
+        Row{"sub.txt", inOrder({"SUB.TXT"})}, Row{"SUB.*", inOrder({"SUB.TXT"})},
+        Row{"dirnoext.", inOrder({"DIRNOEXT"})}, Row{"*.gz", inOrder({"file.tar.gz"})},
+        Row{"*.tar", {}}, Row{"*.z", {}}, Row{"nonexist", {}}, Row{"*~*", {}},
+        Row{"*e*e*", inOrder({"LONGFILENAME.TXT", "name with space.txt", "read.me", "README"})},
+        Row{"* *", inOrder({"name with space.txt"})}, Row{"*(*", inOrder({"paren(1).txt"})},
+        Row{"relatório.txt", inOrder({"Relatório.TXT"})},
+        Row{"RELATÓRIO.TXT", inOrder({"Relatório.TXT"})},
+        Row{"RELAT?RIO.TXT", inOrder({"Relatório.TXT"})},
+        Row{"ação.txt", inOrder({"AÇÃO.txt"})}, Row{"AÇÃO.TXT", inOrder({"AÇÃO.txt"})},
+        Row{"Ç.TXT", inOrder({"ç.txt"})}, Row{"Ç*", inOrder({"ç.txt"})},
+        Row{"ARQ01.TXT.", inOrder({"ARQ01.TXT"})}, Row{"ARQ01.TXT ", inOrder({"ARQ01.TXT"})},
+        Row{"*1*", inOrder({"1.2.3.txt", "ARQ001.TXT", "ARQ01.TXT", "arq1.txt", "ARQ12.DAT",
+                            "D00017.ARJ", "D000170.ARJ", "D0017.ARJ", "d12345.arj",
+                            "f1_rel_txt.arj", "G1_a.ARJ", "paren(1).txt"})}));
+
+TEST(Search, DotAndDotDotNameTheDirectoryAndItsParent) {
   testing::TempTree t;
-  t.write("d/b.txt", "1");
-  t.write("d/A.TXT", "22");
-  t.write("d/c.dat", "");
-  EXPECT_EQ(list("C:/d/*"), (Names{".", "..", "A.TXT", "b.txt", "c.dat"}));
-  EXPECT_EQ(list("C:\\D\\*.txt"), (Names{"A.TXT", "b.txt"}));
+  t.write("d/sub/in.txt", "x");
+  EXPECT_EQ(list("C:/d/sub").names, Names{"sub"});
+  EXPECT_EQ(list("C:\\d\\sub\\.").names, Names{"sub"});
+  EXPECT_EQ(list("C:/d/sub/..").names, Names{"d"});
+  EXPECT_EQ(list("C:/d/sub/*").names, (Names{".", "..", "in.txt"}));
+  EXPECT_EQ(list("C:/d/sub/*.*").names, (Names{".", "..", "in.txt"}));
+  EXPECT_EQ(list("c:\\D/SUB\\\\*").names, (Names{".", "..", "in.txt"}));
+}
+
+TEST(Search, DriveRootHasNoDotEntries) {
+  testing::TempTree t;
+  t.write("a.txt", "");
+  EXPECT_EQ(list("C:/*").names, Names{"a.txt"});
+  EXPECT_EQ(list("C:*").names, Names{"a.txt"});
+}
+
+TEST(Search, ErrorCodes) {
+  testing::TempTree t;
+  t.write("d/file.txt", "x");
+  t.mkdir("d/empty");
+  t.mkdir("d/sub");
+  EXPECT_EQ(list("C:/d/sub/").error, kErrorFileNotFound);  // empty pattern
+  EXPECT_EQ(list("C:/d/empty/*.txt").error, kErrorFileNotFound);
+  EXPECT_EQ(list("C:/d/empty/*").names, (Names{".", ".."}));
+  EXPECT_EQ(list("C:/d/nosuchdir/*").error, kErrorPathNotFound);
+  EXPECT_EQ(list("C:/d/*/file.txt").error, kErrorInvalidName);
+  EXPECT_EQ(list("C:/d/a|b*").error, kErrorInvalidName);
+  EXPECT_EQ(list("Q:/d/*").error, kErrorPathNotFound);  // unmapped drive
+}
+
+TEST(Search, EndsWithNoMoreFiles) {
+  testing::TempTree t;
+  t.write("one.txt", "");
+  DirEntry e;
+  SearchHandle* h = platform().findFirst("C:/*.txt", e);
+  ASSERT_NE(h, nullptr);
+  EXPECT_FALSE(platform().findNext(h, e));
+  EXPECT_EQ(platform().lastError(), kErrorNoMoreFiles);
+  platform().findClose(h);
+}
+
+TEST(Search, ReportsAttributesSizesAndTimes) {
+  testing::TempTree t;
+  t.write("d/data.bin", "12345");
+  t.mkdir("d/dir");
+  std::filesystem::permissions(t.path("d/data.bin"), std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::group_read);
+  const auto when = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+  std::filesystem::last_write_time(t.path("d/data.bin"), when);
+
+  DirSearch file("C:/d/DATA.BIN");
+  ASSERT_TRUE(file.found());
+  EXPECT_EQ(file.entry().name, "data.bin");
+  EXPECT_EQ(file.entry().size, 5u);
+  EXPECT_EQ(file.entry().attributes, kAttrArchive | kAttrReadOnly);
+  const int64_t written = std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::file_clock::to_sys(when).time_since_epoch())
+                              .count();
+  EXPECT_EQ(file.entry().lastWriteTime, written);
+  EXPECT_GE(file.entry().creationTime, written);  // birth time, or the write time
+
+  DirSearch dir("C:/d/dir");
+  ASSERT_TRUE(dir.found());
+  EXPECT_EQ(dir.entry().attributes, kAttrDirectory);
+}
+
+TEST(Search, HidesNamesWin32CannotReachByThatName) {
+  testing::TempTree t;
+  for (const char* n : {"ok.txt", "a.", "b ", "col:on.txt", "star*.txt", "q?mark.txt",
+                        "back\\slash.txt", "CON", "nul.txt"}) {
+    t.write(std::string("h/") + n, "x");
+  }
+  EXPECT_EQ(list("C:/h/*.*").names, (Names{".", "..", "ok.txt"}));
+}
+
+TEST(Search, NamesDifferingOnlyInCaseAreBothListed) {
+  testing::TempTree t;
+  t.write("d/Dup.txt", "1");
+  t.write("d/DUP.TXT", "2");
+  EXPECT_EQ(list("C:/d/dup.*").names.size(), 2u);
+  EXPECT_EQ(list("C:/d/Dup.txt").names, Names{"Dup.txt"});  // the exact spelling wins
+  EXPECT_EQ(list("C:/d/DUP.TXT").names, Names{"DUP.TXT"});
 }
 
 }  // namespace

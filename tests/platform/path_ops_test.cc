@@ -1,0 +1,223 @@
+// Operations on names, with the Win32 error codes each failure gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/file.h"
+#include "tests/support/temp_tree.h"
+
+namespace torvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+void makeReadOnly(const fs::path& p) {
+  fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+// Runs `op` and gives its failure code, or 0 when it succeeded.
+template <typename Op>
+uint32_t errorOf(Op op) {
+  return op() ? 0 : platform().lastError();
+}
+
+TEST(Attributes, FilesDirectoriesAndTrailingSeparators) {
+  testing::TempTree t;
+  t.write("d/file.txt", "x");
+  t.mkdir("d/sub");
+  EXPECT_EQ(platform().fileAttributes("C:/d/sub/"), kAttrDirectory);
+  EXPECT_EQ(platform().fileAttributes("C:/d/file.txt"), kAttrArchive);
+  EXPECT_EQ(platform().fileAttributes("C:/d/file.txt/"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorInvalidName);
+  EXPECT_EQ(platform().fileAttributes("C:/d/file.txt/x"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorPathNotFound);
+  EXPECT_EQ(platform().fileAttributes("C:/d/missing"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorFileNotFound);
+  EXPECT_EQ(platform().fileAttributes("C:/d/nonexist/../file.txt"), kAttrArchive);
+  EXPECT_EQ(platform().fileAttributes("C:/d/*.txt"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorInvalidName);
+  makeReadOnly(t.path("d/file.txt"));
+  EXPECT_EQ(platform().fileAttributes("C:/D/FILE.TXT"), kAttrArchive | kAttrReadOnly);
+}
+
+TEST(Attributes, DeviceNamesAreNeverFiles) {
+  testing::TempTree t;
+  t.mkdir("h");
+  for (const char* n : {"CON", "nul.txt", "NUL.tar.gz", "aux.c", "lpt1.txt", "com1.log", "CON "}) {
+    std::string p = std::string("C:/h/") + n;
+    File f(p.c_str(), OpenMode::Write);
+    EXPECT_FALSE(f) << n;
+    EXPECT_FALSE(platform().createDirectory(p.c_str())) << n;
+  }
+  EXPECT_TRUE(fs::is_empty(t.path("h")));
+  File ordinary("C:/h/CONX", OpenMode::Write);
+  EXPECT_TRUE(ordinary);
+}
+
+TEST(CreateDirectory, ErrorCodes) {
+  testing::TempTree t;
+  t.write("f.txt", "");
+  EXPECT_TRUE(platform().createDirectory("C:/new"));
+  EXPECT_EQ(errorOf([] { return platform().createDirectory("C:/new"); }), kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().createDirectory("C:/NEW"); }), kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().createDirectory("C:/F.TXT"); }), kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().createDirectory("C:/no/child"); }), kErrorPathNotFound);
+  EXPECT_EQ(errorOf([] { return platform().createDirectory("C:/wild*"); }), kErrorInvalidName);
+  EXPECT_TRUE(platform().createDirectory("C:/dotted."));
+  EXPECT_TRUE(t.exists("dotted"));
+  EXPECT_TRUE(platform().createDirectory("C:/new/spdir \\"));
+  EXPECT_TRUE(t.exists("new/spdir "));
+  EXPECT_TRUE(platform().createDirectory("C:/new/dots..\\"));
+  EXPECT_TRUE(t.exists("new/dots."));
+  EXPECT_TRUE(platform().createDirectory("C:/new/trail/"));
+}
+
+TEST(RemoveDirectory, ErrorCodes) {
+  testing::TempTree t;
+  t.write("full/x", "");
+  t.write("file", "");
+  t.mkdir("Empty");
+  EXPECT_EQ(errorOf([] { return platform().removeDirectory("C:/full"); }), kErrorDirNotEmpty);
+  EXPECT_EQ(errorOf([] { return platform().removeDirectory("C:/file"); }), kErrorDirectory);
+  EXPECT_EQ(errorOf([] { return platform().removeDirectory("C:/none"); }), kErrorFileNotFound);
+  EXPECT_TRUE(platform().removeDirectory("C:/EMPTY"));
+  EXPECT_FALSE(t.exists("Empty"));
+}
+
+TEST(DeleteFile, OneFileOnly) {
+  testing::TempTree t;
+  t.write("e/Case.TXT", "");
+  t.write("e/keep.tmp", "");
+  t.write("e/ro.txt", "");
+  t.mkdir("e/dir");
+  makeReadOnly(t.path("e/ro.txt"));
+  EXPECT_TRUE(platform().deleteFile("C:/e/case.txt"));
+  EXPECT_FALSE(t.exists("e/Case.TXT"));
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/case.txt"); }), kErrorFileNotFound);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/nodir/x"); }), kErrorPathNotFound);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/dir"); }), kErrorAccessDenied);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/dir/"); }), kErrorAccessDenied);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/*.tmp"); }), kErrorInvalidName);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/keep.tm?"); }), kErrorInvalidName);
+  EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/e/ro.txt"); }), kErrorAccessDenied);
+  EXPECT_TRUE(t.exists("e/keep.tmp"));
+  EXPECT_TRUE(t.exists("e/ro.txt"));
+}
+
+TEST(DeleteFile, AFileHeldOpenIsNotDeleted) {
+  testing::TempTree t;
+  t.write("busy.txt", "x");
+  {
+    File f("C:/busy.txt", OpenMode::Read);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/busy.txt"); }),
+              kErrorSharingViolation);
+    EXPECT_EQ(errorOf([] { return platform().moveFile("C:/busy.txt", "C:/moved.txt"); }),
+              kErrorSharingViolation);
+  }
+  EXPECT_TRUE(platform().deleteFile("C:/busy.txt"));
+}
+
+TEST(DeleteFile, RemovesALinkNotItsTarget) {
+  testing::TempTree t;
+  t.write("target.txt", "kept");
+  fs::create_symlink(t.path("target.txt"), t.path("link.txt"));
+  fs::create_symlink(t.path("missing"), t.path("dangling"));
+  EXPECT_TRUE(platform().deleteFile("C:/LINK.TXT"));
+  EXPECT_TRUE(platform().deleteFile("C:/dangling"));
+  EXPECT_EQ(t.read("target.txt"), "kept");
+  EXPECT_FALSE(t.exists("link.txt"));
+  EXPECT_FALSE(t.exists("dangling"));
+}
+
+TEST(MoveFile, NeverReplaces) {
+  testing::TempTree t;
+  t.write("a/src", "s");
+  t.write("a/a2", "other");
+  t.write("a/b.txt", "b");
+  t.mkdir("a/dir");
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/src", "C:/a/a2"); }),
+            kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/src", "C:/a/B.TXT"); }),
+            kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/src", "C:/a/dir"); }),
+            kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/s*", "C:/a/x"); }), kErrorInvalidName);
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/none", "C:/a/x"); }),
+            kErrorFileNotFound);
+  EXPECT_EQ(errorOf([] { return platform().moveFile("C:/a/src", "C:/nodir/x"); }),
+            kErrorPathNotFound);
+  EXPECT_EQ(t.read("a/src"), "s");
+  EXPECT_EQ(t.read("a/a2"), "other");
+  EXPECT_EQ(t.read("a/b.txt"), "b");
+}
+
+TEST(MoveFile, RenamesAcrossDirectoriesAndStripsTrailingDots) {
+  testing::TempTree t;
+  t.write("a/src", "s");
+  t.write("a/tree/in", "i");
+  t.mkdir("b");
+  EXPECT_TRUE(platform().moveFile("C:/a/src", "C:/a/moved."));
+  EXPECT_EQ(t.read("a/moved"), "s");
+  EXPECT_TRUE(platform().moveFile("C:/A/MOVED", "C:/B/there.txt"));
+  EXPECT_EQ(t.read("b/there.txt"), "s");
+  EXPECT_TRUE(platform().moveFile("C:/a/tree", "C:/b/Tree2"));
+  EXPECT_EQ(t.read("b/Tree2/in"), "i");
+}
+
+TEST(MoveFile, OntoItselfOrItsOwnOtherCase) {
+  testing::TempTree t;
+  t.write("same.txt", "x");
+  t.write("lower.txt", "y");
+  EXPECT_TRUE(platform().moveFile("C:/same.txt", "C:/same.txt"));
+  EXPECT_TRUE(platform().moveFile("C:/same.txt", "C:/SAME.TXT."));
+  EXPECT_TRUE(t.exists("SAME.TXT"));
+  EXPECT_FALSE(t.exists("same.txt"));
+  EXPECT_TRUE(platform().moveFile("C:/lower.txt", "C:/LOWER.TXT"));
+  EXPECT_EQ(t.read("LOWER.TXT"), "y");
+}
+
+TEST(MoveFile, MovesALinkNotItsTarget) {
+  testing::TempTree t;
+  t.write("target.txt", "kept");
+  fs::create_symlink("target.txt", t.path("link"));
+  EXPECT_TRUE(platform().moveFile("C:/link", "C:/renamed"));
+  EXPECT_TRUE(fs::is_symlink(t.path("renamed")));
+  EXPECT_EQ(t.read("target.txt"), "kept");
+}
+
+TEST(ReplaceFile, ReplacesAtomicallyKeepingTheTargetSpelling) {
+  testing::TempTree t;
+  t.write("new.tmp", "fresh");
+  t.write("Data.TXT", "stale");
+  EXPECT_TRUE(platform().replaceFile("C:/new.tmp", "C:/data.txt"));
+  EXPECT_EQ(t.read("Data.TXT"), "fresh");
+  EXPECT_FALSE(t.exists("data.txt"));
+  EXPECT_FALSE(t.exists("new.tmp"));
+  t.write("again.tmp", "x");
+  EXPECT_TRUE(platform().replaceFile("C:/again.tmp", "C:/brand-new.txt"));
+  EXPECT_EQ(t.read("brand-new.txt"), "x");
+}
+
+TEST(ReplaceFile, RefusesDirectoriesAndReadOnlyTargets) {
+  testing::TempTree t;
+  t.write("src", "s");
+  t.write("ro", "r");
+  t.mkdir("dir");
+  makeReadOnly(t.path("ro"));
+  EXPECT_EQ(errorOf([] { return platform().replaceFile("C:/src", "C:/dir"); }), kErrorAccessDenied);
+  EXPECT_EQ(errorOf([] { return platform().replaceFile("C:/src", "C:/ro"); }), kErrorAccessDenied);
+  EXPECT_EQ(t.read("ro"), "r");
+  EXPECT_EQ(t.read("src"), "s");
+}
+
+TEST(SyncDirectory, NeedsADirectory) {
+  testing::TempTree t;
+  t.write("d/f", "");
+  EXPECT_TRUE(platform().syncDirectory("C:/D"));
+  EXPECT_EQ(errorOf([] { return platform().syncDirectory("C:/d/f"); }), kErrorDirectory);
+  EXPECT_EQ(errorOf([] { return platform().syncDirectory("C:/none"); }), kErrorFileNotFound);
+}
+
+}  // namespace
+}  // namespace torvex

@@ -1,0 +1,167 @@
+// How path text reaches a file: normalisation and case-insensitive lookup.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file.h"
+#include "platform/win_path.h"
+#include "tests/support/temp_tree.h"
+
+namespace torvex {
+namespace {
+
+std::string readAll(const char* path) {
+  File f(path, OpenMode::Read);
+  if (!f) return "<absent>";
+  std::string out(64, '\0');
+  long n = f.read(out.data(), out.size());
+  out.resize(n < 0 ? 0 : static_cast<size_t>(n));
+  return out;
+}
+
+TEST(Normalise, SplitsDriveSeparatorsDotsAndTrailingCharacters) {
+  winpath::ParsedPath p = winpath::parse("C:\\wp/b\\\\BIN//f.txt. . ");
+  EXPECT_EQ(p.root, winpath::Root::Drive);
+  EXPECT_EQ(p.drive, 3);
+  EXPECT_EQ(p.components, (std::vector<std::string>{"wp", "b", "BIN", "f.txt"}));
+
+  EXPECT_EQ(winpath::parse("C:/../../x").components, std::vector<std::string>{"x"});
+  EXPECT_EQ(winpath::parse("c/nonexist/../file").components,
+            (std::vector<std::string>{"c", "file"}));
+  EXPECT_EQ(winpath::parse("a./x").components, (std::vector<std::string>{"a", "x"}));
+  EXPECT_EQ(winpath::parse("a /x").components, (std::vector<std::string>{"a ", "x"}));
+  EXPECT_EQ(winpath::parse("w/dots../").components, (std::vector<std::string>{"w", "dots."}));
+  EXPECT_EQ(winpath::parse(" lead/.lead").components,
+            (std::vector<std::string>{" lead", ".lead"}));
+
+  winpath::ParsedPath vanished = winpath::parse("a\\...");
+  EXPECT_EQ(vanished.components, std::vector<std::string>{"a"});
+  EXPECT_TRUE(vanished.trailingSeparator);
+
+  EXPECT_EQ(winpath::parse("//srv/share/x").root, winpath::Root::Network);
+  EXPECT_EQ(winpath::parse("/etc").root, winpath::Root::Absolute);
+  EXPECT_TRUE(winpath::parse("D:rel").driveRelative);
+}
+
+TEST(Normalise, KnowsDeviceNamesAndInvalidCharacters) {
+  for (const char* n : {"CON", "con", "NUL", "nul.txt", "NUL.tar.gz", "AUX", "aux.c", "PRN",
+                        "LPT1", "lpt1.txt", "COM1", "com1.log", "COM9", "CON.TXT", "CON ",
+                        "nul .txt", "CONIN$", "CONOUT$"}) {
+    EXPECT_TRUE(winpath::isDeviceName(n)) << n;
+  }
+  for (const char* n : {"CONX", "COM0", "LPT0", "console", "xnul", "COM10"}) {
+    EXPECT_FALSE(winpath::isDeviceName(n)) << n;
+  }
+  for (const char* n : {"a:b", "x*", "q?", "l<", "g>", "d\"q", "p|p", "tab\t"}) {
+    EXPECT_TRUE(winpath::isInvalidName(n)) << n;
+  }
+  EXPECT_FALSE(winpath::isInvalidName("paren(1) name.txt"));
+}
+
+TEST(Resolution, EveryLetterCaseNamesTheSameDirectory) {
+  testing::TempTree t;
+  t.write("T/Outtray/Work/F1_a_txt.ARJ", "arj");
+  for (const char* p : {"C:/T/Outtray/Work/F1_a_txt.ARJ", "C:/t/OUTTRAY/WORK/f1_A_TXT.arj",
+                        "c:\\t\\outtray\\work\\f1_a_txt.arj", "C:/T//Outtray/./Work/x/../F1_a_txt.ARJ"}) {
+    EXPECT_EQ(readAll(p), "arj") << p;
+  }
+}
+
+TEST(Resolution, AccentedLettersFoldPerCharacter) {
+  testing::TempTree t;
+  t.write("Relatório.TXT", "r");
+  t.write("AÇÃO.txt", "a");
+  EXPECT_EQ(readAll("C:/RELATÓRIO.TXT"), "r");
+  EXPECT_EQ(readAll("C:/relatório.txt"), "r");
+  EXPECT_EQ(readAll("C:/ação.TXT"), "a");
+}
+
+TEST(Resolution, ExactSpellingWinsAmongCaseTwins) {
+  testing::TempTree t;
+  t.write("Dup.txt", "first");
+  t.write("DUP.TXT", "second");
+  EXPECT_EQ(readAll("C:/Dup.txt"), "first");
+  EXPECT_EQ(readAll("C:/DUP.TXT"), "second");
+  std::string either = readAll("C:/dup.txt");
+  EXPECT_TRUE(either == "first" || either == "second");
+}
+
+TEST(Resolution, WritingKeepsTheExistingSpelling) {
+  testing::TempTree t;
+  t.write("j/ABC.txt", "old");
+  {
+    File f("C:/j/abc.TXT", OpenMode::Write);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(platform().lastError(), kErrorAlreadyExists);
+    ASSERT_TRUE(f.writeAll("new", 3));
+  }
+  EXPECT_EQ(t.read("j/ABC.txt"), "new");
+  EXPECT_FALSE(t.exists("j/abc.TXT"));
+  // A new file takes the case it is given.
+  { File f("C:/j/NewOne.Txt", OpenMode::Write); }
+  EXPECT_TRUE(t.exists("j/NewOne.Txt"));
+}
+
+TEST(Resolution, TrailingDotsAndSpacesOfTheLastComponentGo) {
+  testing::TempTree t;
+  t.mkdir("a");
+  { File f("C:/a/enviado.", OpenMode::CreateNew); }
+  { File f("C:/a/trail ", OpenMode::CreateNew); }
+  { File f("C:/a/multi. . .", OpenMode::CreateNew); }
+  EXPECT_TRUE(t.exists("a/enviado"));
+  EXPECT_TRUE(t.exists("a/trail"));
+  EXPECT_TRUE(t.exists("a/multi"));
+  EXPECT_EQ(platform().fileAttributes("C:/a/enviado . . "), kAttrArchive);
+  EXPECT_EQ(platform().fileAttributes("C:/a./enviado"), kAttrArchive);
+  EXPECT_EQ(platform().fileAttributes("C:/a /enviado"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorPathNotFound);
+}
+
+TEST(Resolution, SeesChangesMadeBehindItsBack) {
+  testing::TempTree t;
+  t.mkdir("d");
+  // Fill the cache with a miss, then change the directory directly.
+  EXPECT_EQ(platform().fileAttributes("C:/d/LATE.TXT"), kInvalidAttributes);
+  t.write("d/late.txt", "x");
+  EXPECT_EQ(platform().fileAttributes("C:/d/LATE.TXT"), kAttrArchive);
+  std::filesystem::rename(t.path("d/late.txt"), t.path("d/Later.txt"));
+  EXPECT_EQ(platform().fileAttributes("C:/d/LATE.TXT"), kInvalidAttributes);
+  EXPECT_EQ(platform().fileAttributes("C:/d/LATER.TXT"), kAttrArchive);
+}
+
+TEST(Resolution, CreatingManyFilesKeepsEveryNameDistinct) {
+  testing::TempTree t;
+  t.mkdir("many");
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "C:/many/F" + std::to_string(i) + ".dat";
+    File f(name.c_str(), OpenMode::CreateNew);
+    ASSERT_TRUE(f) << name;
+  }
+  // Every one is found in another case, and a twin in another case is refused.
+  for (int i = 0; i < 300; i += 37) {
+    std::string other = "C:/MANY/f" + std::to_string(i) + ".DAT";
+    EXPECT_EQ(platform().fileAttributes(other.c_str()), kAttrArchive) << other;
+    File twin(other.c_str(), OpenMode::CreateNew);
+    EXPECT_FALSE(twin);
+    EXPECT_EQ(platform().lastError(), kErrorFileExists);
+  }
+}
+
+TEST(Resolution, PosixPathsAndRelativePaths) {
+  testing::TempTree t;
+  t.write("p/File.txt", "posix");
+  const std::string absolute = t.path("p/FILE.TXT").string();
+  EXPECT_EQ(readAll(absolute.c_str()), "posix");
+  ASSERT_TRUE(platform().setCurrentDrive(3));
+  EXPECT_EQ(readAll("p/file.txt"), "posix");
+  EXPECT_EQ(readAll("P\\..\\p\\FILE.txt"), "posix");
+  EXPECT_EQ(readAll("C:p/file.txt"), "posix");
+}
+
+TEST(Resolution, NetworkPathsAreNotServed) {
+  EXPECT_EQ(platform().fileAttributes("\\\\servidor\\pasta"), kInvalidAttributes);
+  EXPECT_EQ(platform().lastError(), kErrorPathNotFound);
+}
+
+}  // namespace
+}  // namespace torvex
