@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <regex>
+#include <set>
 #include <string>
 
 #include "platform/file.h"
@@ -102,7 +103,13 @@ class FalhasUploadTest : public UploadTest {
     for (const auto& [nome, conteudo] : fontes_) {
       EXPECT_FALSE(arvore().exists("dados/" + nome)) << nome << ", failing operation " << passo;
     }
-    EXPECT_EQ(trabalho().size(), 2 * fontes_.size()) << passo;
+    // Our archives and records only, no leftover of ours; a scratch file of
+    // the archive library cut short in a crash may stay beside them.
+    std::set<std::string> nossos;
+    for (const std::string& nome : trabalho()) {
+      if (nome.starts_with("F")) nossos.insert(nome);
+    }
+    EXPECT_EQ(nossos.size(), 2 * fontes_.size()) << passo << ::testing::PrintToString(nossos);
   }
 
   const std::map<std::string, std::string> fontes_{
@@ -123,6 +130,7 @@ TEST_F(FalhasUploadTest, EachFailingOperationLeavesEverySourceSafe) {
       total = contagem.count();
     }
     ASSERT_GT(total, 20);
+    RecordProperty(*renomeia ? "operacoesComRenome" : "operacoes", static_cast<int>(total));
     for (long n = 1; n <= total; ++n) {
       prepara();
       {
@@ -146,6 +154,7 @@ TEST_F(FalhasUploadTest, ACallCutShortAnywhereLeavesEverySourceSafe) {
     ASSERT_EQ(gera("C:/dados/*"), 0);
     total = contagem.alteracoes();
   }
+  RecordProperty("alteracoes", static_cast<int>(total));
   for (long n = 1; n <= total; ++n) {
     prepara();
     {
