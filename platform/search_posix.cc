@@ -113,7 +113,9 @@ SearchHandle* PosixPlatform::findFirst(const char* pattern, DirEntry& first) {
   for (std::string& name : names) {
     DirEntry e;
     std::u16string key = unicode::sortKey(name);
-    if (describe(joinPath(loc.dir, name), std::move(name), e)) {
+    // The path first: an argument moved from may be evaluated before it.
+    std::string path = joinPath(loc.dir, name);
+    if (describe(path, std::move(name), e)) {
       keyed.emplace_back(std::move(key), std::move(e));
     }
   }
