@@ -8,6 +8,7 @@
 //   client registered            after regsvr32: creates through COM
 #include <initguid.h>  // the generated header's GUIDs are defined here
 
+#include <cguid.h>
 #include <objsafe.h>
 #include <oleauto.h>
 #include <windows.h>
@@ -34,7 +35,7 @@ int failures = 0;
 void show(const char* what, HRESULT hr) {
   std::printf("%s: 0x%08lX\n", what, static_cast<unsigned long>(hr));
 }
-void show(const char* what, long value) { std::printf("%s: %ld\n", what, value); }
+void showNumber(const char* what, long value) { std::printf("%s: %ld\n", what, value); }
 void expect(const char* what, bool ok) {
   std::printf("%s: %s\n", what, ok ? "yes" : "no");
   if (!ok) ++failures;
@@ -70,9 +71,9 @@ void earlyBinding(IControlador* c) {
   Bstr windows(L"C:\\windows\\");
   Bstr missing(L"C:\\torvex-missing\\x.txt");
   Bstr noRoot(L"C:\\torvex-missing");
-  show("early existeArquivo existing", static_cast<long>(c->existeArquivo(windows)));
-  show("early existeArquivo missing", static_cast<long>(c->existeArquivo(missing)));
-  show("early deletaArquivo missing", static_cast<long>(c->deletaArquivo(missing)));
+  showNumber("early existeArquivo existing", static_cast<long>(c->existeArquivo(windows)));
+  showNumber("early existeArquivo missing", static_cast<long>(c->existeArquivo(missing)));
+  showNumber("early deletaArquivo missing", static_cast<long>(c->deletaArquivo(missing)));
   showResult("early recuperaControleDownload", c->recuperaControleDownload(noRoot));
   showResult("early recuperaArquivoUpload", c->recuperaArquivoUpload(noRoot, 1));
 }
@@ -104,20 +105,20 @@ void objectSafety(IControlador* c) {
   show("safety get null supported", safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled));
   show("safety get null enabled", safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, nullptr));
   show("safety get IDispatch", safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
-  show("safety supported", static_cast<long>(supported));
-  show("safety enabled", static_cast<long>(enabled));
+  showNumber("safety supported", static_cast<long>(supported));
+  showNumber("safety enabled", static_cast<long>(enabled));
   show("safety set mask 2", safety->SetInterfaceSafetyOptions(IID_IDispatch, 2, 2));
   show("safety set mask 1 enabled 1", safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1));
   safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled);
-  show("safety enabled after set", static_cast<long>(enabled));
+  showNumber("safety enabled after set", static_cast<long>(enabled));
   show("safety set mask 1 enabled 0", safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 0));
   safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled);
-  show("safety enabled after clear", static_cast<long>(enabled));
+  showNumber("safety enabled after clear", static_cast<long>(enabled));
   show("safety set IClassFactory", safety->SetInterfaceSafetyOptions(IID_IClassFactory, 1, 1));
   supported = enabled = 7;
   show("safety get IClassFactory", safety->GetInterfaceSafetyOptions(IID_IClassFactory, &supported, &enabled));
-  show("safety IClassFactory supported", static_cast<long>(supported));
-  show("safety IClassFactory enabled", static_cast<long>(enabled));
+  showNumber("safety IClassFactory supported", static_cast<long>(supported));
+  showNumber("safety IClassFactory enabled", static_cast<long>(enabled));
   safety->Release();
 }
 
@@ -126,7 +127,7 @@ void objectSafety(IControlador* c) {
 void lateBindingUnregistered(IControlador* c) {
   UINT count = 0;
   show("unregistered GetTypeInfoCount", c->GetTypeInfoCount(&count));
-  show("unregistered type info count", static_cast<long>(count));
+  showNumber("unregistered type info count", static_cast<long>(count));
   ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
   show("unregistered GetTypeInfo", c->GetTypeInfo(0, 0, &info));
   expect("unregistered GetTypeInfo out null", info == nullptr);
@@ -154,10 +155,10 @@ void invokeWithString(IDispatch* d, const char* what, DISPID id, const wchar_t* 
   std::snprintf(line, sizeof line, "%s Invoke", what);
   show(line, d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr));
   std::snprintf(line, sizeof line, "%s result type", what);
-  show(line, static_cast<long>(result.vt));
+  showNumber(line, static_cast<long>(result.vt));
   if (result.vt == VT_I4) {
     std::snprintf(line, sizeof line, "%s result", what);
-    show(line, static_cast<long>(result.lVal));
+    showNumber(line, static_cast<long>(result.lVal));
   } else if (result.vt == VT_BSTR) {
     std::snprintf(line, sizeof line, "%s result null", what);
     expect(line, result.bstrVal == nullptr);
@@ -169,7 +170,7 @@ void invokeWithString(IDispatch* d, const char* what, DISPID id, const wchar_t* 
 void lateBindingRegistered(IControlador* c) {
   UINT count = 0;
   show("GetTypeInfoCount", c->GetTypeInfoCount(&count));
-  show("type info count", static_cast<long>(count));
+  showNumber("type info count", static_cast<long>(count));
   show("GetTypeInfoCount null", c->GetTypeInfoCount(nullptr));
   show("GetTypeInfo null", c->GetTypeInfo(0, 0, nullptr));
   ITypeInfo* first = nullptr;
@@ -181,8 +182,8 @@ void lateBindingRegistered(IControlador* c) {
     TYPEATTR* attr = nullptr;
     if (SUCCEEDED(first->GetTypeAttr(&attr))) {
       expect("type information is IControlador", IsEqualGUID(attr->guid, IID_IControlador));
-      show("functions", static_cast<long>(attr->cFuncs));
-      show("type flags", static_cast<long>(attr->wTypeFlags));
+      showNumber("functions", static_cast<long>(attr->cFuncs));
+      showNumber("type flags", static_cast<long>(attr->wTypeFlags));
       first->ReleaseTypeAttr(attr);
     }
     first->Release();
@@ -209,14 +210,16 @@ void lateBindingRegistered(IControlador* c) {
 }
 
 int unregistered(const char* dllPath) {
-  HMODULE dll = LoadLibraryA(dllPath);
+  // As COM and regsvr32 load it: Arjlib32.dll is found beside torvex.dll.
+  HMODULE dll = LoadLibraryExA(dllPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!dll) {
     std::printf("cannot load %s: %lu\n", dllPath, GetLastError());
     return 2;
   }
-  auto getClassObject =
-      reinterpret_cast<GetClassObjectFn>(GetProcAddress(dll, "DllGetClassObject"));
-  auto canUnloadNow = reinterpret_cast<CanUnloadNowFn>(GetProcAddress(dll, "DllCanUnloadNow"));
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+  auto canUnloadNow = reinterpret_cast<CanUnloadNowFn>(
+      reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
   expect("exports found", getClassObject && canUnloadNow);
   if (!getClassObject || !canUnloadNow) return 2;
 
@@ -259,7 +262,7 @@ int unregistered(const char* dllPath) {
   interfaceMap(c);
   objectSafety(c);
   lateBindingUnregistered(c);
-  show("Release last reference", static_cast<long>(c->Release()));
+  showNumber("Release last reference", static_cast<long>(c->Release()));
   show("DllCanUnloadNow object released", canUnloadNow());
   FreeLibrary(dll);
   return 0;

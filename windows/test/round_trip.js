@@ -23,8 +23,10 @@ function showTextFile(what, path) {
   var all = fso.OpenTextFile(path, 1).ReadAll();
   var lines = all.split("\r\n");
   var last = lines.pop();
-  for (var i = 0; i < lines.length; i++) WScript.Echo(what + " " + (i + 1) + ": " + masked(lines[i]));
-  WScript.Echo(what + " ends with CR LF, no bare LF: " +
+  for (var i = 0; i < lines.length; i++) {
+    WScript.Echo(what + " line " + (i + 1) + ": " + masked(lines[i]));
+  }
+  WScript.Echo(what + " lines end with CR LF, no bare LF: " +
                (last === "" && all.replace(/\r\n/g, "").indexOf("\n") < 0 ? "yes" : "no"));
 }
 
@@ -56,7 +58,7 @@ function roundTrip(root) {
   for (var i = 0; i <= 3; i++) show("recuperaArquivoUpload " + i, c.recuperaArquivoUpload(root, i));
   show("recuperaArquivoUpload -5", c.recuperaArquivoUpload(root, -5));
   show("existeArquivo *.txt after upload", c.existeArquivo(root + "\\ENVIAR\\*.txt"));
-  showTextFile("F7_arq01_txt.DAT line", work + "F7_arq01_txt.DAT");
+  showTextFile("F7_arq01_txt.DAT", work + "F7_arq01_txt.DAT");
 
   // Upload with a rename target, then one whose target directory is missing.
   show("geraArquivoUpload rename", c.geraArquivoUpload(root, root + "\\ENVIAR\\dados.dbf",
@@ -84,7 +86,7 @@ function roundTrip(root) {
   show("descriptors left", c.existeArquivo(root + "\\INTRAY\\*.FN"));
   var control = c.recuperaControleDownload(root);
   show("recuperaControleDownload", control);
-  showTextFile("ContDown.dat line", control);
+  showTextFile("ContDown.dat", control);
   showFile("CHEGADA\\relatorio.txt", root + "\\CHEGADA\\relatorio.txt");
   showFile("CHEGADA\\M00001.QVX", root + "\\CHEGADA\\M00001.QVX");
   showFile("CHEGADA\\log.txt", root + "\\CHEGADA\\log.txt");

@@ -10,12 +10,15 @@ Dim failures, fso, c, root, work, control
 failures = 0
 Set fso = CreateObject("Scripting.FileSystemObject")
 
-' Every call is followed by Show, which also reports a raised error.
+' Every call is followed by Show, which also reports a raised error; Empty
+' stands for a step without a result of its own.
 Sub Show(what, v)
   If Err.Number <> 0 Then
     WScript.Echo what & ": error " & Hex(Err.Number) & " " & Err.Description
     Err.Clear
     failures = failures + 1
+  ElseIf IsEmpty(v) Then
+    WScript.Echo what & ": ok"
   ElseIf TypeName(v) = "String" And Len(v) = 0 Then
     WScript.Echo what & ": String (empty)"
   Else
@@ -33,9 +36,9 @@ End Function
 Sub ShowTextFile(what, path)
   Dim lines, i
   lines = Split(fso.OpenTextFile(path, 1).ReadAll(), vbCrLf)
-  Show what & " open", Empty
+  Show what & " read", Empty
   For i = 0 To UBound(lines) - 1
-    WScript.Echo what & " " & (i + 1) & ": " & Masked(lines(i))
+    WScript.Echo what & " line " & (i + 1) & ": " & Masked(lines(i))
   Next
   WScript.Echo what & " last line ends with CR LF: " & (lines(UBound(lines)) = "")
 End Sub
@@ -61,7 +64,7 @@ Show "copy received archive", Empty
 Show "disponibilizaArquivos", c.disponibilizaArquivos(root)
 control = c.recuperaControleDownload(root)
 Show "recuperaControleDownload", control
-ShowTextFile "ContDown.dat line", control
+ShowTextFile "ContDown.dat", control
 WScript.Echo "CHEGADA\relatorio.txt: " & Replace(fso.OpenTextFile(root & "\CHEGADA\relatorio.txt", 1).ReadAll(), vbCrLf, "|")
 Show "read replaced file", Empty
 
