@@ -38,6 +38,7 @@ void passosDosArquivos(Demo& demo) {
   demo.passo("Files to send",
              "The host's own files live outside the tray tree. existeArquivo answers 0 when\n"
              "something matches (wildcards and directories count) and 1 when nothing does.");
+  demo.criaDiretorio(demo.dados());
   demo.escreveArquivo(demo.dados() + "/relat.txt", "Monthly report\r\nTotal: 42\r\n");
   demo.escreveArquivo(demo.dados() + "/vendas.dbf", "sales table");
   if (demo.existeArquivo(demo.dados() + "/relat.txt") != 0) demo.falhou("a file was not found");
@@ -56,9 +57,9 @@ void passosDosArquivos(Demo& demo) {
 void passoDoControle(Demo& demo) {
   demo.passo("What the host collects",
              "recuperaControleDownload gives the download control file's path when it\n"
-             "exists, else the null string. The host reads that file and may delete it.");
-  std::string controle = demo.recuperaControleDownload(demo.raiz());
-  if (!controle.empty()) demo.mostraArquivo(controle);
+             "exists, else the null string. The host reads that file and may delete it,\n"
+             "as it sends and then deletes the upload archives and their records.");
+  demo.recuperaControleDownload(demo.raiz());
   demo.nota("The tray tree at the end:");
   demo.listaArvore(demo.raiz());
 }

@@ -105,6 +105,17 @@ int Demo::listaArquivosUpload() {
   return n;
 }
 
+bool Demo::criaDiretorio(std::string_view caminho) {
+  std::string nome(caminho);
+  bool ok = platform().createDirectory(nome.c_str());
+  if (ok) {
+    std::printf("  + made %s/\n", nome.c_str());
+  } else {
+    falhou("could not make " + nome);
+  }
+  return ok;
+}
+
 bool Demo::escreveArquivo(std::string_view caminho, std::string_view conteudo) {
   std::string nome(caminho);
   File f(nome.c_str(), OpenMode::Write);

@@ -41,6 +41,7 @@ class Demo {
   int listaArquivosUpload();
 
   // Files through the platform layer (paths as the methods take them).
+  bool criaDiretorio(std::string_view caminho);
   bool escreveArquivo(std::string_view caminho, std::string_view conteudo);
   void mostraArquivo(std::string_view caminho);  // its lines, CR LF made visible
   void listaArvore(std::string_view caminho);   // every entry below, with sizes

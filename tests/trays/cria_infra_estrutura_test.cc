@@ -36,7 +36,7 @@ std::set<std::string> conteudo(const TempTree& tree) {
 std::vector<std::string> diretoriosPedidos(FaultyPlatform& espiao) {
   std::vector<std::string> pedidos;
   for (const std::string& linha : espiao.log()) {
-    const std::string op = "createDirectory ";
+    const std::string op = "mkdir ";
     if (linha.rfind(op, 0) == 0) pedidos.push_back(linha.substr(op.size()));
   }
   return pedidos;
