@@ -12,7 +12,9 @@ Argumento::Argumento(BSTR bstr) {
     return;
   }
   // wideToAnsi answers 0 when the text with its terminator does not fit.
-  if (platform().wideToAnsi(bstr, texto_, static_cast<int>(sizeof texto_)) <= 0) {
+  // A BSTR holds UTF-16 units: char16_t on POSIX, wchar_t on Windows.
+  if (platform().wideToAnsi(reinterpret_cast<const char16_t*>(bstr), texto_,
+                            static_cast<int>(sizeof texto_)) <= 0) {
     texto_[0] = '\0';
     valido_ = false;
   }
@@ -29,8 +31,9 @@ BSTR resultadoOem(const char* texto) {
   int n = static_cast<int>(tamanho);
   int largos = platform().oemToWide(texto, n, nullptr, 0);
   if (largos <= 0) return nullptr;
-  std::vector<char16_t> convertido(static_cast<size_t>(largos));
-  if (platform().oemToWide(texto, n, convertido.data(), largos) != largos) return nullptr;
+  std::vector<OLECHAR> convertido(static_cast<size_t>(largos));
+  char16_t* unidades = reinterpret_cast<char16_t*>(convertido.data());
+  if (platform().oemToWide(texto, n, unidades, largos) != largos) return nullptr;
   return SysAllocStringLen(convertido.data(), static_cast<UINT>(largos));
 }
 

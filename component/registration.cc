@@ -116,7 +116,9 @@ HRESULT registraTypeLib(const std::string& modulePath) {
   if (FAILED(hr)) return hr;
   size_t fim = origem.find_last_of("\\/:");
   std::string helpDir = fim == std::string::npos ? std::string() : origem.substr(0, fim + 1);
-  hr = RegisterTypeLib(lib, modulePathOle(origem).c_str(), modulePathOle(helpDir).c_str());
+  // Windows declares both paths as non-const strings.
+  std::basic_string<OLECHAR> caminho = modulePathOle(origem), ajuda = modulePathOle(helpDir);
+  hr = RegisterTypeLib(lib, caminho.data(), ajuda.data());
   lib->Release();
   return hr;
 }
