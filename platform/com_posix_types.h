@@ -31,6 +31,8 @@ using LPOLESTR = OLECHAR*;
 #define STDMETHODCALLTYPE
 #define STDAPI extern "C" HRESULT
 
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 

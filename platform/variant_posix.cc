@@ -90,8 +90,9 @@ HRESULT longFromString(BSTR s, LONG* out) {
     return longFromPrefixed(text.substr(2), 16, out);
   if (text.size() > 2 && text[0] == '&' && (text[1] == 'O' || text[1] == 'o'))
     return longFromPrefixed(text.substr(2), 8, out);
+  // from_chars reads a leading "-" itself but no "+".
   size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
-  if (start < text.size() && (text[start] == '+' || text[start] == '-'))
+  if (start == 1 && start < text.size() && (text[1] == '+' || text[1] == '-'))
     return DISP_E_TYPEMISMATCH;
   double value = 0;
   const char* first = text.data() + start;

@@ -1,0 +1,212 @@
+// Registering and unregistering the server: the entries, their ForceRemove
+// and NoRemove behaviour, undo on failure, the type library, and creating the
+// class the way a late-bound host does once it is registered.
+#include <set>
+#include <string>
+
+#include "component/guid_text.h"
+#include "component/icontrolador.h"
+#include "component/interface_description.h"
+#include "component/registration.h"
+#include "platform/module.h"
+#include "platform/platform.h"
+#include "platform/typelib_posix.h"
+#include "tests/component_com/com_fixture.h"
+
+namespace torvex::testing {
+namespace {
+
+class Registration : public ComTest {
+ protected:
+  // The registry file's keys with their values, whatever their order in the file.
+  std::set<std::string> registrySections() const {
+    std::set<std::string> sections;
+    std::string text = registryText();
+    for (size_t at = text.find('['); at != std::string::npos;) {
+      size_t next = text.find("\r\n[", at);
+      std::string section = text.substr(at, next == std::string::npos ? next : next - at);
+      while (!section.empty() && (section.back() == '\r' || section.back() == '\n'))
+        section.pop_back();
+      sections.insert(section);
+      at = next == std::string::npos ? next : next + 2;
+    }
+    return sections;
+  }
+};
+
+const std::string kLibKey = "TypeLib\\" + guidTextBraced(kLibidTorvexLib) + "\\1.0";
+const std::string kInterfaceKey = "Interface\\" + guidTextBraced(kIidIControlador);
+
+TEST_F(Registration, WritesEveryEntry) {
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  const std::string clsid = guidTextBraced(kClsidControlador);
+  EXPECT_EQ(classesValue("TORVEX.Controlador.1"), "Controlador Class");
+  EXPECT_EQ(classesValue("TORVEX.Controlador.1\\CLSID"), clsid);
+  EXPECT_EQ(classesValue("TORVEX.Controlador"), "Controlador Class");
+  EXPECT_EQ(classesValue("TORVEX.Controlador\\CLSID"), clsid);
+  EXPECT_EQ(classesValue("TORVEX.Controlador\\CurVer"), "TORVEX.Controlador.1");
+  EXPECT_EQ(classesValue(classKey()), "Controlador Class");
+  EXPECT_EQ(classesValue(classKey() + "\\ProgID"), "TORVEX.Controlador.1");
+  EXPECT_EQ(classesValue(classKey() + "\\VersionIndependentProgID"), "TORVEX.Controlador");
+  EXPECT_TRUE(classesKeyExists(classKey() + "\\Programmable"));
+  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), thisModule());
+  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(classesValue(classKey() + "\\TypeLib"), guidTextBraced(kLibidTorvexLib));
+  EXPECT_EQ(classesValue(kLibKey), "TORVEX 1.0 Type Library");
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), thisModule());
+  EXPECT_EQ(classesValue(kInterfaceKey), "IControlador");
+  EXPECT_EQ(classesValue(kInterfaceKey + "\\TypeLib"), guidTextBraced(kLibidTorvexLib));
+}
+
+TEST_F(Registration, TwiceIsLikeOnceAndNothingStaleSurvives) {
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  const std::set<std::string> once = registrySections();
+  ASSERT_TRUE(platform().registryCreateKey(RegistryHive::ClassesRoot,
+                                           (classKey() + "\\Stale\\Deeper").c_str()));
+  ASSERT_TRUE(platform().registryCreateKey(RegistryHive::ClassesRoot,
+                                           (classKey() + "\\Programmable\\Stale").c_str()));
+  ASSERT_TRUE(platform().registrySetValue(RegistryHive::ClassesRoot, classKey().c_str(), "Stale",
+                                          "x"));
+  ASSERT_TRUE(platform().registryCreateKey(RegistryHive::ClassesRoot, "CLSID\\{OtherClass}"));
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  EXPECT_FALSE(classesKeyExists(classKey() + "\\Stale"));
+  EXPECT_FALSE(classesKeyExists(classKey() + "\\Programmable\\Stale"));
+  EXPECT_EQ(classesValue(classKey(), "Stale"), "");
+  EXPECT_TRUE(classesKeyExists("CLSID\\{OtherClass}")) << "only our class key is made afresh";
+  ASSERT_TRUE(platform().registryDeleteTree(RegistryHive::ClassesRoot, "CLSID\\{OtherClass}"));
+  EXPECT_EQ(registrySections(), once);
+}
+
+TEST_F(Registration, APathWithAQuoteIsStoredAsItIs) {
+  const std::string path = "/opt/o'brien's tools/libtorvex.so";
+  ASSERT_EQ(registraEntradas(path), S_OK);
+  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), path);
+}
+
+// Fails writing any value of one key, as a registry that refuses access would.
+class RefusingRegistry : public ForwardingPlatform {
+ public:
+  explicit RefusingRegistry(std::string refusedKeyPart)
+      : ForwardingPlatform(platform()), refused_(std::move(refusedKeyPart)) {
+    previous_ = installPlatform(this);
+  }
+  ~RefusingRegistry() override { installPlatform(previous_); }
+  bool registrySetValue(RegistryHive h, const char* k, const char* v,
+                        const std::string& d) override {
+    if (std::string(k).find(refused_) != std::string::npos) return false;
+    return ForwardingPlatform::registrySetValue(h, k, v, d);
+  }
+
+ private:
+  std::string refused_;
+  Platform* previous_;
+};
+
+TEST_F(Registration, AFailedEntryUndoesTheOthers) {
+  {
+    RefusingRegistry refusing("InprocServer32");
+    EXPECT_EQ(DllRegisterServer(), REGDB_E_WRITEREGDB);
+  }
+  EXPECT_FALSE(classesKeyExists("TORVEX.Controlador"));
+  EXPECT_FALSE(classesKeyExists("TORVEX.Controlador.1"));
+  EXPECT_FALSE(classesKeyExists(classKey()));
+  EXPECT_FALSE(classesKeyExists(kLibKey)) << "the type library is not registered after a failure";
+}
+
+TEST_F(Registration, AModuleWithoutTypeLibraryFailsAndKeepsTheEntries) {
+  ASSERT_EQ(registraEntradas("/nowhere/libtorvex.so"), S_OK);
+  EXPECT_EQ(registraTypeLib("/nowhere/libtorvex.so"), TYPE_E_CANTLOADLIBRARY);
+  EXPECT_TRUE(classesKeyExists(classKey()));
+  EXPECT_FALSE(classesKeyExists(kLibKey));
+}
+
+TEST_F(Registration, TheTypeLibraryFileBesideTheModuleIsTheFallback) {
+  // Only the file name's extension is replaced, never a dot in a directory name.
+  embedTypeLib("/opt/torvex.v2/libtorvex.tlb", &kTorvexTypeLib);
+  ASSERT_EQ(registraTypeLib("/opt/torvex.v2/libtorvex"), S_OK);
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), "/opt/torvex.v2/libtorvex.tlb");
+  EXPECT_EQ(classesValue(kLibKey + "\\HELPDIR"), "/opt/torvex.v2/");
+  embedTypeLib("/opt/torvex.v2/libtorvex.so.tlb", &kTorvexTypeLib);
+  ASSERT_EQ(registraTypeLib("/opt/torvex.v2/libtorvex.so.1"), S_OK);
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), "/opt/torvex.v2/libtorvex.so.tlb");
+}
+
+TEST_F(Registration, UnregisteringWhatWasNeverRegisteredSucceeds) {
+  EXPECT_EQ(DllUnregisterServer(), S_OK);
+  EXPECT_FALSE(classesKeyExists(classKey()));
+  EXPECT_FALSE(classesKeyExists("TORVEX.Controlador"));
+}
+
+TEST_F(Registration, UnregisteringRemovesAllButTheClassesKey) {
+  ASSERT_TRUE(platform().registryCreateKey(RegistryHive::ClassesRoot, "CLSID\\{OtherClass}"));
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  EXPECT_EQ(DllUnregisterServer(), S_OK);
+  EXPECT_FALSE(classesKeyExists("TORVEX.Controlador.1"));
+  EXPECT_FALSE(classesKeyExists("TORVEX.Controlador"));
+  EXPECT_FALSE(classesKeyExists(classKey()));
+  EXPECT_FALSE(classesKeyExists(kLibKey));
+  EXPECT_FALSE(classesKeyExists(kInterfaceKey));
+  EXPECT_TRUE(classesKeyExists("CLSID"));
+  EXPECT_TRUE(classesKeyExists("CLSID\\{OtherClass}"));
+}
+
+// The server library itself, loaded the way COM loads it.
+class RegisteredLibrary : public ComTest {
+ protected:
+  HRESULT registerLibrary() {
+    ModuleHandle* library = loadModule(TORVEX_LIBRARY);
+    if (library == nullptr) return E_FAIL;
+    auto entry = reinterpret_cast<HRESULT (*)()>(moduleSymbol(library, "DllRegisterServer"));
+    HRESULT hr = entry != nullptr ? entry() : E_FAIL;
+    unloadModule(library);
+    return hr;
+  }
+
+  HRESULT create(const char16_t* progId, IDispatch** out) {
+    CLSID clsid{};
+    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    if (FAILED(hr)) return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                            reinterpret_cast<void**>(out));
+  }
+};
+
+TEST_F(RegisteredLibrary, TheLibraryExportsOnlyTheFourEntries) {
+  ModuleHandle* library = loadModule(TORVEX_LIBRARY);
+  ASSERT_NE(library, nullptr);
+  for (const char* entry :
+       {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"})
+    EXPECT_NE(moduleSymbol(library, entry), nullptr) << entry;
+  EXPECT_EQ(moduleSymbol(library, "_ZN6torvex12serverModuleEv"), nullptr);
+  unloadModule(library);
+}
+
+TEST_F(RegisteredLibrary, CreatedThroughEitherProgIdAndCalledLateBound) {
+  ComPtr<IDispatch> object;
+  EXPECT_EQ(create(u"TORVEX.Controlador", object.put()), CO_E_CLASSSTRING);
+  ASSERT_EQ(registerLibrary(), S_OK);
+  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), TORVEX_LIBRARY);
+  tree_.write("presente.txt", "x");
+  for (const char16_t* progId : {u"TORVEX.Controlador", u"TORVEX.Controlador.1"}) {
+    ASSERT_EQ(create(progId, object.put()), S_OK);
+    OLECHAR name[] = u"ExisteArquivo";
+    LPOLESTR names[] = {name};
+    DISPID id = 0;
+    ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    EXPECT_EQ(id, 0x60020002);
+    OwnedBstr path(u"C:/presente.txt");
+    VARIANT arg, result;
+    VariantInit(&arg);
+    VariantInit(&result);
+    arg.vt = VT_BSTR;
+    arg.bstrVal = path.get();
+    DISPPARAMS dp = {&arg, nullptr, 1, 0};
+    ASSERT_EQ(object->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &dp, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(result.lVal, 0);
+  }
+}
+
+}  // namespace
+}  // namespace torvex::testing
