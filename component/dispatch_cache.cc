@@ -1,7 +1,6 @@
 #include "component/dispatch_cache.h"
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 #include "component/interface_description.h"
@@ -74,7 +73,7 @@ ITypeInfo* controladorTypeInfo(LCID lcid, HRESULT* hr) {
   *hr = S_OK;
   if (ITypeInfo* loaded = typeInfo.load()) return loaded;
   ServerModule& module = serverModule();
-  std::lock_guard guard(module.moduleLock());
+  ModuleLock::Guard guard(module.moduleLock());
   if (ITypeInfo* loaded = typeInfo.load()) return loaded;  // another caller was first
   ITypeInfo* info = nullptr;
   *hr = load(lcid, &info);

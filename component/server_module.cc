@@ -16,7 +16,7 @@ HRESULT ServerModule::classObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (clsid != kClsidControlador) return CLASS_E_CLASSNOTAVAILABLE;
   IClassFactory* factory = nullptr;
   {
-    std::lock_guard guard(moduleLock_);
+    ModuleLock::Guard guard(moduleLock_);
     if (cachedFactory_ == nullptr) cachedFactory_ = newControladorFactory();
     if (cachedFactory_ == nullptr) return E_OUTOFMEMORY;
     factory = cachedFactory_;
@@ -31,7 +31,7 @@ void ServerModule::unload() {
   IClassFactory* factory = nullptr;
   std::vector<void (*)()> routines;
   {
-    std::lock_guard guard(moduleLock_);
+    ModuleLock::Guard guard(moduleLock_);
     factory = cachedFactory_;
     cachedFactory_ = nullptr;
     routines.swap(unloadList_);

@@ -4,15 +4,14 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <vector>
 
 #include "platform/com.h"
+#include "platform/process_lock.h"
 
 namespace torvex {
 
-// The module's process-wide lock. std::mutex serves both builds.
-using ModuleLock = std::mutex;
+using ModuleLock = ProcessLock;
 
 class ServerModule {
  public:
