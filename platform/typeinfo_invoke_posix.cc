@@ -83,8 +83,8 @@ HRESULT invokeThroughTable(void* instance, const TypeLibDescription& lib,
     }
   }
   if (SUCCEEDED(hr)) {
-    size_t slot = TypeLibDescription::kFirstFunctionSlot + static_cast<size_t>(&f - lib.functions.data());
-    uint64_t raw = callSlot(instance, slot, args, count);
+    size_t index = static_cast<size_t>(&f - lib.functions.data());
+    uint64_t raw = callSlot(instance, TypeLibDescription::kFirstFunctionSlot + index, args, count);
     VARIANT out;
     VariantInit(&out);
     out.vt = f.result;

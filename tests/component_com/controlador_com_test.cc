@@ -115,6 +115,17 @@ TEST_F(ControladorObject, FindsNamesExactlyOrWithoutRegardToCase) {
   EXPECT_EQ(hr, DISP_E_UNKNOWNNAME);
 }
 
+TEST_F(ControladorObject, ParameterNamesAfterACachedMemberNameAreLookedUpToo) {
+  ASSERT_EQ(DllRegisterServer(), S_OK);
+  OLECHAR member[] = u"geraArquivoUpload";
+  OLECHAR parameter[] = u"lIndice";
+  LPOLESTR names[] = {member, parameter};
+  DISPID ids[2] = {};
+  ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
+  EXPECT_EQ(ids[0], 0x60020004);
+  EXPECT_EQ(ids[1], 3);
+}
+
 TEST_F(ControladorObject, InvokeGivesTheMethodsOwnResult) {
   ASSERT_EQ(DllRegisterServer(), S_OK);
   tree_.write("presente.txt", "x");

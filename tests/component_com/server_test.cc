@@ -1,5 +1,7 @@
 // The server's class object and lock count: what keeps the library loaded
 // and what does not.
+#include <thread>
+
 #include "component/interface_description.h"
 #include "tests/component_com/com_fixture.h"
 
@@ -8,7 +10,8 @@ namespace {
 
 using ServerExports = ComTest;
 
-const CLSID kForeign = {0x6A0B21C4, 0x55E1, 0x4F0C, {0x8B, 0x3A, 0x10, 0x2D, 0x4C, 0x5E, 0x6F, 0x70}};
+const CLSID kForeign = {
+    0x6A0B21C4, 0x55E1, 0x4F0C, {0x8B, 0x3A, 0x10, 0x2D, 0x4C, 0x5E, 0x6F, 0x70}};
 
 TEST_F(ServerExports, ALiveObjectHoldsTheLibrary) {
   EXPECT_EQ(DllCanUnloadNow(), S_OK) << "directly after loading";
@@ -51,6 +54,24 @@ TEST_F(ServerExports, TheFactoryIsMadeOnceAndCached) {
   ASSERT_EQ(DllGetClassObject(kClsidControlador, IID_IUnknown, asUnknown.out()), S_OK);
   EXPECT_EQ(first.get(), second.get());
   EXPECT_EQ(static_cast<IUnknown*>(first.get()), asUnknown.get());
+}
+
+TEST_F(ServerExports, TwoThreadsAskingAtOnceGetTheSameFactory) {
+  for (int round = 0; round < 20; ++round) {
+    serverModule().unload();
+    IClassFactory* got[2] = {};
+    auto ask = [&](int i) {
+      DllGetClassObject(kClsidControlador, IID_IClassFactory, reinterpret_cast<void**>(&got[i]));
+    };
+    std::thread first(ask, 0);
+    std::thread second(ask, 1);
+    first.join();
+    second.join();
+    ASSERT_NE(got[0], nullptr);
+    EXPECT_EQ(got[0], got[1]);
+    got[0]->Release();
+    got[1]->Release();
+  }
 }
 
 TEST_F(ServerExports, ForeignClassesAndInterfacesAreRefused) {

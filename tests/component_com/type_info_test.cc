@@ -131,7 +131,8 @@ TEST_F(DescribedTypeInfo, DescribesADispatchableInterfaceAndACreatableClass) {
     EXPECT_EQ(f->invkind, INVOKE_FUNC);
     EXPECT_EQ(f->oVft, static_cast<SHORT>((7 + i) * sizeof(void*)));
     EXPECT_EQ(f->elemdescFunc.tdesc.vt, i == 1 || i == 5 ? VT_BSTR : VT_I4);
-    for (SHORT p = 0; p < f->cParams; ++p) EXPECT_EQ(f->lprgelemdescParam[p].paramdesc.wParamFlags, 0);
+    for (SHORT p = 0; p < f->cParams; ++p)
+      EXPECT_EQ(f->lprgelemdescParam[p].paramdesc.wParamFlags, 0) << "no direction flags";
     info->ReleaseFuncDesc(f);
   }
   FUNCDESC* none = nullptr;
