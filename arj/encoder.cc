@@ -15,15 +15,15 @@ namespace {
 
 // Effort settings: method 1 searches hardest, method 4 least.
 constexpr MatchParams kLzhParams[3] = {
-    {kWindowLzh, 96, 16, 128, 48},  // 1
-    {kWindowLzh, 32, 8, 64, 16},    // 2
-    {kWindowLzh, 8, 4, 32, 8},      // 3
+    {kWindowLzh, 16, 8, 128, 32},  // 1
+    {kWindowLzh, 8, 4, 64, 16},    // 2
+    {kWindowLzh, 4, 4, 32, 8},     // 3
 };
 constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8};
 
-// Symbols per block: big enough that table headers cost little, small
-// enough that the codes follow the data.
-constexpr size_t kBlockSymbols = 16384;
+// Symbols per block: small blocks let the codes follow the data; below
+// about 4096 the table headers start to cost more than that gains.
+constexpr size_t kBlockSymbols = 4096;
 constexpr int kMaxCodeLengthEnc = 16;
 
 // Stops a compression once it can no longer beat storing.

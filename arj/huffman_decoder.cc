@@ -6,7 +6,6 @@ namespace torvex::arj {
 
 HuffmanDecoder::HuffmanDecoder(int primaryBits)
     : primaryBits_(primaryBits), subMask_((1u << (kMaxCodeLength - primaryBits)) - 1) {
-  table_.reserve((size_t{1} << primaryBits) + (size_t{1} << kMaxCodeLength));
   setSingle(0);
 }
 

@@ -42,6 +42,7 @@ class LzMatcher {
   static constexpr size_t kBufSize = 1 << 20;
   static constexpr int kHashBits = 15;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
+  static constexpr size_t kSparseAfter = 256;
 
   bool fill();  // false on read error
   uint32_t hashAt(uint64_t pos) const {
@@ -74,6 +75,7 @@ Status LzMatcher::run(Emit& emit) {
   size_t prevLength = 0, prevDistance = 0;
   bool pendingLiteral = false;
   uint64_t nextCheck = 0;
+  size_t literalRun = 0;
   while (true) {
     if (!eof_ && end_ - pos < kMaxMatch + kMinMatch && !fill()) return Status::ReadError;
     if (end_ > kMaxMemberSize) return Status::TooLarge;
@@ -86,7 +88,11 @@ Status LzMatcher::run(Emit& emit) {
       nextCheck = pos + 65536;
     }
     size_t length = 0, distance = 0;
-    if (end_ - pos >= kMinMatch) {
+    // After a long run without matches (noise, packed data) only every
+    // fourth position is looked up: the fallback to storing stays exact,
+    // and incompressible input costs a fraction of the search.
+    const bool search = literalRun < kSparseAfter || (pos & 3) == 0;
+    if (search && end_ - pos >= kMinMatch) {
       uint32_t cand = insert(pos);
       if (cand != kNone && prevLength < params_.maxLazy) {
         length = longestMatch(pos, cand, prevLength, distance);
@@ -103,9 +109,13 @@ Status LzMatcher::run(Emit& emit) {
       pos = last;
       pendingLiteral = false;
       prevLength = 0;
+      literalRun = 0;
       continue;
     }
-    if (pendingLiteral) emit.literal(*at(pos - 1));
+    if (pendingLiteral) {
+      emit.literal(*at(pos - 1));
+      ++literalRun;
+    }
     pendingLiteral = true;
     prevLength = length;
     prevDistance = distance;
