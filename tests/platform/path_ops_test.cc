@@ -1,7 +1,9 @@
 // Operations on names, with the Win32 error codes each failure gives.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/file.h"
 #include "tests/support/temp_tree.h"
@@ -209,6 +211,36 @@ TEST(ReplaceFile, RefusesDirectoriesAndReadOnlyTargets) {
   EXPECT_EQ(errorOf([] { return platform().replaceFile("C:/src", "C:/ro"); }), kErrorAccessDenied);
   EXPECT_EQ(t.read("ro"), "r");
   EXPECT_EQ(t.read("src"), "s");
+}
+
+// /dev/shm is a separate memory file system on Linux: rename(2) cannot
+// cross into it, so the move must copy and delete.
+TEST(MoveFile, CopiesThenDeletesAcrossFileSystems) {
+  testing::TempTree t;
+  std::error_code ec;
+  const fs::path other = fs::path("/dev/shm") / ("torvex-move-" + t.dir().filename().string());
+  if (!fs::create_directory(other, ec)) GTEST_SKIP() << "no /dev/shm";
+  struct Cleanup {
+    fs::path p;
+    ~Cleanup() { std::error_code e; fs::remove_all(p, e); }
+  } cleanup{other};
+  t.write("src.txt", "payload");
+  t.write("old.txt", "replacement");
+  std::filesystem::last_write_time(t.path("src.txt"), fs::file_time_type::clock::now() -
+                                                          std::chrono::hours(1));
+  const auto when = fs::last_write_time(t.path("src.txt"));
+  const std::string target = other.string() + "/moved.txt";
+  ASSERT_TRUE(platform().moveFile("C:/src.txt", target.c_str()));
+  EXPECT_FALSE(t.exists("src.txt"));
+  EXPECT_EQ(fs::last_write_time(other / "moved.txt"), when);
+  EXPECT_EQ(errorOf([&] { return platform().moveFile("C:/old.txt", target.c_str()); }),
+            kErrorAlreadyExists);
+  ASSERT_TRUE(platform().replaceFile("C:/old.txt", target.c_str()));
+  EXPECT_FALSE(t.exists("old.txt"));
+  std::ifstream in(other / "moved.txt");
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "replacement");
 }
 
 TEST(SyncDirectory, NeedsADirectory) {
