@@ -1,6 +1,7 @@
 // Registering and unregistering the server: the entries, their ForceRemove
 // and NoRemove behaviour, undo on failure, the type library, and creating the
 // class the way a late-bound host does once it is registered.
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -153,8 +154,8 @@ TEST_F(Registration, UnregisteringRemovesAllButTheClassesKey) {
 // The server library itself, loaded the way COM loads it.
 class RegisteredLibrary : public ComTest {
  protected:
-  HRESULT registerLibrary() {
-    ModuleHandle* library = loadModule(TORVEX_LIBRARY);
+  HRESULT registerLibrary(const char* path = TORVEX_LIBRARY) {
+    ModuleHandle* library = loadModule(path);
     if (library == nullptr) return E_FAIL;
     auto entry = reinterpret_cast<HRESULT (*)()>(moduleSymbol(library, "DllRegisterServer"));
     HRESULT hr = entry != nullptr ? entry() : E_FAIL;
@@ -179,6 +180,17 @@ TEST_F(RegisteredLibrary, TheLibraryExportsOnlyTheFourEntries) {
     EXPECT_NE(moduleSymbol(library, entry), nullptr) << entry;
   EXPECT_EQ(moduleSymbol(library, "_ZN6torvex12serverModuleEv"), nullptr);
   unloadModule(library);
+}
+
+TEST_F(RegisteredLibrary, RegistersItsOwnRealPathEvenWithAQuoteInIt) {
+  tree_.mkdir("o'brien's");
+  const std::filesystem::path copy = tree_.path("o'brien's/libtorvex.so");
+  std::filesystem::copy_file(TORVEX_LIBRARY, copy);
+  std::filesystem::create_symlink(copy, tree_.path("link.so"));
+  ASSERT_EQ(registerLibrary(tree_.path("link.so").c_str()), S_OK);
+  const std::string real = std::filesystem::canonical(copy).string();
+  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), real);
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), real) << "its type library was found in it";
 }
 
 TEST_F(RegisteredLibrary, CreatedThroughEitherProgIdAndCalledLateBound) {
