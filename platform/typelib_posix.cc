@@ -4,7 +4,7 @@
 #include "platform/typelib_posix.h"
 
 #include <atomic>
-#include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/typeinfo_invoke_posix.h"
