@@ -1,16 +1,62 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test; what CI runs. Installs the
-# dependencies first when some are missing.
+# dependencies first when some are missing. Four stages:
+#   1. the release build with all tests (and the benchmarks built);
+#   2. the Windows DLLs, cross-built and tested end to end under Wine;
+#   3. the Linux tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   4. a short run of every fuzzer (clang, libFuzzer).
+# TORVEX_TEST_STAGES picks stages, e.g. "1" or "1 3" (default "1 2 3 4");
+# TORVEX_FUZZ_SECONDS sets each fuzzer's time (default 20).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${TORVEX_BUILD_DIR:-$top/build}
+stages=${TORVEX_TEST_STAGES:-1 2 3 4}
 "$top/scripts/ensure-deps.sh"
 
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVEX_TESTS=ON -DTORVEX_BENCH=ON
-cmake --build "$build" -j2
+stage() { printf '\n=== %s ===\n' "$*"; }
 
-ctest --test-dir "$build" -j2 --output-on-failure
+if [[ " $stages " == *" 1 "* ]]; then
+  stage "Release build and tests"
+  cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTORVEX_TESTS=ON -DTORVEX_BENCH=ON
+  cmake --build "$top/build" -j2
+  ctest --test-dir "$top/build" -j2 --output-on-failure
+fi
 
-# The Windows DLLs, cross-built and tested end to end under Wine; the Linux
-# torvex just built writes the archives the test receives.
-TORVEX_CLI=$build/torvex "$top/scripts/windows-test.sh"
+if [[ " $stages " == *" 2 "* ]]; then
+  stage "Windows DLLs under Wine"
+  # The Linux torvex of stage 1 writes the archives the test receives.
+  TORVEX_CLI=$top/build/torvex "$top/scripts/windows-test.sh"
+fi
+
+if [[ " $stages " == *" 3 "* ]]; then
+  stage "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+  cmake -S "$top" -B "$top/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DTORVEX_SANITIZE=ON -DTORVEX_TESTS=ON -DTORVEX_BENCH=OFF
+  cmake --build "$top/build-asan" -j2
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir "$top/build-asan" -j2 --output-on-failure
+fi
+
+if [[ " $stages " == *" 4 "* ]]; then
+  stage "Fuzz smoke run"
+  cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DTORVEX_FUZZ=ON -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF
+  cmake --build "$top/build-fuzz" --target fuzz/all -j2
+  seconds=${TORVEX_FUZZ_SECONDS:-20}
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  while IFS= read -r fuzzer; do
+    name=$(basename "$fuzzer")
+    mkdir -p "$work/$name"
+    # A dictionary beside the fuzzer's source is used when there is one.
+    dict=$(find "$top/fuzz" -name "${name#fuzz_}.dict" -o -name "$name.dict" | head -n 1)
+    echo "fuzzing $name for ${seconds}s"
+    (cd "$work/$name" && "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 \
+      ${dict:+-dict="$dict"} "$work/$name" >"$work/$name.log" 2>&1) || {
+      tail -n 40 "$work/$name.log"
+      echo "fuzzer $name failed"
+      exit 1
+    }
+  done < <(find "$top/build-fuzz/fuzz" -type f -executable | sort)
+  echo "fuzz smoke run passed"
+fi
