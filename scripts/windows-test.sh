@@ -2,7 +2,8 @@
 # End-to-end test of the Windows build under Wine, in a fresh prefix:
 #   1. the DLLs import only system DLLs (and torvex.dll takes ExecArj from
 #      Arjlib32.dll by name) and export exactly their entries;
-#   2. the C++ client checks the server exports, early binding, IObjectSafety
+#   2. the Win32 platform back end answers as Win32 does (platform_check.exe);
+#      the C++ client checks the server exports, early binding, IObjectSafety
 #      and that late binding fails before registration;
 #   3. regsvr32 writes every registry entry (in a folder whose name holds "'");
 #   4. the client checks COM creation and the type information;
@@ -36,7 +37,8 @@ if [ -z "$cli" ]; then
 fi
 
 work=$(mktemp -d /tmp/torvex-wine.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# TZ=UTC: the platform check prints local times.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" TZ=UTC
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -91,7 +93,7 @@ install_dir="C:\\Program Files\\O'Brien Torvex"
 unix_install="$drive_c/Program Files/O'Brien Torvex"
 mkdir -p "$unix_install" "$drive_c/e2e"
 cp "$build/windows/torvex.dll" "$build/windows/Arjlib32.dll" "$unix_install/"
-cp "$build/windows/client.exe" "$tests"/round_trip.js "$tests"/round_trip.vbs "$drive_c/e2e/"
+cp "$build/windows/client.exe" "$build/windows/platform_check.exe" "$tests"/round_trip.js "$tests"/round_trip.vbs "$drive_c/e2e/"
 dll="$install_dir\\torvex.dll"
 
 # GUIDs from the IDL: the interface's, the library's, then the class's. No
@@ -106,7 +108,9 @@ run() {  # NAME PROGRAM ARGS...: runs in C:\e2e, output kept for compare
   (cd "$drive_c/e2e" && wine "$@" >"$work/$name.raw" 2>"$work/$name.err") || echo "exit $?" >>"$work/$name.raw"
 }
 
-# --- 2. Before registration -------------------------------------------------
+# --- 2. The Win32 platform back end, then the server before registration ------
+run platform_check platform_check.exe
+compare platform_check "$tests/platform_check.expected"
 run client_unregistered client.exe unregistered "$dll"
 compare client_unregistered "$tests/client_unregistered.expected"
 
