@@ -103,6 +103,16 @@ TEST_F(Controle, GeraArquivoUploadRefusesNullAndTooLongArguments) {
   EXPECT_TRUE(std::filesystem::is_empty(tree.path("Troca/OUTTRAY/WORK")));
 }
 
+TEST_F(Controle, GeraArquivoUploadTakesANullRenameAsEmpty) {
+  tree.write("Dados/a.txt", "x");
+  tree.mkdir("Troca/OUTTRAY/WORK");
+  EXPECT_EQ(0, Controlador::geraArquivoUpload(bstr(u"C:\\Troca").get(),
+                                              bstr(u"C:\\Dados\\a.txt").get(), nullptr, 7));
+  EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK/F7_a_txt.ARJ"));
+  EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK/F7_a_txt.DAT"));
+  EXPECT_FALSE(tree.exists("Dados/a.txt")) << "packed, then deleted";
+}
+
 TEST_F(Controle, DisponibilizaArquivosRefusesATooLongRoot) {
   EXPECT_EQ(1, Controlador::disponibilizaArquivos(bstr(kLongo).get()));
 }
