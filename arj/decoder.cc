@@ -120,7 +120,7 @@ Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
     // past the fill mark into the window's slack, never past the member.
     const uint64_t base = w.total() - w.pos;  // member offset of data()[0]
     const uint64_t end = originalSize - base;
-    const size_t stop = static_cast<size_t>(std::min<uint64_t>(OutputWindow::kFillMark, end));
+    const size_t stop = static_cast<size_t>(std::min<uint64_t>(w.fillMark, end));
     size_t pos = w.pos;
     const HuffmanDecoder& c = dec.c();
     const HuffmanDecoder& p = dec.p();
@@ -152,7 +152,7 @@ Status decodeFastest(BitReader& br, OutputWindow& w, uint64_t originalSize) {
   while (w.total() < originalSize) {
     const uint64_t base = w.total() - w.pos;
     const uint64_t end = originalSize - base;
-    const size_t stop = static_cast<size_t>(std::min<uint64_t>(OutputWindow::kFillMark, end));
+    const size_t stop = static_cast<size_t>(std::min<uint64_t>(w.fillMark, end));
     size_t pos = w.pos;
     while (pos < stop) {
       br.refill();
@@ -200,7 +200,7 @@ DecodeResult decodeMember(BufferedInput& in, int method, uint64_t compressedSize
     return decodeStored(in, compressedSize, out);
   }
   if (method < 1 || method > 4) return {Status::Unsupported, 0};
-  OutputWindow w(out);
+  OutputWindow w(out, originalSize);
   BitReader br(in, compressedSize);
   Status s = method == 4 ? decodeFastest(br, w, originalSize) : decodeLzh(br, w, originalSize);
   if (s == Status::Ok && !w.flush()) s = Status::WriteError;

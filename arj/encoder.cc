@@ -223,7 +223,7 @@ EncodeResult compress(RewindableSource& src, const MatchParams& params, uint64_t
   BitWriter bw(out);
   Budget budget{bw, sizeHint};
   auto enc = std::make_unique<Encoder>(bw, budget);
-  LzMatcher matcher(src, params);
+  LzMatcher matcher(src, params, sizeHint);
   r.status = matcher.run(*enc);
   if (r.status != Status::Ok) return r;
   if (matcher.aborted()) {

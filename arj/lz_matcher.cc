@@ -1,25 +1,28 @@
 #include "arj/lz_matcher.h"
 
+#include <algorithm>
+
 namespace torvex::arj {
 
-LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params)
+LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint)
     : src_(src),
       params_(params),
-      buf_(kBufSize + 16, 0),
+      bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))),
+      buf_(bufSize_ + 16, 0),
       head_(size_t{1} << kHashBits, kNone),
       prev_(kHistory, kNone) {}
 
 bool LzMatcher::fill() {
   // Keep the history window; everything older leaves the buffer.
   uint64_t keepFrom = end_ > kHistory + kMaxMatch ? end_ - kHistory - kMaxMatch : 0;
-  if (keepFrom > base_ && end_ - base_ > kBufSize / 2) {
+  if (keepFrom > base_ && end_ - base_ > bufSize_ / 2) {
     size_t shift = static_cast<size_t>(keepFrom - base_);
     std::memmove(buf_.data(), buf_.data() + shift, static_cast<size_t>(end_ - keepFrom));
     base_ = keepFrom;
   }
-  while (!eof_ && end_ - base_ < kBufSize) {
+  while (!eof_ && end_ - base_ < bufSize_) {
     size_t used = static_cast<size_t>(end_ - base_);
-    long got = src_.read(buf_.data() + used, kBufSize - used);
+    long got = src_.read(buf_.data() + used, bufSize_ - used);
     if (got < 0) return false;
     if (got == 0) {
       eof_ = true;

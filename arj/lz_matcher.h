@@ -25,7 +25,8 @@ struct MatchParams {
 
 class LzMatcher {
  public:
-  LzMatcher(ByteSource& src, const MatchParams& params);
+  // `sizeHint` only sizes the input buffer; any input length is handled.
+  LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint);
 
   // Parses the whole source. `emit` has literal(uint8_t) and
   // match(size_t length, size_t distance) and keepGoing() (checked now and
@@ -39,7 +40,8 @@ class LzMatcher {
 
  private:
   static constexpr size_t kHistory = 32768;
-  static constexpr size_t kBufSize = 1 << 20;
+  static constexpr size_t kMinBuffer = 1 << 17;  // room to slide: twice history + matches
+  static constexpr size_t kMaxBuffer = 1 << 20;
   static constexpr int kHashBits = 15;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr size_t kSparseAfter = 256;
@@ -62,6 +64,7 @@ class LzMatcher {
 
   ByteSource& src_;
   MatchParams params_;
+  size_t bufSize_;
   std::vector<uint8_t> buf_;
   std::vector<uint32_t> head_, prev_;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data

@@ -2,6 +2,7 @@
 // and hands everything older to the sink, updating the CRC on the way.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -17,13 +18,17 @@ class OutputWindow {
   static constexpr size_t kChunk = 1 << 18;
   static constexpr size_t kMaxMatch = 256;
 
-  explicit OutputWindow(ByteSink& sink) : sink_(sink), buf_(kHistory + kChunk + kMaxMatch + 16) {}
+  // `expected` (the member's size) only keeps the buffer small for small members.
+  OutputWindow(ByteSink& sink, uint64_t expected)
+      : fillMark(kHistory + static_cast<size_t>(std::clamp<uint64_t>(expected, 1, kChunk))),
+        sink_(sink),
+        buf_(fillMark + kMaxMatch + 16) {}
 
   uint8_t* data() { return buf_.data(); }
   size_t pos = 0;          // next byte to write in data()
   uint64_t produced = 0;   // bytes of the member produced before data()[flushed_]
-  static constexpr size_t kFillMark = kHistory + kChunk;  // flush once pos reaches it
-  bool full() const { return pos >= kFillMark; }
+  const size_t fillMark;  // flush once pos reaches it
+  bool full() const { return pos >= fillMark; }
   uint64_t total() const { return produced + (pos - flushed_); }
   // Hands out the pending bytes and keeps the history; false on a sink error.
   bool flush();

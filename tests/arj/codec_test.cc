@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "arj/archive_reader.h"
+#include "arj/archive_writer.h"
 #include "arj/crc32.h"
 #include "arj/memory_stream.h"
 #include "tests/arj/archive_builder.h"
@@ -108,6 +109,25 @@ TEST(Writer, ManyBlocksAndLongMatchesAtTheWindowEdge) {
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].status, Status::Ok);
     EXPECT_TRUE(got[0].data == data) << method;
+  }
+}
+
+TEST(Writer, SourceLongerThanItsSizeHintIsWrittenWhole) {
+  // The file grew after its size was taken: the whole source still goes in.
+  const std::string data = textBytes(600000, 8);
+  for (uint64_t hint : {uint64_t{0}, uint64_t{10}, uint64_t{400000}}) {
+    MemorySink sink;
+    ArchiveWriter w(sink);
+    MemorySource src(data);
+    MemberHeader h;
+    h.name = "grew";
+    ASSERT_EQ(w.begin(MainHeader{}), Status::Ok);
+    ASSERT_EQ(w.addMember(h, src, 1, hint), Status::Ok);
+    ASSERT_EQ(w.finish(), Status::Ok);
+    auto got = readAll(sink.view());
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].status, Status::Ok);
+    EXPECT_TRUE(got[0].data == data) << hint;
   }
 }
 
