@@ -18,6 +18,7 @@ namespace {
 struct CaminhosRecebido {
   char bandeja[kTamanhoCaminho];   // I, the incoming tray, ending in "/"
   char arquivo[kTamanhoCaminho];   // A, the archive in the work area
+  char reservado[kTamanhoCaminho]; // A while its delivery runs
   char descritor[kTamanhoCaminho]; // D, extension "FN"
   char dados[kTamanhoCaminho];     // S, extension "ARQ"
   char controle[kTamanhoCaminho];
@@ -26,6 +27,7 @@ struct CaminhosRecebido {
   bool monta(const char* raiz, const char* nome) {
     return formata(bandeja, sizeof bandeja, "%s%s/", raiz, "/Intray") &&
            formata(arquivo, sizeof arquivo, "%s%s/%s", raiz, "/Intray/Work", nome) &&
+           formata(reservado, sizeof reservado, "%s.ENTREGA", arquivo) &&
            formata(descritor, sizeof descritor, "%s%s", bandeja, nome) &&
            trocaExtensao(descritor, sizeof descritor, "FN") &&
            copia(dados, sizeof dados, descritor) &&
@@ -78,13 +80,18 @@ bool processaRecebido(const char* raiz, const DirEntry& arquivo) {
   DescritorNome descritor;
   char destino[kTamanhoCaminho];
   if (!leDestino(raiz, c, descritor, destino)) return false;
-  if (!entregaDados(raiz, arquivo, c, descritor, destino)) {
+  // The archive leaves the search pattern before anything is delivered: once
+  // the delivery stands, an archive that cannot be deleted is never found
+  // and delivered again. A delivery that fails puts it back.
+  bool reservou = platform().moveFile(c.arquivo, c.reservado);
+  if (!reservou || !entregaDados(raiz, arquivo, c, descritor, destino)) {
+    if (reservou) platform().moveFile(c.reservado, c.arquivo);
     // The archive still holds both members; the next pass extracts them anew.
     platform().deleteFile(c.dados);
     platform().deleteFile(c.descritor);
     return false;
   }
-  platform().deleteFile(c.arquivo);
+  platform().deleteFile(c.reservado);
   platform().deleteFile(c.descritor);
   return true;
 }

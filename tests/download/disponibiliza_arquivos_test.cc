@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "arj/exec_arj.h"
+#include "platform/platform_posix.h"
 #include "tests/download/recebidos.h"
 
 namespace torvex {
@@ -28,8 +29,14 @@ class Disponibiliza : public ::testing::Test {
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
   }
-  ~Disponibiliza() override { ::unsetenv("TORVEX_WINVER"); }
-  static void usaVersao(const char* versao) { ::setenv("TORVEX_WINVER", versao, 1); }
+  ~Disponibiliza() override {
+    ::unsetenv("TORVEX_WINVER");
+    reloadEnvironment();
+  }
+  static void usaVersao(const char* versao) {
+    ::setenv("TORVEX_WINVER", versao, 1);
+    reloadEnvironment();
+  }
   void recebe(const std::string& nome, const std::string& destino, const std::string& codigo,
               const std::string& dados, const std::string& carimbo = "ABCDEF.GH+202601311200+") {
     criaRecebido(arvore, nome, descritor(destino, carimbo, codigo), dados);
