@@ -1,6 +1,5 @@
 #include "upload/gera_arquivo_upload.h"
 
-#include <cstring>
 #include <string>
 #include <unordered_set>
 
@@ -37,26 +36,26 @@ class Envio {
       : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
         lIndice_(lIndice) {}
 
-  // One listing of the pattern, its new entries in the search's order.
-  // False when it held nothing this run has not handled yet.
-  bool percorre(const char* padrao, size_t filtro, LONG& resultado) {
-    bool houveNovo = false;
-    for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-      if (!tratados_.insert(dobraCaixa(encontrado.nome)).second) continue;
-      houveNovo = true;
-      switch (trata(encontrado)) {
-        case Passo::Continua:
-          break;
-        case Passo::EncerraOk:
-          resultado = 0;
-          return false;
-        case Passo::EncerraSemDiretorio:
-          resultado = 2;
-          return false;
+  // One listing handled in the search's order, then a fresh one for files
+  // that appeared meanwhile, until a listing holds nothing new; this instead
+  // of searching again from the top after every file.
+  LONG executa(const char* padrao, size_t filtro) {
+    for (bool houveNovo = true; houveNovo;) {
+      houveNovo = false;
+      for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
+        if (!tratados_.insert(dobraCaixa(encontrado.nome)).second) continue;
+        houveNovo = true;
+        switch (trata(encontrado)) {
+          case Passo::Continua:
+            break;
+          case Passo::EncerraOk:
+            return 0;
+          case Passo::EncerraSemDiretorio:
+            return 2;
+        }
       }
     }
-    resultado = 0;
-    return houveNovo;
+    return 0;
   }
 
  private:
@@ -143,13 +142,7 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  // One listing handled in order, then a fresh one for files that appeared
-  // meanwhile, instead of searching again from the top after every file.
-  Envio envio(raizNormalizada, area, diretorioFI, renomeia, lIndice);
-  LONG resultado = 0;
-  while (envio.percorre(padrao, filtro, resultado)) {
-  }
-  return resultado;
+  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice).executa(padrao, filtro);
 }
 
 }  // namespace torvex
