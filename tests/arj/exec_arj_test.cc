@@ -56,6 +56,17 @@ TEST(ExecArj, AddAppendsAndReplacesByName) {
   EXPECT_EQ(listDir(t, ""), (std::vector<std::string>{"a.txt", "b.txt", "out", "x.arj"}));
 }
 
+TEST(ExecArj, ExtractTarget) {
+  TempTree t;
+  t.write("f.txt", "data");
+  t.write("plain", "a file, not a directory");
+  ASSERT_EQ(run("a \"C:/x.arj\" \"C:/f.txt\""), 0);
+  EXPECT_EQ(run("e \"C:/x.arj\" \"C:/fresh/\" -y"), 0);  // made when missing
+  EXPECT_EQ(t.read("fresh/f.txt"), "data");
+  EXPECT_EQ(run("e \"C:/x.arj\" \"C:/plain/\" -y"), 6);
+  EXPECT_EQ(t.read("plain"), "a file, not a directory");
+}
+
 TEST(ExecArj, ExtractReplacesExistingFiles) {
   TempTree t;
   t.write("f.txt", "new contents");

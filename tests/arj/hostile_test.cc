@@ -112,6 +112,25 @@ TEST(Hostile, FixedPartLongerThanHeaderOrNameWithoutNul) {
   }
 }
 
+// A stored member "f" holding "data", preceded by one extended header.
+std::string withExtendedHeader(bool goodCrc) {
+  std::string a = rawArchive({{storedHeader("f", "data"), "data"}});
+  size_t mainSize = uint8_t(a[2]) | uint8_t(a[3]) << 8;
+  size_t local = 4 + mainSize + 6;
+  size_t chainEnd = local + 4 + (uint8_t(a[local + 2]) | uint8_t(a[local + 3]) << 8) + 4;
+  const std::string ext = "U\0\x42target";
+  uint32_t crc = crc32(reinterpret_cast<const uint8_t*>(ext.data()), ext.size()) ^ (goodCrc ? 0 : 1);
+  std::string rec = {static_cast<char>(ext.size()), 0};
+  rec += ext;
+  for (int i = 0; i < 4; ++i) rec += static_cast<char>(crc >> (8 * i));
+  return a.substr(0, chainEnd) + rec + a.substr(chainEnd);
+}
+
+TEST(Hostile, ExtendedHeadersAreCheckedAndSkipped) {
+  EXPECT_EQ(firstFailure(withExtendedHeader(true)), Status::Ok);
+  EXPECT_EQ(firstFailure(withExtendedHeader(false)), Status::BadHeader);
+}
+
 TEST(Hostile, DataFaults) {
   MemberHeader h = storedHeader("f", "data");
   h.crc ^= 1;

@@ -110,6 +110,19 @@ TEST_F(Peers, ArchivesMadeByArjExtractWithExecArj) {
   }
 }
 
+TEST_F(Peers, SpecialFilesFromArjAreSkippedNotCreated) {
+  TempTree t;
+  t.write("src/f1", "hi\n");
+  fs::create_symlink("f1", t.path("src/link"));
+  ASSERT_EQ(shell(t.path("src"), "mkfifo fifo && arj a -a1 -y ../special.arj f1 link fifo"), 0);
+  t.mkdir("out");
+  EXPECT_EQ(ExecArj("t \"C:/special.arj\"", 0), 0);
+  EXPECT_EQ(ExecArj("e \"C:/special.arj\" \"C:/out/\" -y", 0), 0);
+  EXPECT_EQ(t.read("out/f1"), "hi\n");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(t.path("out/link"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(t.path("out/fifo"))));
+}
+
 TEST_F(Peers, DosHostArchiveFromArjExtracts) {
   TempTree t;
   t.write("src/dos.txt", testing::textBytes(5000, 9));
