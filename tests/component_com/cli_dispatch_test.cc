@@ -33,15 +33,21 @@ TEST_F(CommandLine, DispatchGivesTheDirectAnswersAfterRegistration) {
   ASSERT_EQ(registered.status, 0);
   EXPECT_EQ(registered.out, "0x00000000\n");
 
-  for (const char* file : {"C:/presente.txt", "C:/ausente.txt", "'C:\\presente.txt'"}) {
-    Run direct = torvex(std::string("existeArquivo ") + file);
-    Run late = torvex(std::string("--dispatch existeArquivo ") + file);
-    EXPECT_EQ(late.status, 0) << file;
-    EXPECT_EQ(late.out, direct.out) << file;
+  tree_.write("T/Outtray/Work/F1_a_txt.ARJ", "");
+  tree_.write("T/Outtray/ContDown.dat", "");
+  for (const char* call :
+       {"existeArquivo C:/presente.txt", "existeArquivo C:/ausente.txt",
+        "existeArquivo 'C:\\presente.txt'", "recuperaArquivoUpload C:/T 1",
+        "recuperaArquivoUpload C:/T 2", "recuperaControleDownload C:/T",
+        "recuperaControleDownload C:/nada"}) {
+    Run direct = torvex(call);
+    Run late = torvex(std::string("--dispatch ") + call);
+    EXPECT_EQ(late.status, 0) << call;
+    EXPECT_EQ(late.out, direct.out) << call;
   }
   EXPECT_EQ(torvex("existeArquivo C:/ausente.txt").out, "1\n");
-  Run text = torvex("--dispatch recuperaControleDownload C:/");
-  EXPECT_EQ(text.out, torvex("recuperaControleDownload C:/").out);
+  EXPECT_EQ(torvex("--dispatch recuperaArquivoUpload C:/T 1").out, "F1_a_txt.ARJ\n");
+  EXPECT_EQ(torvex("--dispatch recuperaControleDownload C:/T").out, "C:/T/Outtray/ContDown.dat\n");
 
   EXPECT_EQ(torvex("unregister").out, "0x00000000\n");
   EXPECT_NE(torvex("--dispatch existeArquivo C:/presente.txt").status, 0);
