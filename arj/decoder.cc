@@ -158,8 +158,7 @@ Status decodeFastest(BitReader& br, OutputWindow& w, uint64_t originalSize) {
       br.refill();
       // Up to 7 one-bits select the length class; the 0 that ends a shorter
       // prefix is consumed with it.
-      int k = std::countl_one(static_cast<uint8_t>(br.peek(7) << 1 | 0));
-      k = std::min(k, 7);
+      int k = std::countl_one(static_cast<uint8_t>(br.peek(7) << 1));
       br.consume(k < 7 ? k + 1 : 7);
       uint32_t code = (1u << k) - 1 + br.get(k);
       if (code == 0) {
@@ -167,7 +166,7 @@ Status decodeFastest(BitReader& br, OutputWindow& w, uint64_t originalSize) {
         continue;
       }
       size_t len = code + 2;
-      int d = std::min(std::countl_one(static_cast<uint8_t>(br.peek(4) << 4)), 4);
+      int d = std::countl_one(static_cast<uint8_t>(br.peek(4) << 4));
       br.consume(d < 4 ? d + 1 : 4);
       size_t dist = (size_t{1} << (9 + d)) - 512 + br.get(9 + d) + 1;
       if (dist > base + pos) return Status::BadData;
