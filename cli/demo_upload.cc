@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "cli/demo.h"
-#include "platform/platform.h"
 
 namespace torvex::cli {
 
@@ -53,7 +52,6 @@ void demoUpload(Demo& demo) {
              "library test it, writes the two-line record \"F<number>_<name>_<ext>.DAT\"\n"
              "beside it, and only then deletes the source. Names are lower-cased for the\n"
              "archive; a \"(\" in a found name is kept.");
-  platform().createDirectory(demo.dados().c_str());  // when the earlier steps did not
   demo.escreveArquivo(demo.dados() + "/NOTAS(2).TXT", "Notes, second edition\r\n");
   if (demo.geraArquivoUpload(demo.raiz(), demo.dados() + "\\*.*", "", 1) != 0) {
     demo.falhou("the upload did not answer 0");
@@ -65,7 +63,7 @@ void demoUpload(Demo& demo) {
              "keeps the found name's base, here with the extension \"bak\". When the\n"
              "expression's directory does not exist the answer is 2 and the file stays.");
   const std::string enviados = demo.dados() + "/Enviados";
-  platform().createDirectory(enviados.c_str());
+  demo.criaDiretorio(enviados);
   demo.escreveArquivo(demo.dados() + "/pedido.txt", "Order 1234\r\n");
   if (demo.geraArquivoUpload(demo.raiz(), demo.dados() + "/pedido.txt", enviados + "/*.bak", 2) !=
       0) {
