@@ -111,6 +111,8 @@ void demoDownload(Demo& demo) {
   }
   demo.nota("");
   demo.listaArvore(destino);
+  demo.mostraArquivo(destino + "/relatorio_20261206.txt");  // replaced, then appended to
+  demo.mostraArquivo(destino + "/M00001.QVX");
   const std::string controle = demo.recuperaControleDownload(demo.raiz());
   if (controle.empty()) {
     demo.falhou("no download control file");
