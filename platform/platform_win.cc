@@ -225,6 +225,7 @@ class WinPlatform final : public Platform {
       tLastError = ERROR_INVALID_DRIVE;
       return false;
     }
+    SetLastError(ERROR_SUCCESS);  // the CRT reports through errno; keep only its own failure
     if (_chdrive(drive) == 0) return true;
     tLastError = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_DRIVE;
     return false;
