@@ -149,7 +149,11 @@ HRESULT toString(const VARIANT& v, BSTR* out) {
     case VT_R4: std::snprintf(text, sizeof text, "%.7G", static_cast<double>(v.fltVal)); break;
     case VT_R8: std::snprintf(text, sizeof text, "%.15G", v.dblVal); break;
     case VT_BOOL: std::snprintf(text, sizeof text, "%d", v.boolVal ? -1 : 0); break;
-    case VT_BSTR:
+    case VT_BSTR:  // a null string stays null: some callees tell it from ""
+      if (v.bstrVal == nullptr) {
+        *out = nullptr;
+        return S_OK;
+      }
       *out = SysAllocStringLen(v.bstrVal, SysStringLen(v.bstrVal));
       return *out == nullptr ? E_OUTOFMEMORY : S_OK;
     default: return DISP_E_TYPEMISMATCH;

@@ -214,6 +214,12 @@ TEST_F(DescribedTypeInfo, ArgumentsArriveLastOneFirstAndReachTheRightSlot) {
   EXPECT_EQ(result.lVal, -16) << "a negative long survives the call";
 }
 
+TEST_F(DescribedTypeInfo, ANullStringArrivesAsANullString) {
+  setArgs({number(1), text(u""), text(nullptr), text(u"C:/root")});
+  ASSERT_EQ(invoke(0x60020004), S_OK);
+  EXPECT_EQ(target.calls.back(), "gera [C:/root] [null] [] 1");
+}
+
 TEST_F(DescribedTypeInfo, ConvertsNumbersInStringsAndNumbersForStrings) {
   setArgs({text(u" 12 "), number(7)});  // lIndice as text, bstrPathRaiz as a number
   ASSERT_EQ(invoke(0x60020001), S_OK);
