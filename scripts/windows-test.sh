@@ -12,7 +12,7 @@
 # Each program's whole output is compared with windows/test/*.expected.
 # Usage: scripts/windows-test.sh [BUILD_DIR]   (default build-win; built first)
 # TORVEX_CLI may name a Linux `torvex` program, used to write the received
-# archives; without it one is built in build-win-host/.
+# archives; unset or missing, one is built in build-win-host/.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,7 +29,7 @@ fi
 "$root/scripts/windows-build.sh" "$build"
 
 cli=${TORVEX_CLI:-}
-if [ -z "$cli" ]; then
+if [ ! -x "$cli" ]; then
   cmake -S "$root" -B "$root/build-win-host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTORVEX_TESTS=OFF >/dev/null
   cmake --build "$root/build-win-host" --target torvex -j2
