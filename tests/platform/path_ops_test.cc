@@ -213,13 +213,27 @@ TEST(ReplaceFile, RefusesDirectoriesAndReadOnlyTargets) {
   EXPECT_EQ(t.read("src"), "s");
 }
 
-// /dev/shm is a separate memory file system on Linux: rename(2) cannot
-// cross into it, so the move must copy and delete.
+// A new directory on another file system than the tree's (the memory file
+// system or the disk, whichever the tree is not on), or "" when none is.
+fs::path otherFileSystem(const testing::TempTree& t) {
+  t.write("probe", "");
+  for (const fs::path& base : {fs::path("/dev/shm"), fs::temp_directory_path(), fs::path("/var/tmp")}) {
+    std::error_code ec;
+    const fs::path dir = base / ("torvex-other-" + t.dir().filename().string());
+    if (!fs::create_directory(dir, ec)) continue;
+    fs::rename(t.path("probe"), dir / "probe", ec);
+    if (ec == std::errc::cross_device_link) return dir;
+    fs::remove_all(dir, ec);
+    if (!ec && !t.exists("probe")) t.write("probe", "");
+  }
+  return {};
+}
+
+// rename(2) cannot cross file systems: the move must copy and delete.
 TEST(MoveFile, CopiesThenDeletesAcrossFileSystems) {
   testing::TempTree t;
-  std::error_code ec;
-  const fs::path other = fs::path("/dev/shm") / ("torvex-move-" + t.dir().filename().string());
-  if (!fs::create_directory(other, ec)) GTEST_SKIP() << "no /dev/shm";
+  const fs::path other = otherFileSystem(t);
+  if (other.empty()) GTEST_SKIP() << "only one file system";
   struct Cleanup {
     fs::path p;
     ~Cleanup() { std::error_code e; fs::remove_all(p, e); }
