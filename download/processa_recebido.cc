@@ -82,8 +82,9 @@ bool processaRecebido(const char* raiz, const DirEntry& arquivo) {
   if (!leDestino(raiz, c, descritor, destino)) return false;
   // The archive leaves the search pattern before anything is delivered: once
   // the delivery stands, an archive that cannot be deleted is never found
-  // and delivered again. A delivery that fails puts it back.
-  bool reservou = platform().moveFile(c.arquivo, c.reservado);
+  // and delivered again. A delivery that fails puts it back. A reserved name
+  // left by such an undeletable, delivered archive is taken over.
+  bool reservou = platform().replaceFile(c.arquivo, c.reservado);
   if (!reservou || !entregaDados(raiz, arquivo, c, descritor, destino)) {
     if (reservou) platform().moveFile(c.reservado, c.arquivo);
     // The archive still holds both members; the next pass extracts them anew.

@@ -85,6 +85,7 @@ TEST_F(AnexaArquivo, AFailureAtAnyStepLeavesTheDestinationAsItWas) {
   falhas.failAt(0);
   ASSERT_EQ(anexa(), kAnexoFeito);
   long operacoes = falhas.count();
+  ASSERT_GE(operacoes, 5);
   for (long n = 1; n <= operacoes; ++n) {
     arvore.write("T.TXT", "before");
     falhas.failAt(n);

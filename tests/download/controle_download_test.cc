@@ -83,6 +83,7 @@ TEST_F(ControleDownloadTest, ARecordIsWrittenWholeOrNotAtAll) {
   falhas.failAt(0);
   ASSERT_TRUE(gravaUm("s"));
   long operacoes = falhas.count();
+  ASSERT_GE(operacoes, 3);
   const std::string inteiro = arvore.read("T/OUTTRAY/ContDown.dat");
   for (long n = 1; n <= operacoes; ++n) {
     arvore.write("T/OUTTRAY/ContDown.dat", "earlier");

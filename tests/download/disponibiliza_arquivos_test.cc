@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "arj/exec_arj.h"
+#include "platform/platform.h"
 #include "platform/platform_posix.h"
 #include "tests/download/recebidos.h"
 
@@ -20,6 +22,21 @@ namespace {
 using testing::arquivosRegistrados;
 using testing::criaRecebido;
 using testing::descritor;
+
+// Refuses to delete files whose path contains a marker.
+class RecusaApagar : public ForwardingPlatform {
+ public:
+  explicit RecusaApagar(const char* marca)
+      : ForwardingPlatform(platform()), marca_(marca), anterior_(installPlatform(this)) {}
+  ~RecusaApagar() override { installPlatform(anterior_); }
+  bool deleteFile(const char* p) override {
+    return !std::strstr(p, marca_) && ForwardingPlatform::deleteFile(p);
+  }
+
+ private:
+  const char* marca_;
+  Platform* anterior_;
+};
 
 class Disponibiliza : public ::testing::Test {
  protected:
@@ -123,6 +140,22 @@ TEST_F(Disponibiliza, ArchiveWithoutDescriptorWaitsForEveryPass) {
   }
   EXPECT_FALSE(aguardando("D00008.ARJ"));
   EXPECT_EQ(arquivosRegistrados(arvore), std::vector<std::string>{"D00008.ARJ"});
+}
+
+TEST_F(Disponibiliza, ADeliveredArchiveThatCannotBeDeletedIsNotDeliveredAgain) {
+  recebe("D00001.ARJ", "C:/OUT/X.TXT", "A", "payload");
+  arvore.write("OUT/X.TXT", "");
+  {
+    RecusaApagar recusa(".ENTREGA");
+    EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  }
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);  // nothing is waiting
+  EXPECT_EQ(arvore.read("OUT/X.TXT"), "payload");
+  // The same name arriving again is delivered in its turn.
+  recebe("D00001.ARJ", "C:/OUT/X.TXT", "A", "+more");
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_EQ(arvore.read("OUT/X.TXT"), "payload+more");
+  EXPECT_FALSE(aguardando("D00001.ARJ"));
 }
 
 TEST_F(Disponibiliza, ShortDescriptorHasEmptyStampAndReplaces) {
