@@ -90,7 +90,13 @@ uint32_t locate(std::string_view path, Location& out) {
       char cwd[PATH_MAX];
       if (!getcwd(cwd, sizeof cwd)) return kErrorPathNotFound;
       root = "/";
-      winpath::appendNormalised(comps, winpath::parse(cwd).components);
+      // The current directory's own names are taken as they stand: none of
+      // the Win32 rewriting (trailing dots, spaces) applies to them.
+      for (std::string_view rest = cwd; !rest.empty();) {
+        size_t slash = rest.find('/');
+        if (slash != 0) comps.emplace_back(rest.substr(0, slash));
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+      }
       winpath::appendNormalised(comps, parsed.components);
       break;
     }

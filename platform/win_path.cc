@@ -22,10 +22,16 @@ bool equalsUpper(std::string_view s, std::string_view upper) {
   return true;
 }
 
-void push(std::vector<std::string>& out, std::string_view comp) {
+// A relative path keeps its leading ".." components: they apply once the
+// path is joined to the current directory.
+void push(std::vector<std::string>& out, std::string_view comp, bool keepLeadingParent = false) {
   if (comp == ".") return;
   if (comp == "..") {
-    if (!out.empty()) out.pop_back();
+    if (!out.empty() && out.back() != "..") {
+      out.pop_back();
+    } else if (keepLeadingParent) {
+      out.emplace_back(comp);
+    }
     return;
   }
   out.emplace_back(comp);
@@ -61,7 +67,7 @@ ParsedPath parse(std::string_view path) {
     std::string_view comp = raw[k];
     const bool last = k + 1 == raw.size() && !p.trailingSeparator;
     if (comp == "." || comp == "..") {
-      push(p.components, comp);
+      push(p.components, comp, p.root == Root::Relative);
       continue;
     }
     if (last) {

@@ -38,6 +38,8 @@ TEST(Normalise, SplitsDriveSeparatorsDotsAndTrailingCharacters) {
   EXPECT_EQ(vanished.components, std::vector<std::string>{"a"});
   EXPECT_TRUE(vanished.trailingSeparator);
 
+  EXPECT_EQ(winpath::parse("../../x/..").components, (std::vector<std::string>{"..", ".."}));
+  EXPECT_EQ(winpath::parse("C:../x").components, std::vector<std::string>{"x"});
   EXPECT_EQ(winpath::parse("//srv/share/x").root, winpath::Root::Network);
   EXPECT_EQ(winpath::parse("/etc").root, winpath::Root::Absolute);
   EXPECT_TRUE(winpath::parse("D:rel").driveRelative);
@@ -156,6 +158,11 @@ TEST(Resolution, PosixPathsAndRelativePaths) {
   EXPECT_EQ(readAll("p/file.txt"), "posix");
   EXPECT_EQ(readAll("P\\..\\p\\FILE.txt"), "posix");
   EXPECT_EQ(readAll("C:p/file.txt"), "posix");
+  // The current directory's own name is not rewritten, though it ends in a dot.
+  t.write("dot./f.txt", "inside");
+  std::filesystem::current_path(t.path("dot."));
+  EXPECT_EQ(readAll("F.TXT"), "inside");
+  EXPECT_EQ(readAll("../P/file.txt"), "posix");
 }
 
 TEST(Resolution, NetworkPathsAreNotServed) {
