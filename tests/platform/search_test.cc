@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -68,6 +69,9 @@ struct Row {
   const char* pattern;
   Names expected;  // empty: nothing matches, error 2
 };
+
+// Names each case by its pattern in test listings.
+void PrintTo(const Row& row, std::ostream* os) { *os << '"' << row.pattern << '"'; }
 
 class PatternTable : public ::testing::TestWithParam<Row> {
  protected:
