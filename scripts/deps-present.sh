@@ -6,3 +6,5 @@ done
 for header in gtest/gtest.h gmock/gmock.h benchmark/benchmark.h; do
   [ -e "/usr/include/$header" ] || exit 1
 done
+# clang's libFuzzer runtime, for the fuzz stage.
+compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null || exit 1

@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang          # the build
+  libclang-rt-14-dev                   # sanitizer and libFuzzer runtimes for clang
   libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
   arj 7zip                             # other ARJ programs the tests compare with
 )
