@@ -6,28 +6,16 @@
 #include <cstdint>
 #include <string>
 
-#include "component/icontrolador.h"
 #include "component/interface_description.h"
 #include "platform/typelib_posix.h"
+#include "tests/support/inert_controlador.h"
 
 namespace {
 
 using namespace torvex;
 
-class Quiet final : public IControlador {
+class Quiet final : public torvex::testing::InertControlador {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
   LONG STDMETHODCALLTYPE criaInfraEstrutura(BSTR a) override { return length(a); }
   BSTR STDMETHODCALLTYPE recuperaArquivoUpload(BSTR a, LONG) override { return copy(a); }
   LONG STDMETHODCALLTYPE existeArquivo(BSTR a) override { return length(a); }

@@ -6,32 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "component/icontrolador.h"
 #include "component/interface_description.h"
 #include "platform/typelib_posix.h"
+#include "tests/support/inert_controlador.h"
 #include "tests/component_com/com_fixture.h"
 
 namespace torvex::testing {
 namespace {
 
 // Answers every method by recording its call as text.
-class RecordingControlador final : public IControlador {
+class RecordingControlador final : public InertControlador {
  public:
   std::vector<std::string> calls;
   BSTR nextText = nullptr;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
   LONG STDMETHODCALLTYPE criaInfraEstrutura(BSTR a) override { return record("cria", {a}, 10); }
   BSTR STDMETHODCALLTYPE recuperaArquivoUpload(BSTR a, LONG i) override {
     record("recuperaArquivo", {a}, 0, i);
