@@ -48,6 +48,20 @@ uint32_t destination(const char* path, Location& loc, Entry& e) {
   return lookup(loc, e);
 }
 
+// Both ends of a move or a replacement: the source must exist and not be held
+// open, and the destination's directory must exist.
+struct Move {
+  Location src, dst;
+  Entry s, d;
+  struct stat self;
+};
+
+uint32_t locateMove(const char* from, const char* to, Move& m) {
+  if (uint32_t err = existing(from, m.src, m.s, m.self)) return err;
+  if (heldOpen(m.self)) return kErrorSharingViolation;
+  return destination(to, m.dst, m.d);
+}
+
 void noteMove(const Location& from, const std::string& fromName, const Location& to,
               const std::string& toName) {
   if (sameDirectory(from, to)) {
@@ -188,12 +202,9 @@ bool PosixPlatform::deleteFile(const char* path) {
 }
 
 bool PosixPlatform::moveFile(const char* from, const char* to) {
-  Location src, dst;
-  Entry s, d;
-  struct stat self;
-  if (uint32_t err = existing(from, src, s, self)) return fail(err);
-  if (heldOpen(self)) return fail(kErrorSharingViolation);
-  if (uint32_t err = destination(to, dst, d)) return fail(err);
+  Move m;
+  if (uint32_t err = locateMove(from, to, m)) return fail(err);
+  auto& [src, dst, s, d, self] = m;
   if (d.found) {
     const bool sameEntry = sameDirectory(src, dst) && d.name == s.name;
     if (!sameEntry) return fail(kErrorAlreadyExists);
@@ -221,12 +232,9 @@ bool PosixPlatform::moveFile(const char* from, const char* to) {
 }
 
 bool PosixPlatform::replaceFile(const char* from, const char* to) {
-  Location src, dst;
-  Entry s, d;
-  struct stat self;
-  if (uint32_t err = existing(from, src, s, self)) return fail(err);
-  if (heldOpen(self)) return fail(kErrorSharingViolation);
-  if (uint32_t err = destination(to, dst, d)) return fail(err);
+  Move m;
+  if (uint32_t err = locateMove(from, to, m)) return fail(err);
+  auto& [src, dst, s, d, self] = m;
   if (d.found) {
     if (sameDirectory(src, dst) && d.name == s.name) return true;
     struct stat old;
