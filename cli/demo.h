@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex::cli {
 

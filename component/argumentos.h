@@ -4,7 +4,7 @@
 #pragma once
 
 #include "component/conventions.h"
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

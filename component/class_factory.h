@@ -2,7 +2,7 @@
 // it; only references beyond that one keep the library loaded.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

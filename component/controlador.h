@@ -4,7 +4,7 @@
 // bodies live in trays/, upload/ and download/ and work on 8-bit text.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

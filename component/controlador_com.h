@@ -3,7 +3,7 @@
 // lock count.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

@@ -3,7 +3,7 @@
 // names that answers exact-case lookups before the type information does.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

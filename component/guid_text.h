@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

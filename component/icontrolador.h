@@ -3,7 +3,7 @@
 // each returning its result directly.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

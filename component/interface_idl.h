@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/type_description.h"
+#include "com/type_description.h"
 
 namespace torvex {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

@@ -2,7 +2,7 @@
 // link the server rather than load it.
 #pragma once
 
-#include "platform/com.h"
+#include "com/com.h"
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
 STDAPI DllCanUnloadNow();

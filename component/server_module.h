@@ -6,7 +6,7 @@
 #include <atomic>
 #include <vector>
 
-#include "platform/com.h"
+#include "com/com.h"
 #include "platform/process_lock.h"
 
 namespace torvex {

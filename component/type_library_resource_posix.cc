@@ -1,7 +1,7 @@
 #include "component/interface_description.h"
 #include "component/type_library_resource.h"
 #include "platform/module.h"
-#include "platform/typelib_posix.h"
+#include "com/typelib_posix.h"
 
 namespace torvex {
 

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 
 #include "platform/module.h"
-#include "platform/ole_text_posix.h"
+#include "com/ole_text_posix.h"
 
 namespace torvex {
 

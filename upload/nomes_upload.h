@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "component/conventions.h"
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

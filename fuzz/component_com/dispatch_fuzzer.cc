@@ -7,7 +7,7 @@
 #include <string>
 
 #include "component/interface_description.h"
-#include "platform/typelib_posix.h"
+#include "com/typelib_posix.h"
 #include "tests/support/inert_controlador.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "component/server_exports.h"
 #include "component/server_module.h"
-#include "platform/com.h"
+#include "com/com.h"
 #include "tests/support/temp_tree.h"
 
 namespace torvex::testing {

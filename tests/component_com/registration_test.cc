@@ -11,7 +11,7 @@
 #include "component/registration.h"
 #include "platform/module.h"
 #include "platform/platform.h"
-#include "platform/typelib_posix.h"
+#include "com/typelib_posix.h"
 #include "tests/component_com/com_fixture.h"
 
 namespace torvex::testing {

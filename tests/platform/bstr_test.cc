@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/module.h"
-#include "platform/ole_text_posix.h"
+#include "com/ole_text_posix.h"
 #include "platform/platform.h"
 
 using namespace torvex;

@@ -1,13 +1,13 @@
 // ITypeLib and ITypeInfo served from a type-library table. The library owns
 // its two type-information objects (the interface at index 0, the class at
 // index 1); they share the library's reference count, so no cycle can leak.
-#include "platform/typelib_posix.h"
+#include "com/typelib_posix.h"
 
 #include <atomic>
 #include <new>
 #include <string>
 
-#include "platform/typeinfo_invoke_posix.h"
+#include "com/typeinfo_invoke_posix.h"
 
 namespace torvex {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace {
 

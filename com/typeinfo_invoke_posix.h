@@ -4,7 +4,7 @@
 // instance's interface table and hands back its result.
 #pragma once
 
-#include "platform/type_description.h"
+#include "com/type_description.h"
 
 namespace torvex {
 

@@ -27,5 +27,5 @@ void SysFreeString(BSTR s);
 UINT SysStringLen(BSTR s);
 UINT SysStringByteLen(BSTR s);
 
-#include "platform/com_posix_interfaces.h"
+#include "com/interfaces_posix.h"
 #endif

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/ole_text_posix.h"
+#include "com/ole_text_posix.h"
 #include "platform/platform.h"
-#include "platform/typelib_posix.h"
+#include "com/typelib_posix.h"
 
 namespace torvex {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 void VariantInit(VARIANTARG* v) {
   v->vt = VT_EMPTY;

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/type_description.h"
+#include "com/type_description.h"
 
 namespace torvex {
 

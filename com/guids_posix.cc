@@ -1,7 +1,7 @@
 // The standard interface identifiers and GUID text conversion.
 #include <cstdio>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 const IID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 const IID IID_IUnknown = {0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};

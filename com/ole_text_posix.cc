@@ -1,4 +1,4 @@
-#include "platform/ole_text_posix.h"
+#include "com/ole_text_posix.h"
 
 namespace torvex {
 

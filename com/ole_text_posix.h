@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/com.h"
+#include "com/com.h"
 
 namespace torvex {
 

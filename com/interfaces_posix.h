@@ -5,7 +5,7 @@
 // virtual destructor: it would add slots. Only included through com.h.
 #pragma once
 
-#include "platform/com_posix_types.h"
+#include "com/types_posix.h"
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

@@ -1,4 +1,4 @@
-#include "platform/typeinfo_invoke_posix.h"
+#include "com/typeinfo_invoke_posix.h"
 
 #include <cstdint>
 
