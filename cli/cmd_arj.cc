@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "arj/exec_arj.h"
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
 
 namespace torvex::cli {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "cli/demo.h"
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
 #include "platform/scratch.h"
 
 namespace torvex::cli {

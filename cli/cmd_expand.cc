@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
-#include "component/conventions.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
+#include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 
 namespace torvex::cli {

@@ -2,9 +2,9 @@
 // picks a subcommand from the table, or else names an interface method.
 #include <span>
 
-#include "cli/metodos.h"
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
+#include "cli/methods.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
 
 int main(int argc, char** argv) {
   using namespace torvex::cli;

@@ -4,7 +4,7 @@
 // the 256-byte buffers gives the method's failure value, never a cut path.
 #include "component/controlador.h"
 
-#include "component/argumentos.h"
+#include "conventions/arguments.h"
 #include "download/disponibiliza_arquivos.h"
 #include "trays/bandejas.h"
 #include "upload/gera_arquivo_upload.h"

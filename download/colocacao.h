@@ -2,7 +2,7 @@
 // destination's existence and the disposition code.
 #pragma once
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 
 namespace torvex {
 

@@ -1,6 +1,6 @@
 #include "download/controle_download.h"
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/text_file.h"
 
 namespace torvex {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/file.h"
 
 namespace torvex {

@@ -2,7 +2,7 @@
 // destination FI, the stamp and the disposition code, one per line.
 #pragma once
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 
 namespace torvex {
 

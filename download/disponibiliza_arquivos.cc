@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "download/controle_download.h"
 #include "download/processa_recebido.h"
 #include "platform/file.h"

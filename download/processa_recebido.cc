@@ -1,7 +1,7 @@
 #include "download/processa_recebido.h"
 
 #include "arj/exec_arj.h"
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "download/colocacao.h"
 #include "download/controle_download.h"
 #include "download/descritor_nome.h"

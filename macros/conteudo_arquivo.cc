@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/file.h"
 #include "platform/text_file.h"
 

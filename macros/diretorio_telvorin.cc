@@ -1,6 +1,6 @@
 #include "macros/diretorio_telvorin.h"
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/platform.h"
 
 namespace torvex {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/file.h"
 
 namespace torvex {

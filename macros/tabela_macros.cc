@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "macros/carimbo.h"
 #include "macros/diretorio_telvorin.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "macros/conteudo_arquivo.h"
 #include "macros/sequencia.h"
 #include "macros/tabela_macros.h"

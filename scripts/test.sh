@@ -49,7 +49,7 @@ if [[ " $stages " == *" 4 "* ]]; then
     name=$(basename "$fuzzer")
     mkdir -p "$work/$name"
     # A dictionary beside the fuzzer's source is used when there is one.
-    dict=$(find "$top/fuzz" -name "${name#fuzz_}.dict" -o -name "$name.dict" | head -n 1)
+    dict=$(find "$top/fuzz" -name "$name.dict" | head -n 1)
     echo "fuzzing $name for ${seconds}s"
     (cd "$work/$name" && "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 \
       ${dict:+-dict="$dict"} "$work/$name" >"$work/$name.log" 2>&1) || {

@@ -1,7 +1,7 @@
 // The tray tree and the file services, on converted and normalised 8-bit text.
 #pragma once
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "com/com.h"
 
 namespace torvex {

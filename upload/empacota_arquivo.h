@@ -2,7 +2,7 @@
 // archive library, then the record and the archive made durable, record first.
 #pragma once
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "com/com.h"
 
 namespace torvex {

@@ -3,7 +3,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
 #include "upload/empacota_arquivo.h"

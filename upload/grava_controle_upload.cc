@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "platform/text_file.h"
 
 namespace torvex {

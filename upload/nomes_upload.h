@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "com/com.h"
 
 namespace torvex {

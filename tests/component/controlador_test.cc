@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "component/controlador.h"
-#include "tests/component/bstr_teste.h"
+#include "tests/support/bstr_text.h"
 #include "tests/support/temp_tree.h"
 
 namespace torvex {

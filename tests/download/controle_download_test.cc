@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/temp_tree.h"
 

@@ -14,7 +14,7 @@
 #include "arj/exec_arj.h"
 #include "platform/platform.h"
 #include "platform/platform_posix.h"
-#include "tests/download/recebidos.h"
+#include "tests/download/received_archives.h"
 
 namespace torvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "tests/support/temp_tree.h"
 
 namespace torvex {

@@ -1,7 +1,7 @@
 // The file-content macro "&@path@".
 #include <string>
 
-#include "tests/macros/ambiente_expansor.h"
+#include "tests/macros/expander_environment.h"
 
 namespace torvex::testing {
 namespace {

@@ -1,5 +1,5 @@
 // The sequence macros: first free number, normalisation, probe count.
-#include "tests/macros/ambiente_expansor.h"
+#include "tests/macros/expander_environment.h"
 
 namespace torvex::testing {
 namespace {

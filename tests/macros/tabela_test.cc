@@ -1,7 +1,7 @@
 // The table pass: root, registry directory, clock and stamp macros.
 #include <string>
 
-#include "tests/macros/ambiente_expansor.h"
+#include "tests/macros/expander_environment.h"
 
 namespace torvex::testing {
 namespace {

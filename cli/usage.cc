@@ -1,4 +1,4 @@
-#include "cli/uso.h"
+#include "cli/usage.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/platform_posix.h"
-#include "tests/macros/ambiente_expansor.h"
+#include "tests/macros/expander_environment.h"
 
 namespace torvex::testing {
 namespace {

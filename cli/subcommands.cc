@@ -1,4 +1,4 @@
-#include "cli/subcomandos.h"
+#include "cli/subcommands.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "component/argumentos.h"
-#include "tests/component/bstr_teste.h"
+#include "conventions/arguments.h"
+#include "tests/support/bstr_text.h"
 
 namespace torvex {
 namespace {

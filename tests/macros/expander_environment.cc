@@ -1,4 +1,4 @@
-#include "tests/macros/ambiente_expansor.h"
+#include "tests/macros/expander_environment.h"
 
 #include <cstring>
 

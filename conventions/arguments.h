@@ -3,7 +3,7 @@
 // through the OEM code page.
 #pragma once
 
-#include "component/conventions.h"
+#include "conventions/conventions.h"
 #include "com/com.h"
 
 namespace torvex {

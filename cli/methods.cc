@@ -1,11 +1,11 @@
-#include "cli/metodos.h"
+#include "cli/methods.h"
 
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "cli/uso.h"
+#include "cli/usage.h"
 #include "component/controlador.h"
 
 namespace torvex::cli {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/metodos.h"
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
+#include "cli/methods.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
 
 namespace torvex::cli {
 

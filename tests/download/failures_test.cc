@@ -9,7 +9,7 @@
 
 #include "download/disponibiliza_arquivos.h"
 #include "platform/platform_posix.h"
-#include "tests/download/recebidos.h"
+#include "tests/download/received_archives.h"
 #include "tests/support/faulty_platform.h"
 
 namespace torvex {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/metodos.h"
-#include "cli/subcomandos.h"
+#include "cli/methods.h"
+#include "cli/subcommands.h"
 
 namespace torvex::cli {
 

@@ -1,4 +1,4 @@
-#include "component/argumentos.h"
+#include "conventions/arguments.h"
 
 #include <cstring>
 #include <limits>

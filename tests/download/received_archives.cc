@@ -1,4 +1,4 @@
-#include "tests/download/recebidos.h"
+#include "tests/download/received_archives.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/subcomandos.h"
-#include "cli/uso.h"
+#include "cli/subcommands.h"
+#include "cli/usage.h"
 #include "platform/module.h"
 
 namespace torvex::cli {
