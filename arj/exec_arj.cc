@@ -1,7 +1,6 @@
 #include "arj/exec_arj.h"
 
 #include <algorithm>
-#include <chrono>
 #include <new>
 
 #include "arj/archive_reader.h"
@@ -66,11 +65,6 @@ uint32_t stamp(int64_t utc) {
   if (kNativeHost == kHostUnix) return static_cast<uint32_t>(std::clamp<int64_t>(utc, 0, 0xFFFFFFFF));
   LocalTime t = platform().toLocalTime(utc);
   return toDosTime(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
-int64_t nowUtc() {
-  using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
 std::string directoryOf(const std::string& path) {
@@ -158,7 +152,7 @@ int add(const std::string& archive, const std::string& file) {
   m.hostOs = kNativeHost;
   m.flags = kNativeHost == kHostUnix ? kFlagPathSym : 0;
   m.name = std::string(lastComponent(archive));
-  m.created = m.modified = stamp(nowUtc());
+  m.created = m.modified = stamp(platform().utcNow());
 
   std::string tmpName;
   File tmp = createTemp(directoryOf(archive), tmpName);

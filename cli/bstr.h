@@ -1,19 +1,12 @@
 // The command line speaks UTF-8; the interface speaks UTF-16 BSTRs.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "com/com.h"
+#include "com/com.h"  // Bstr
 
 namespace torvex::cli {
-
-struct LiberaBstr {
-  void operator()(OLECHAR* s) const { SysFreeString(s); }
-};
-// An owned BSTR; null stands for the null string.
-using Bstr = std::unique_ptr<OLECHAR, LiberaBstr>;
 
 // Invalid bytes become U+FFFD, as the Windows conversion does.
 Bstr bstrDeUtf8(std::string_view texto);

@@ -6,7 +6,7 @@
 #include "cli/demo.h"
 #include "cli/subcommands.h"
 #include "cli/usage.h"
-#include "platform/scratch.h"
+#include "platform/platform.h"
 
 namespace torvex::cli {
 
@@ -71,7 +71,7 @@ int executaDemo(std::span<char* const> args) {
   if (args.size() > (manter ? 1u : 0u)) return erroDeUso("demo takes only --keep");
 
   ScratchDirectory pasta;
-  if (!createScratchDirectory(kUnidade, pasta)) {
+  if (!platform().createScratchDirectory(kUnidade, pasta)) {
     std::fprintf(stderr, "torvex: could not make a temporary directory for the demo\n");
     return kSaidaFalha;
   }
@@ -88,7 +88,7 @@ int executaDemo(std::span<char* const> args) {
 
   if (manter) {
     std::printf("\nThe tree stays in %s\n", pasta.hostPath.c_str());
-  } else if (!removeScratchDirectory(pasta)) {
+  } else if (!platform().removeScratchDirectory(pasta)) {
     std::fprintf(stderr, "torvex: could not remove %s\n", pasta.hostPath.c_str());
   }
   std::printf("\n%s\n", demo.houveFalha() ? "Demo finished with failures (marked !!)."

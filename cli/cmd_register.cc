@@ -6,7 +6,8 @@
 
 #include "cli/subcommands.h"
 #include "cli/usage.h"
-#include "platform/module.h"
+#include "com/com.h"
+#include "platform/platform.h"
 
 namespace torvex::cli {
 
@@ -15,7 +16,7 @@ namespace {
 using EntradaRegistro = HRESULT (*)();
 
 std::string bibliotecaAoLado() {
-  std::string exe = executablePath();
+  std::string exe = platform().executablePath();
   size_t fim = exe.find_last_of("/\\");
   return (fim == std::string::npos ? std::string() : exe.substr(0, fim + 1)) +
          componentLibraryName();
@@ -24,19 +25,19 @@ std::string bibliotecaAoLado() {
 int chamaEntrada(std::span<char* const> args, const char* entrada) {
   if (!args.empty()) return erroDeUso(std::string(entrada) + " takes no arguments");
   std::string caminho = bibliotecaAoLado();
-  ModuleHandle* biblioteca = loadModule(caminho.c_str());
+  ModuleHandle* biblioteca = platform().loadModule(caminho.c_str());
   if (biblioteca == nullptr) {
     std::fprintf(stderr, "torvex: cannot load %s\n", caminho.c_str());
     return kSaidaFalha;
   }
-  auto chama = reinterpret_cast<EntradaRegistro>(moduleSymbol(biblioteca, entrada));
+  auto chama = reinterpret_cast<EntradaRegistro>(platform().moduleSymbol(biblioteca, entrada));
   if (chama == nullptr) {
     std::fprintf(stderr, "torvex: %s has no entry %s\n", caminho.c_str(), entrada);
-    unloadModule(biblioteca);
+    platform().unloadModule(biblioteca);
     return kSaidaFalha;
   }
   HRESULT hr = chama();
-  unloadModule(biblioteca);
+  platform().unloadModule(biblioteca);
   std::printf("0x%08X\n", static_cast<unsigned>(hr));
   return SUCCEEDED(hr) ? kSaidaOk : kSaidaFalha;
 }

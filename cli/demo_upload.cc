@@ -1,46 +1,28 @@
 // The demo's upload step: packing the sample files, a rename, a refused
 // rename, then the archives and records as the host finds them.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <string_view>
 
 #include "cli/demo.h"
+#include "platform/platform.h"
 
 namespace torvex::cli {
 
 namespace {
 
-// Where a drive-letter path lives on this machine: through the drive mapping
-// of TORVEX_DRIVES where drives are simulated, else the path itself.
-std::string caminhoNoSistema(const std::string& caminho) {
-  const char* mapa = std::getenv("TORVEX_DRIVES");
-  if (mapa == nullptr || caminho.size() < 2 || caminho[1] != ':') return caminho;
-  std::string_view resto = mapa;
-  while (!resto.empty()) {
-    size_t fim = resto.find(';');
-    std::string_view entrada = resto.substr(0, fim);
-    if (entrada.size() > 2 && entrada[1] == '=' && (entrada[0] | 0x20) == (caminho[0] | 0x20)) {
-      return std::string(entrada.substr(2)) + caminho.substr(2);
-    }
-    resto = fim == std::string_view::npos ? std::string_view() : resto.substr(fim + 1);
-  }
-  return caminho;
-}
-
 // `arj l` on an upload archive, when the arj program is installed here.
 void listaComArj(Demo& demo, const std::string& arquivo) {
-  const std::string caminho = caminhoNoSistema(arquivo);
+  const std::string caminho = platform().hostPath(arquivo.c_str());
   if (caminho.find('\'') != std::string::npos) return;
   std::fflush(stdout);
-  if (std::system("command -v arj >/dev/null 2>&1") != 0) {
+  if (platform().runCommand("command -v arj >/dev/null 2>&1") != 0) {
     demo.nota("(the arj program is not installed here, so it cannot list " + arquivo + ")");
     return;
   }
   demo.nota("arj l " + arquivo + ":");
   std::fflush(stdout);
   const std::string comando = "arj l '" + caminho + "' | sed -n '/^Filename/,$s/^/    | /p'";
-  if (std::system(comando.c_str()) != 0) demo.falhou("arj could not list " + arquivo);
+  if (platform().runCommand(comando.c_str()) != 0) demo.falhou("arj could not list " + arquivo);
 }
 
 }  // namespace

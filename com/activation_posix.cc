@@ -6,7 +6,6 @@
 #include <mutex>
 #include <string>
 
-#include "platform/module.h"
 #include "com/ole_text_posix.h"
 #include "platform/platform.h"
 
@@ -29,11 +28,11 @@ GetClassObjectFn classObjectEntry(const std::string& path) {
   std::lock_guard guard(lock);
   auto found = loaded.find(path);
   if (found != loaded.end()) return found->second;
-  ModuleHandle* module = loadModule(path.c_str());
+  ModuleHandle* module = platform().loadModule(path.c_str());
   if (module == nullptr) return nullptr;
-  auto entry = reinterpret_cast<GetClassObjectFn>(moduleSymbol(module, "DllGetClassObject"));
+  auto entry = reinterpret_cast<GetClassObjectFn>(platform().moduleSymbol(module, "DllGetClassObject"));
   if (entry == nullptr) {
-    unloadModule(module);
+    platform().unloadModule(module);
     return nullptr;
   }
   loaded[path] = entry;

@@ -1,12 +1,11 @@
-// Automation types. On Windows they come from the system headers; on POSIX
-// this layer defines them itself with Windows' binary layout on 64-bit
-// systems: 32-bit LONG and HRESULT, BSTR as a length-prefixed UTF-16 string.
+// The way into the automation runtime. On Windows its types and calls are
+// the system's; on POSIX this folder defines them itself with Windows' binary
+// layout on 64-bit systems: 32-bit LONG and HRESULT, BSTR as a
+// length-prefixed UTF-16 string. Include this header, never the others here.
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
-#include <oleauto.h>
-#include <objsafe.h>
+#include "platform/automation_win.h"
 #else
 #include <cstdint>
 
@@ -28,4 +27,19 @@ UINT SysStringLen(BSTR s);
 UINT SysStringByteLen(BSTR s);
 
 #include "com/interfaces_posix.h"
+#endif
+
+#include <memory>
+
+namespace torvex {
+struct FreeBstr {
+  void operator()(OLECHAR* s) const { SysFreeString(s); }
+};
+// An owned BSTR; null stands for the null string.
+using Bstr = std::unique_ptr<OLECHAR, FreeBstr>;
+}  // namespace torvex
+
+#include "com/type_description.h"  // a type library written as data
+#ifndef _WIN32
+#include "com/typelib_posix.h"  // served as a type library on POSIX
 #endif

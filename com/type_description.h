@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "com/com.h"
+// Part of com.h, which includes it after the types it uses.
 
 namespace torvex {
 

@@ -4,7 +4,7 @@
 // instance's interface table and hands back its result.
 #pragma once
 
-#include "com/type_description.h"
+#include "com/com.h"
 
 namespace torvex {
 

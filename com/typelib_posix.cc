@@ -1,7 +1,7 @@
 // ITypeLib and ITypeInfo served from a type-library table. The library owns
 // its two type-information objects (the interface at index 0, the class at
 // index 1); they share the library's reference count, so no cycle can leak.
-#include "com/typelib_posix.h"
+#include "com/com.h"
 
 #include <atomic>
 #include <new>

@@ -10,7 +10,7 @@
 
 #include "com/ole_text_posix.h"
 #include "platform/platform.h"
-#include "com/typelib_posix.h"
+#include "com/com.h"
 
 namespace torvex {
 

@@ -4,7 +4,7 @@
 // served on POSIX are both made from it.
 #pragma once
 
-#include "com/type_description.h"
+#include "com/com.h"
 
 namespace torvex {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "com/type_description.h"
+#include "com/com.h"
 
 namespace torvex {
 

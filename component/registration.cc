@@ -1,8 +1,9 @@
 #include "component/registration.h"
 
+#include <climits>
+
 #include "component/guid_text.h"
 #include "component/interface_description.h"
-#include "platform/module.h"
 #include "platform/platform.h"
 
 namespace torvex {
@@ -71,6 +72,20 @@ bool removidaPorAscendente(const std::string& chave) {
   return false;
 }
 
+// A path as the type-library calls take it; empty when it cannot convert.
+std::basic_string<OLECHAR> olePath(const std::string& path) {
+  if (path.empty() || path.size() > static_cast<size_t>(INT_MAX)) return {};
+  const int n = static_cast<int>(path.size());
+  const int units = platform().ansiToWide(path.data(), n, nullptr, 0);
+  if (units <= 0) return {};
+  std::basic_string<OLECHAR> wide(static_cast<size_t>(units), OLECHAR{});
+  // OLECHAR holds UTF-16 units: char16_t on POSIX, wchar_t on Windows.
+  if (platform().ansiToWide(path.data(), n, reinterpret_cast<char16_t*>(wide.data()), units) !=
+      units)
+    return {};
+  return wide;
+}
+
 std::string comExtensaoTlb(const std::string& path) {
   size_t ponto = path.rfind('.');
   size_t separador = path.find_last_of("\\/:");
@@ -83,10 +98,10 @@ std::string comExtensaoTlb(const std::string& path) {
 // `origem` receives the path it came from.
 HRESULT carregaTypeLib(const std::string& modulePath, ITypeLib** lib, std::string& origem) {
   origem = modulePath;
-  HRESULT hr = LoadTypeLib(modulePathOle(origem).c_str(), lib);
+  HRESULT hr = LoadTypeLib(olePath(origem).c_str(), lib);
   if (SUCCEEDED(hr)) return hr;
   origem = comExtensaoTlb(modulePath);
-  return LoadTypeLib(modulePathOle(origem).c_str(), lib);
+  return LoadTypeLib(olePath(origem).c_str(), lib);
 }
 
 }  // namespace
@@ -117,7 +132,7 @@ HRESULT registraTypeLib(const std::string& modulePath) {
   size_t fim = origem.find_last_of("\\/:");
   std::string helpDir = fim == std::string::npos ? std::string() : origem.substr(0, fim + 1);
   // Windows declares both paths as non-const strings.
-  std::basic_string<OLECHAR> caminho = modulePathOle(origem), ajuda = modulePathOle(helpDir);
+  std::basic_string<OLECHAR> caminho = olePath(origem), ajuda = olePath(helpDir);
   hr = RegisterTypeLib(lib, caminho.data(), ajuda.data());
   lib->Release();
   return hr;

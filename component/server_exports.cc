@@ -4,13 +4,13 @@
 #include "component/interface_description.h"
 #include "component/registration.h"
 #include "component/server_module.h"
-#include "platform/module.h"
+#include "platform/platform.h"
 
 using torvex::serverModule;
 
 namespace {
 
-std::string thisModulePath() { return torvex::modulePath(&torvex::kTorvexTypeLib); }
+std::string thisModulePath() { return torvex::platform().modulePath(&torvex::kTorvexTypeLib); }
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 #include "component/interface_description.h"
 #include "component/type_library_resource.h"
-#include "platform/module.h"
-#include "com/typelib_posix.h"
+#include "com/com.h"
+#include "platform/platform.h"
 
 namespace torvex {
 
-void announceTypeLibResource() { embedTypeLib(modulePath(&kTorvexTypeLib), &kTorvexTypeLib); }
+void announceTypeLibResource() { embedTypeLib(platform().modulePath(&kTorvexTypeLib), &kTorvexTypeLib); }
 
 }  // namespace torvex

@@ -1,4 +1,4 @@
-// Local time: the fixed clock of TORVEX_NOW or the host's, and conversions.
+// The clock: the fixed one of TORVEX_NOW or the host's, and conversions.
 #include <time.h>
 
 #include "platform/environment_posix.h"
@@ -26,6 +26,8 @@ time_t nowSeconds(const Environment& env) {
 }
 
 }  // namespace
+
+int64_t PosixPlatform::utcNow() { return static_cast<int64_t>(nowSeconds(*environment())); }
 
 LocalTime PosixPlatform::localNow() {
   auto env = environment();

@@ -1,9 +1,9 @@
+// Loaded modules on POSIX: the dynamic loader's answers.
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
 
-#include "platform/module.h"
-#include "com/ole_text_posix.h"
+#include "platform/posix_backend.h"
 
 namespace torvex {
 
@@ -16,9 +16,13 @@ std::string realPath(const char* path) {
 
 }  // namespace
 
-std::string executablePath() { return realPath("/proc/self/exe"); }
+const char* componentLibraryName() { return "libtorvex.so"; }
 
-std::string modulePath(const void* address) {
+namespace posix {
+
+std::string PosixPlatform::executablePath() { return realPath("/proc/self/exe"); }
+
+std::string PosixPlatform::modulePath(const void* address) {
   Dl_info info{};
   if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
   // Libraries are named by the absolute paths they were loaded from (this
@@ -26,20 +30,17 @@ std::string modulePath(const void* address) {
   return info.dli_fname[0] == '/' ? realPath(info.dli_fname) : executablePath();
 }
 
-const char* componentLibraryName() { return "libtorvex.so"; }
-
-std::basic_string<OLECHAR> modulePathOle(const std::string& path) { return pathToOle(path); }
-
-ModuleHandle* loadModule(const char* path) {
+ModuleHandle* PosixPlatform::loadModule(const char* path) {
   return static_cast<ModuleHandle*>(dlopen(path, RTLD_NOW | RTLD_LOCAL));
 }
 
-void* moduleSymbol(ModuleHandle* module, const char* name) {
+void* PosixPlatform::moduleSymbol(ModuleHandle* module, const char* name) {
   return module == nullptr ? nullptr : dlsym(module, name);
 }
 
-void unloadModule(ModuleHandle* module) {
+void PosixPlatform::unloadModule(ModuleHandle* module) {
   if (module != nullptr) dlclose(module);
 }
 
+}  // namespace posix
 }  // namespace torvex

@@ -1,11 +1,13 @@
 // Loaded modules on Windows: the loader's own answers.
 #include <windows.h>
 
-#include <climits>
-
-#include "platform/module.h"
+#include "platform/win_backend.h"
 
 namespace torvex {
+
+const char* componentLibraryName() { return "torvex.dll"; }
+
+namespace win {
 
 namespace {
 
@@ -34,18 +36,6 @@ std::string modulePath(const void* address) {
 
 std::string executablePath() { return longModuleFileName(nullptr); }
 
-const char* componentLibraryName() { return "torvex.dll"; }
-
-std::basic_string<OLECHAR> modulePathOle(const std::string& path) {
-  if (path.size() > static_cast<size_t>(INT_MAX)) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
-                                    nullptr, 0);
-  if (n <= 0) return {};
-  std::basic_string<OLECHAR> wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
-  return wide;
-}
-
 ModuleHandle* loadModule(const char* path) {
   return reinterpret_cast<ModuleHandle*>(LoadLibraryA(path));
 }
@@ -59,4 +49,5 @@ void unloadModule(ModuleHandle* module) {
   if (module != nullptr) FreeLibrary(reinterpret_cast<HMODULE>(module));
 }
 
+}  // namespace win
 }  // namespace torvex

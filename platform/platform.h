@@ -79,6 +79,14 @@ enum class RegistryHive { ClassesRoot, LocalMachine };
 // Opaque handles; only the back end that made one knows what is inside.
 struct FileHandle;
 struct SearchHandle;
+struct ModuleHandle;  // a loaded library
+struct LockHandle;    // a process-wide lock (ProcessLock in process_lock.h holds one)
+
+// A fresh, empty directory on this machine for a demonstration run.
+struct ScratchDirectory {
+  std::string hostPath;   // where it lives on this machine
+  std::string drivePath;  // how this layer names it, e.g. "T:"
+};
 
 class Platform {
  public:
@@ -117,6 +125,7 @@ class Platform {
   virtual int currentDrive() = 0;  // 0 when the current directory is on no drive
 
   // Clock and calendar.
+  virtual int64_t utcNow() = 0;  // seconds since 1970-01-01 UTC
   virtual LocalTime localNow() = 0;
   // CRT localtime: the zone offset in force at that moment.
   virtual LocalTime toLocalTime(int64_t utcSeconds) = 0;
@@ -129,6 +138,9 @@ class Platform {
   // bytes (CP_OEMCP, MB_PRECOMPOSED); with capacity 0 it only counts.
   virtual int wideToAnsi(const char16_t* wide, char* out, int capacity) = 0;
   virtual int oemToWide(const char* text, int n, char16_t* out, int capacity) = 0;
+  // The same from CP_ACP, for paths handed to wide-string calls. On POSIX a
+  // byte that is not UTF-8 becomes U+DC80 + byte, so every path survives.
+  virtual int ansiToWide(const char* text, int n, char16_t* out, int capacity) = 0;
 
   // Registry, string values only. A null value name is the key's default.
   virtual bool registryRead(RegistryHive hive, const char* key, const char* value,
@@ -142,6 +154,34 @@ class Platform {
 
   // GetVersionExA: platform identifier and major version; false when it fails.
   virtual bool osVersion(uint32_t& platformId, uint32_t& major) = 0;
+
+  // Modules. Paths are full and real: the long form, not an 8.3 alias, links
+  // resolved; empty when unknown.
+  virtual std::string modulePath(const void* address) = 0;  // the module holding `address`
+  virtual std::string executablePath() = 0;
+  virtual ModuleHandle* loadModule(const char* path) = 0;  // null on failure
+  virtual void* moduleSymbol(ModuleHandle* module, const char* name) = 0;  // null when missing
+  virtual void unloadModule(ModuleHandle* module) = 0;
+
+  // Process-wide locks, shared by every thread whatever its apartment.
+  virtual LockHandle* createLock() = 0;
+  virtual void lock(LockHandle* l) = 0;
+  virtual void unlock(LockHandle* l) = 0;
+  virtual void destroyLock(LockHandle* l) = 0;
+
+  // A scratch directory under the system's temporary area. Where drive
+  // letters are simulated (POSIX) it becomes drive `letter` of this process,
+  // replacing any mapping of that letter; on Windows it keeps its own drive.
+  virtual bool createScratchDirectory(char letter, ScratchDirectory& out) = 0;
+  // Removes it and everything below it, without following links.
+  virtual bool removeScratchDirectory(const ScratchDirectory& dir) = 0;
+
+  // Where a path of this layer lives on this machine, for another program:
+  // the drive mapping applied where drives are simulated, else the path.
+  virtual std::string hostPath(const char* path) = 0;
+  // Runs a command line through the system's shell; its exit status as
+  // std::system reports it.
+  virtual int runCommand(const char* commandLine) = 0;
 };
 
 // The live instance. installPlatform swaps it (tests wrap the live one) and
@@ -151,6 +191,9 @@ Platform* installPlatform(Platform* p);
 
 // The back end compiled into this build (POSIX or Win32).
 Platform& nativePlatform();
+
+// File name of this component's library as it is built on this platform.
+const char* componentLibraryName();
 
 // SetLastError: what lastError() of the back end reports next on this thread.
 // Lets a wrapper that fails an operation on purpose leave a real error code.
@@ -186,12 +229,16 @@ class ForwardingPlatform : public Platform {
   bool syncDirectory(const char* p) override { return inner_.syncDirectory(p); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
   int currentDrive() override { return inner_.currentDrive(); }
+  int64_t utcNow() override { return inner_.utcNow(); }
   LocalTime localNow() override { return inner_.localNow(); }
   LocalTime toLocalTime(int64_t t) override { return inner_.toLocalTime(t); }
   LocalTime fileTimeToLocal(int64_t t) override { return inner_.fileTimeToLocal(t); }
   int wideToAnsi(const char16_t* w, char* o, int c) override { return inner_.wideToAnsi(w, o, c); }
   int oemToWide(const char* t, int n, char16_t* o, int c) override {
     return inner_.oemToWide(t, n, o, c);
+  }
+  int ansiToWide(const char* t, int n, char16_t* o, int c) override {
+    return inner_.ansiToWide(t, n, o, c);
   }
   bool registryRead(RegistryHive h, const char* k, const char* v, std::string& d) override {
     return inner_.registryRead(h, k, v, d);
@@ -213,6 +260,23 @@ class ForwardingPlatform : public Platform {
     return inner_.registryKeyExists(h, k);
   }
   bool osVersion(uint32_t& id, uint32_t& major) override { return inner_.osVersion(id, major); }
+  std::string modulePath(const void* a) override { return inner_.modulePath(a); }
+  std::string executablePath() override { return inner_.executablePath(); }
+  ModuleHandle* loadModule(const char* p) override { return inner_.loadModule(p); }
+  void* moduleSymbol(ModuleHandle* m, const char* n) override { return inner_.moduleSymbol(m, n); }
+  void unloadModule(ModuleHandle* m) override { inner_.unloadModule(m); }
+  LockHandle* createLock() override { return inner_.createLock(); }
+  void lock(LockHandle* l) override { inner_.lock(l); }
+  void unlock(LockHandle* l) override { inner_.unlock(l); }
+  void destroyLock(LockHandle* l) override { inner_.destroyLock(l); }
+  bool createScratchDirectory(char l, ScratchDirectory& d) override {
+    return inner_.createScratchDirectory(l, d);
+  }
+  bool removeScratchDirectory(const ScratchDirectory& d) override {
+    return inner_.removeScratchDirectory(d);
+  }
+  std::string hostPath(const char* p) override { return inner_.hostPath(p); }
+  int runCommand(const char* c) override { return inner_.runCommand(c); }
 
  private:
   Platform& inner_;

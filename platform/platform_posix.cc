@@ -1,7 +1,8 @@
-// The POSIX back end's entry point, error state, drives and OS version.
+// The POSIX back end's entry point, error state, drives, OS version and shell.
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "platform/environment_posix.h"
@@ -64,6 +65,17 @@ int PosixPlatform::currentDrive() {
   }
   return best;
 }
+
+// A drive-letter path through the drive map; everything else as it is.
+std::string PosixPlatform::hostPath(const char* path) {
+  const std::string text = path;
+  if (text.size() < 2 || text[1] != ':') return text;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  const std::string dir = letter >= 'A' && letter <= 'Z' ? driveDirectory(letter - 'A' + 1) : "";
+  return dir.empty() ? text : dir + text.substr(2);
+}
+
+int PosixPlatform::runCommand(const char* commandLine) { return std::system(commandLine); }
 
 bool PosixPlatform::osVersion(uint32_t& platformId, uint32_t& major) {
   auto env = environment();

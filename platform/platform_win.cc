@@ -7,7 +7,10 @@
 
 #include <climits>
 
+#include <cstdlib>
+
 #include "platform/platform.h"
+#include "platform/win_backend.h"
 
 namespace torvex {
 
@@ -232,6 +235,12 @@ class WinPlatform final : public Platform {
   }
   int currentDrive() override { return _getdrive(); }
 
+  int64_t utcNow() override {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return toUnixSeconds(ft);
+  }
+
   LocalTime localNow() override {
     SYSTEMTIME st;
     GetLocalTime(&st);
@@ -276,6 +285,14 @@ class WinPlatform final : public Platform {
     if (n <= 0 || capacity < 0) return 0;
     const int got = MultiByteToWideChar(CP_OEMCP, MB_PRECOMPOSED, text, n,
                                         reinterpret_cast<wchar_t*>(out), capacity);
+    if (got == 0) noteFailure();
+    return got;
+  }
+
+  int ansiToWide(const char* text, int n, char16_t* out, int capacity) override {
+    if (n == 0 || n < -1 || capacity < 0) return 0;
+    const int got = MultiByteToWideChar(CP_ACP, 0, text, n, reinterpret_cast<wchar_t*>(out),
+                                        capacity);
     if (got == 0) noteFailure();
     return got;
   }
@@ -353,6 +370,30 @@ class WinPlatform final : public Platform {
     major = info.dwMajorVersion;
     return true;
   }
+
+  std::string modulePath(const void* address) override { return win::modulePath(address); }
+  std::string executablePath() override { return win::executablePath(); }
+  ModuleHandle* loadModule(const char* path) override { return win::loadModule(path); }
+  void* moduleSymbol(ModuleHandle* module, const char* name) override {
+    return win::moduleSymbol(module, name);
+  }
+  void unloadModule(ModuleHandle* module) override { win::unloadModule(module); }
+
+  LockHandle* createLock() override { return win::createLock(); }
+  void lock(LockHandle* l) override { win::lock(l); }
+  void unlock(LockHandle* l) override { win::unlock(l); }
+  void destroyLock(LockHandle* l) override { win::destroyLock(l); }
+
+  // Real drives need no mapping: the letter is not used.
+  bool createScratchDirectory(char, ScratchDirectory& out) override {
+    return win::createScratchDirectory(out);
+  }
+  bool removeScratchDirectory(const ScratchDirectory& dir) override {
+    return win::removeScratchDirectory(dir);
+  }
+
+  std::string hostPath(const char* path) override { return path; }
+  int runCommand(const char* commandLine) override { return std::system(commandLine); }
 
  private:
   static bool check(BOOL ok) {

@@ -68,12 +68,14 @@ class PosixPlatform final : public Platform {
   bool setCurrentDrive(int drive) override;
   int currentDrive() override;
 
+  int64_t utcNow() override;
   LocalTime localNow() override;
   LocalTime toLocalTime(int64_t utcSeconds) override;
   LocalTime fileTimeToLocal(int64_t utcSeconds) override;
 
   int wideToAnsi(const char16_t* wide, char* out, int capacity) override;
   int oemToWide(const char* text, int n, char16_t* out, int capacity) override;
+  int ansiToWide(const char* text, int n, char16_t* out, int capacity) override;
 
   bool registryRead(RegistryHive hive, const char* key, const char* value,
                     std::string& data) override;
@@ -85,6 +87,23 @@ class PosixPlatform final : public Platform {
   bool registryKeyExists(RegistryHive hive, const char* key) override;
 
   bool osVersion(uint32_t& platformId, uint32_t& major) override;
+
+  std::string modulePath(const void* address) override;
+  std::string executablePath() override;
+  ModuleHandle* loadModule(const char* path) override;
+  void* moduleSymbol(ModuleHandle* module, const char* name) override;
+  void unloadModule(ModuleHandle* module) override;
+
+  LockHandle* createLock() override;
+  void lock(LockHandle* l) override;
+  void unlock(LockHandle* l) override;
+  void destroyLock(LockHandle* l) override;
+
+  bool createScratchDirectory(char letter, ScratchDirectory& out) override;
+  bool removeScratchDirectory(const ScratchDirectory& dir) override;
+
+  std::string hostPath(const char* path) override;
+  int runCommand(const char* commandLine) override;
 
  private:
   std::mutex driveMutex_;

@@ -1,19 +1,22 @@
-// A process-wide lock that component code can hold without OS headers:
-// std::mutex on POSIX, a critical section on Windows (whose C++ library may
-// lack std::mutex).
+// A process-wide lock that component code can hold without OS headers, made
+// and taken through the live platform so a wrapper sees every use: std::mutex
+// on POSIX, a critical section on Windows (whose C++ library may lack
+// std::mutex).
 #pragma once
+
+#include "platform/platform.h"
 
 namespace torvex {
 
 class ProcessLock {
  public:
-  ProcessLock();
-  ~ProcessLock();
+  ProcessLock() : handle_(platform().createLock()) {}
+  ~ProcessLock() { platform().destroyLock(handle_); }
   ProcessLock(const ProcessLock&) = delete;
   ProcessLock& operator=(const ProcessLock&) = delete;
 
-  void lock();
-  void unlock();
+  void lock() { platform().lock(handle_); }
+  void unlock() { platform().unlock(handle_); }
 
   // Holds the lock for its scope.
   class Guard {
@@ -28,8 +31,7 @@ class ProcessLock {
   };
 
  private:
-  struct State;
-  State* state_;
+  LockHandle* handle_;
 };
 
 }  // namespace torvex

@@ -1,16 +1,19 @@
 #include <mutex>
 
-#include "platform/process_lock.h"
+#include "platform/posix_backend.h"
 
 namespace torvex {
 
-struct ProcessLock::State {
+struct LockHandle {
   std::mutex mutex;
 };
 
-ProcessLock::ProcessLock() : state_(new State) {}
-ProcessLock::~ProcessLock() { delete state_; }
-void ProcessLock::lock() { state_->mutex.lock(); }
-void ProcessLock::unlock() { state_->mutex.unlock(); }
+namespace posix {
 
+LockHandle* PosixPlatform::createLock() { return new LockHandle; }
+void PosixPlatform::lock(LockHandle* l) { l->mutex.lock(); }
+void PosixPlatform::unlock(LockHandle* l) { l->mutex.unlock(); }
+void PosixPlatform::destroyLock(LockHandle* l) { delete l; }
+
+}  // namespace posix
 }  // namespace torvex

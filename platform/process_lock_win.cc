@@ -2,22 +2,29 @@
 // the process shares whatever its apartment.
 #include <windows.h>
 
-#include "platform/process_lock.h"
+#include "platform/win_backend.h"
 
 namespace torvex {
 
-struct ProcessLock::State {
+struct LockHandle {
   CRITICAL_SECTION section;
 };
 
-ProcessLock::ProcessLock() : state_(new State) { InitializeCriticalSection(&state_->section); }
+namespace win {
 
-ProcessLock::~ProcessLock() {
-  DeleteCriticalSection(&state_->section);
-  delete state_;
+LockHandle* createLock() {
+  auto* l = new LockHandle;
+  InitializeCriticalSection(&l->section);
+  return l;
 }
 
-void ProcessLock::lock() { EnterCriticalSection(&state_->section); }
-void ProcessLock::unlock() { LeaveCriticalSection(&state_->section); }
+void lock(LockHandle* l) { EnterCriticalSection(&l->section); }
+void unlock(LockHandle* l) { LeaveCriticalSection(&l->section); }
 
+void destroyLock(LockHandle* l) {
+  DeleteCriticalSection(&l->section);
+  delete l;
+}
+
+}  // namespace win
 }  // namespace torvex

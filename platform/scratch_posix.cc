@@ -4,27 +4,24 @@
 #include <unistd.h>
 
 #include <string>
-#include <string_view>
 
+#include "platform/environment_posix.h"
 #include "platform/platform_posix.h"
-#include "platform/scratch.h"
+#include "platform/posix_backend.h"
 
-namespace torvex {
+namespace torvex::posix {
 
 namespace {
 
-// TORVEX_DRIVES without any mapping of `letter`, so the new one is the only.
+// The drive map in force without any mapping of `letter`, in the form of
+// TORVEX_DRIVES, so the new mapping is the only one of that letter.
 std::string otherMappings(char letter) {
-  const char* drives = getenv("TORVEX_DRIVES");
+  const auto env = environment();
   std::string kept;
-  std::string_view rest = drives ? drives : "";
-  while (!rest.empty()) {
-    size_t end = rest.find(';');
-    std::string_view entry = rest.substr(0, end);
-    bool same = entry.size() >= 2 && entry[1] == '=' &&
-                (entry[0] | 0x20) == (letter | 0x20);
-    if (!entry.empty() && !same) kept.append(";").append(entry);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  for (int d = 1; d <= 26; ++d) {
+    const char other = static_cast<char>('A' + d - 1);
+    if (env->drives[d].empty() || other == (letter & ~0x20)) continue;
+    kept.append(";").append(1, other).append("=").append(env->drives[d]);
   }
   return kept;
 }
@@ -33,7 +30,7 @@ int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return
 
 }  // namespace
 
-bool createScratchDirectory(char letter, ScratchDirectory& out) {
+bool PosixPlatform::createScratchDirectory(char letter, ScratchDirectory& out) {
   const char* tmp = getenv("TMPDIR");
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/torvex-demo-XXXXXX";
   // The mapping list uses ";" and "=" as its own separators.
@@ -50,8 +47,8 @@ bool createScratchDirectory(char letter, ScratchDirectory& out) {
   return true;
 }
 
-bool removeScratchDirectory(const ScratchDirectory& dir) {
+bool PosixPlatform::removeScratchDirectory(const ScratchDirectory& dir) {
   return nftw(dir.hostPath.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
-}  // namespace torvex
+}  // namespace torvex::posix

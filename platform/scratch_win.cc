@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/scratch.h"
+#include "platform/win_backend.h"
 
-namespace torvex {
+namespace torvex::win {
 
 namespace {
 
@@ -34,7 +34,7 @@ bool removeTree(const std::string& dir) {
 
 }  // namespace
 
-bool createScratchDirectory(char, ScratchDirectory& out) {
+bool createScratchDirectory(ScratchDirectory& out) {
   char temp[MAX_PATH + 1];
   DWORD n = GetTempPathA(sizeof temp, temp);
   if (n == 0 || n > MAX_PATH) return false;
@@ -53,4 +53,4 @@ bool createScratchDirectory(char, ScratchDirectory& out) {
 
 bool removeScratchDirectory(const ScratchDirectory& dir) { return removeTree(dir.hostPath); }
 
-}  // namespace torvex
+}  // namespace torvex::win

@@ -138,6 +138,29 @@ std::string utf16ToUtf8(std::u16string_view wide) {
   return out;
 }
 
+std::u16string bytesToUtf16(std::string_view text) {
+  std::u16string wide;
+  for (char32_t cp : decodeUtf8(text)) appendUtf16(wide, cp);
+  return wide;
+}
+
+std::string utf16ToBytes(std::u16string_view wide) {
+  std::string bytes;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    char32_t c = wide[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF) {
+      appendUtf8(bytes, 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
+      ++i;
+    } else if (c >= kEscapedByteBase && c <= kEscapedByteBase + 0x7F) {
+      bytes += static_cast<char>(c - kEscapedByteBase + 0x80);  // a byte that was not UTF-8
+    } else {
+      appendUtf8(bytes, c);
+    }
+  }
+  return bytes;
+}
+
 std::u16string utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

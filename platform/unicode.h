@@ -14,6 +14,11 @@ namespace torvex::unicode {
 // something that compares equal only to itself.
 std::u32string decodeUtf8(std::string_view text);
 
+// decodeUtf8 as UTF-16 code units, so that every byte string survives.
+std::u16string bytesToUtf16(std::string_view text);
+// Its inverse: U+DC80 + byte gives the byte back.
+std::string utf16ToBytes(std::u16string_view wide);
+
 // Upper case of one code point: ASCII, Latin-1, Latin Extended-A, Greek and
 // Cyrillic letters; everything else is returned unchanged.
 char32_t upperCase(char32_t c);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "component/interface_description.h"
-#include "com/typelib_posix.h"
+#include "com/com.h"
 #include "tests/support/inert_controlador.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "component/guid_text.h"
 #include "component/interface_description.h"
-#include "platform/module.h"
+#include "platform/platform.h"
 #include "platform/platform.h"
 #include "platform/platform_posix.h"
 
@@ -41,7 +41,7 @@ bool ComTest::classesKeyExists(const std::string& key) {
   return platform().registryKeyExists(RegistryHive::ClassesRoot, key.c_str());
 }
 
-std::string ComTest::thisModule() { return executablePath(); }
+std::string ComTest::thisModule() { return platform().executablePath(); }
 
 std::string classKey() { return "CLSID\\" + guidTextBraced(kClsidControlador); }
 

@@ -9,9 +9,9 @@
 #include "component/icontrolador.h"
 #include "component/interface_description.h"
 #include "component/registration.h"
-#include "platform/module.h"
 #include "platform/platform.h"
-#include "com/typelib_posix.h"
+#include "platform/platform.h"
+#include "com/com.h"
 #include "tests/component_com/com_fixture.h"
 
 namespace torvex::testing {
@@ -155,11 +155,11 @@ TEST_F(Registration, UnregisteringRemovesAllButTheClassesKey) {
 class RegisteredLibrary : public ComTest {
  protected:
   HRESULT registerLibrary(const char* path = TORVEX_LIBRARY) {
-    ModuleHandle* library = loadModule(path);
+    ModuleHandle* library = platform().loadModule(path);
     if (library == nullptr) return E_FAIL;
-    auto entry = reinterpret_cast<HRESULT (*)()>(moduleSymbol(library, "DllRegisterServer"));
+    auto entry = reinterpret_cast<HRESULT (*)()>(platform().moduleSymbol(library, "DllRegisterServer"));
     HRESULT hr = entry != nullptr ? entry() : E_FAIL;
-    unloadModule(library);
+    platform().unloadModule(library);
     return hr;
   }
 
@@ -173,13 +173,13 @@ class RegisteredLibrary : public ComTest {
 };
 
 TEST_F(RegisteredLibrary, TheLibraryExportsOnlyTheFourEntries) {
-  ModuleHandle* library = loadModule(TORVEX_LIBRARY);
+  ModuleHandle* library = platform().loadModule(TORVEX_LIBRARY);
   ASSERT_NE(library, nullptr);
   for (const char* entry :
        {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"})
-    EXPECT_NE(moduleSymbol(library, entry), nullptr) << entry;
-  EXPECT_EQ(moduleSymbol(library, "_ZN6torvex12serverModuleEv"), nullptr);
-  unloadModule(library);
+    EXPECT_NE(platform().moduleSymbol(library, entry), nullptr) << entry;
+  EXPECT_EQ(platform().moduleSymbol(library, "_ZN6torvex12serverModuleEv"), nullptr);
+  platform().unloadModule(library);
 }
 
 TEST_F(RegisteredLibrary, RegistersItsOwnRealPathEvenWithAQuoteInIt) {

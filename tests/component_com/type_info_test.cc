@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "component/interface_description.h"
-#include "com/typelib_posix.h"
+#include "com/com.h"
 #include "tests/support/inert_controlador.h"
 #include "tests/component_com/com_fixture.h"
 

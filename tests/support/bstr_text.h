@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "cli/bstr.h"
+#include "com/com.h"
 
 namespace torvex::testing {
 
-using cli::Bstr;
+using torvex::Bstr;
 
 inline Bstr bstr(std::u16string_view texto) {
   return Bstr(SysAllocStringLen(texto.data(), static_cast<UINT>(texto.size())));
