@@ -4,12 +4,12 @@
 
 namespace torvex::cli {
 
-Bstr bstrDeUtf8(std::string_view texto) {
-  std::u16string largo = unicode::utf8ToUtf16(texto);
+Bstr bstrFromUtf8(std::string_view text) {
+  std::u16string largo = unicode::utf8ToUtf16(text);
   return Bstr(SysAllocStringLen(largo.data(), static_cast<UINT>(largo.size())));
 }
 
-std::string utf8DeBstr(BSTR bstr) {
+std::string utf8FromBstr(BSTR bstr) {
   if (bstr == nullptr) return {};
   return unicode::utf16ToUtf8(std::u16string_view(bstr, SysStringLen(bstr)));
 }

@@ -9,8 +9,8 @@
 namespace torvex::cli {
 
 // Invalid bytes become U+FFFD, as the Windows conversion does.
-Bstr bstrDeUtf8(std::string_view texto);
+Bstr bstrFromUtf8(std::string_view text);
 // A null BSTR gives the empty text.
-std::string utf8DeBstr(BSTR bstr);
+std::string utf8FromBstr(BSTR bstr);
 
 }  // namespace torvex::cli

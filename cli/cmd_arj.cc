@@ -9,10 +9,10 @@
 
 namespace torvex::cli {
 
-int executaArj(std::span<char* const> args) {
-  if (args.size() != 1) return erroDeUso("arj takes one quoted command line, e.g. 'a \"x.arj\" \"f.txt\"'");
+int runArj(std::span<char* const> args) {
+  if (args.size() != 1) return usageError("arj takes one quoted command line, e.g. 'a \"x.arj\" \"f.txt\"'");
   std::printf("%d\n", ExecArj(args[0], 0));
-  return kSaidaOk;
+  return kExitOk;
 }
 
 }  // namespace torvex::cli

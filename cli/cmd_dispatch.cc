@@ -12,65 +12,65 @@ namespace torvex::cli {
 
 namespace {
 
-class ChamadorTardio : public MethodCaller {
+class LateCaller : public MethodCaller {
  public:
-  ChamadorTardio() { CoInitialize(nullptr); }
-  ~ChamadorTardio() override { CoUninitialize(); }
+  LateCaller() { CoInitialize(nullptr); }
+  ~LateCaller() override { CoUninitialize(); }
 
-  bool chama(const Metodo& metodo, std::span<Valor> argumentos, Valor& resultado) override {
-    IDispatch* objeto = nullptr;
-    HRESULT hr = cria(&objeto);
-    if (FAILED(hr)) return falha("cannot create TORVEX.Controlador", hr);
-    hr = invoca(objeto, metodo, argumentos, resultado);
-    objeto->Release();
-    return SUCCEEDED(hr) || falha(metodo.nome, hr);
+  bool call(const Method& method, std::span<Value> arguments, Value& result) override {
+    IDispatch* object = nullptr;
+    HRESULT hr = create(&object);
+    if (FAILED(hr)) return failure("cannot create TORVEX.Controlador", hr);
+    hr = invoke(object, method, arguments, result);
+    object->Release();
+    return SUCCEEDED(hr) || failure(method.name, hr);
   }
 
  private:
-  static bool falha(const char* oque, HRESULT hr) {
-    std::fprintf(stderr, "torvex: %s: 0x%08X\n", oque, static_cast<unsigned>(hr));
+  static bool failure(const char* what, HRESULT hr) {
+    std::fprintf(stderr, "torvex: %s: 0x%08X\n", what, static_cast<unsigned>(hr));
     return false;
   }
 
-  static HRESULT cria(IDispatch** objeto) {
+  static HRESULT create(IDispatch** object) {
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(OLESTR("TORVEX.Controlador"), &clsid);
     if (FAILED(hr)) return hr;
     return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                            reinterpret_cast<void**>(objeto));
+                            reinterpret_cast<void**>(object));
   }
 
-  static HRESULT invoca(IDispatch* objeto, const Metodo& metodo, std::span<Valor> argumentos,
-                        Valor& resultado) {
-    Bstr nome = bstrDeUtf8(metodo.nome);
-    LPOLESTR nomes[] = {nome.get()};
+  static HRESULT invoke(IDispatch* object, const Method& method, std::span<Value> arguments,
+                        Value& result) {
+    Bstr name = bstrFromUtf8(method.name);
+    LPOLESTR names[] = {name.get()};
     DISPID id = 0;
-    HRESULT hr = objeto->GetIDsOfNames(IID_NULL, nomes, 1, LOCALE_USER_DEFAULT, &id);
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) return hr;
-    // DISPPARAMS holds the last argument first. The BSTRs stay owned by `argumentos`.
-    std::vector<VARIANT> variantes(argumentos.size());
-    for (size_t i = 0; i < argumentos.size(); ++i) {
-      VARIANT& v = variantes[argumentos.size() - 1 - i];
+    // DISPPARAMS holds the last argument first. The BSTRs stay owned by `arguments`.
+    std::vector<VARIANT> variants(arguments.size());
+    for (size_t i = 0; i < arguments.size(); ++i) {
+      VARIANT& v = variants[arguments.size() - 1 - i];
       VariantInit(&v);
-      if (metodo.parametros[i].tipo == Tipo::Texto) {
+      if (method.parameters[i].type == Type::Text) {
         v.vt = VT_BSTR;
-        v.bstrVal = argumentos[i].texto.get();
+        v.bstrVal = arguments[i].text.get();
       } else {
         v.vt = VT_I4;
-        v.lVal = argumentos[i].numero;
+        v.lVal = arguments[i].number;
       }
     }
-    DISPPARAMS parametros = {variantes.data(), nullptr, static_cast<UINT>(variantes.size()), 0};
-    VARIANT retorno;
-    VariantInit(&retorno);
-    hr = objeto->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parametros, &retorno,
+    DISPPARAMS parameters = {variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
+    VARIANT returned;
+    VariantInit(&returned);
+    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &returned,
                         nullptr, nullptr);
     if (FAILED(hr)) return hr;
-    if (retorno.vt == VT_BSTR) {
-      resultado.texto.reset(retorno.bstrVal);  // ownership passes to the result
+    if (returned.vt == VT_BSTR) {
+      result.text.reset(returned.bstrVal);  // ownership passes to the result
     } else {
-      resultado.numero = retorno.lVal;
-      VariantClear(&retorno);
+      result.number = returned.lVal;
+      VariantClear(&returned);
     }
     return S_OK;
   }
@@ -78,9 +78,9 @@ class ChamadorTardio : public MethodCaller {
 
 }  // namespace
 
-int executaDispatch(std::span<char* const> args) {
-  ChamadorTardio tardio;
-  return chamaMetodo(tardio, args);
+int runDispatch(std::span<char* const> args) {
+  LateCaller late;
+  return callMethod(late, args);
 }
 
 }  // namespace torvex::cli

@@ -13,25 +13,25 @@ namespace torvex::cli {
 
 namespace {
 
-bool copiaArgumento(const char* nome, const char* texto, char (&buffer)[kTamanhoCaminho]) {
-  if (copia(buffer, sizeof buffer, texto)) return true;
-  erroDeUso(std::string(nome) + " is longer than 255 bytes");
+bool copyArgument(const char* name, const char* text, char (&buffer)[kTamanhoCaminho]) {
+  if (copia(buffer, sizeof buffer, text)) return true;
+  usageError(std::string(name) + " is longer than 255 bytes");
   return false;
 }
 
 }  // namespace
 
-int executaExpand(std::span<char* const> args) {
-  if (args.empty() || args.size() > 3) return erroDeUso("expand takes FI [ROOT [STAMP]]");
-  char fi[kTamanhoCaminho], raiz[kTamanhoCaminho] = "", carimbo[kTamanhoCaminho];
-  if (!copiaArgumento("FI", args[0], fi)) return kSaidaUso;
-  if (args.size() > 1 && !copiaArgumento("ROOT", args[1], raiz)) return kSaidaUso;
-  if (args.size() > 2 && !copiaArgumento("STAMP", args[2], carimbo)) return kSaidaUso;
-  normalizaPath(raiz);
-  char saida[kTamanhoCaminho] = "";
-  trataMacroFI(saida, fi, raiz, args.size() > 2 ? carimbo : nullptr);
-  std::printf("%s\n", saida);
-  return kSaidaOk;
+int runExpand(std::span<char* const> args) {
+  if (args.empty() || args.size() > 3) return usageError("expand takes FI [ROOT [STAMP]]");
+  char fi[kTamanhoCaminho], root[kTamanhoCaminho] = "", carimbo[kTamanhoCaminho];
+  if (!copyArgument("FI", args[0], fi)) return kExitUsage;
+  if (args.size() > 1 && !copyArgument("ROOT", args[1], root)) return kExitUsage;
+  if (args.size() > 2 && !copyArgument("STAMP", args[2], carimbo)) return kExitUsage;
+  normalizaPath(root);
+  char output[kTamanhoCaminho] = "";
+  trataMacroFI(output, fi, root, args.size() > 2 ? carimbo : nullptr);
+  std::printf("%s\n", output);
+  return kExitOk;
 }
 
 }  // namespace torvex::cli

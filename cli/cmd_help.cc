@@ -11,7 +11,7 @@ namespace torvex::cli {
 
 namespace {
 
-constexpr const char* kApresentacao =
+constexpr const char* kIntroduction =
     "torvex - drives the TORVEX controller component from a shell.\n"
     "\n"
     "The component prepares files for a file-exchange service and puts received\n"
@@ -24,13 +24,13 @@ constexpr const char* kApresentacao =
     "  torvex METHOD ARG...     call one interface method\n"
     "  torvex SUBCOMMAND ...    see below\n";
 
-constexpr const char* kMetodosTexto =
+constexpr const char* kMethodsText =
     "\n"
     "Methods (arguments in this order; text as UTF-8, numbers in decimal; the\n"
     "result is printed on one line: a number, a text, or an empty line for the\n"
     "null string):\n";
 
-constexpr const char* kAmbiente =
+constexpr const char* kEnvironment =
     "\n"
     "Exit status: 0 when the call was made (whatever its result), 1 when it could\n"
     "not be made, 2 for a wrong command line.\n"
@@ -50,38 +50,38 @@ constexpr const char* kAmbiente =
     "  TORVEX_DRIVES=C=$HOME/c torvex recuperaArquivoUpload C:/Troca 1\n"
     "  torvex expand '&QVDIR/DATA/&YY&MM&DD.txt' C:/Troca\n";
 
-void imprimeRecuado(const char* texto) {
-  std::string linha;
-  for (const char* p = texto;; ++p) {
+void printIndented(const char* text) {
+  std::string line;
+  for (const char* p = text;; ++p) {
     if (*p == '\n' || *p == '\0') {
-      std::printf("      %s\n", linha.c_str());
-      linha.clear();
+      std::printf("      %s\n", line.c_str());
+      line.clear();
       if (*p == '\0') return;
     } else {
-      linha.push_back(*p);
+      line.push_back(*p);
     }
   }
 }
 
 }  // namespace
 
-int executaAjuda(std::span<char* const> args) {
-  if (!args.empty()) return erroDeUso("--help takes no arguments");
-  std::fputs(kApresentacao, stdout);
-  std::fputs(kMetodosTexto, stdout);
-  for (const Metodo& m : metodos()) {
-    std::string linha = m.nome;
-    for (const Parametro& p : m.parametros) linha += std::string(" ") + p.nome;
-    std::printf("  %s -> %s\n", linha.c_str(), m.resultado == Tipo::Numero ? "long" : "text");
-    imprimeRecuado(m.descricao);
+int runHelp(std::span<char* const> args) {
+  if (!args.empty()) return usageError("--help takes no arguments");
+  std::fputs(kIntroduction, stdout);
+  std::fputs(kMethodsText, stdout);
+  for (const Method& m : methods()) {
+    std::string line = m.name;
+    for (const Parameter& p : m.parameters) line += std::string(" ") + p.name;
+    std::printf("  %s -> %s\n", line.c_str(), m.result == Type::Number ? "long" : "text");
+    printIndented(m.help);
   }
   std::puts("\nSubcommands:");
-  for (const Subcomando& s : subcomandos()) {
-    std::printf("  %s\n", s.sinopse);
-    imprimeRecuado(s.resumo);
+  for (const Subcommand& s : subcommands()) {
+    std::printf("  %s\n", s.synopsis);
+    printIndented(s.summary);
   }
-  std::fputs(kAmbiente, stdout);
-  return kSaidaOk;
+  std::fputs(kEnvironment, stdout);
+  return kExitOk;
 }
 
 }  // namespace torvex::cli

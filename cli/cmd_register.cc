@@ -13,43 +13,43 @@ namespace torvex::cli {
 
 namespace {
 
-using EntradaRegistro = HRESULT (*)();
+using RegistrationEntry = HRESULT (*)();
 
-std::string bibliotecaAoLado() {
+std::string libraryBeside() {
   std::string exe = platform().executablePath();
-  size_t fim = exe.find_last_of("/\\");
-  return (fim == std::string::npos ? std::string() : exe.substr(0, fim + 1)) +
+  size_t end = exe.find_last_of("/\\");
+  return (end == std::string::npos ? std::string() : exe.substr(0, end + 1)) +
          componentLibraryName();
 }
 
-int chamaEntrada(std::span<char* const> args, const char* entrada) {
-  if (!args.empty()) return erroDeUso(std::string(entrada) + " takes no arguments");
-  std::string caminho = bibliotecaAoLado();
-  ModuleHandle* biblioteca = platform().loadModule(caminho.c_str());
-  if (biblioteca == nullptr) {
-    std::fprintf(stderr, "torvex: cannot load %s\n", caminho.c_str());
-    return kSaidaFalha;
+int callEntry(std::span<char* const> args, const char* entry) {
+  if (!args.empty()) return usageError(std::string(entry) + " takes no arguments");
+  std::string path = libraryBeside();
+  ModuleHandle* library = platform().loadModule(path.c_str());
+  if (library == nullptr) {
+    std::fprintf(stderr, "torvex: cannot load %s\n", path.c_str());
+    return kExitFailure;
   }
-  auto chama = reinterpret_cast<EntradaRegistro>(platform().moduleSymbol(biblioteca, entrada));
-  if (chama == nullptr) {
-    std::fprintf(stderr, "torvex: %s has no entry %s\n", caminho.c_str(), entrada);
-    platform().unloadModule(biblioteca);
-    return kSaidaFalha;
+  auto call = reinterpret_cast<RegistrationEntry>(platform().moduleSymbol(library, entry));
+  if (call == nullptr) {
+    std::fprintf(stderr, "torvex: %s has no entry %s\n", path.c_str(), entry);
+    platform().unloadModule(library);
+    return kExitFailure;
   }
-  HRESULT hr = chama();
-  platform().unloadModule(biblioteca);
+  HRESULT hr = call();
+  platform().unloadModule(library);
   std::printf("0x%08X\n", static_cast<unsigned>(hr));
-  return SUCCEEDED(hr) ? kSaidaOk : kSaidaFalha;
+  return SUCCEEDED(hr) ? kExitOk : kExitFailure;
 }
 
 }  // namespace
 
-int executaRegister(std::span<char* const> args) {
-  return chamaEntrada(args, "DllRegisterServer");
+int runRegister(std::span<char* const> args) {
+  return callEntry(args, "DllRegisterServer");
 }
 
-int executaUnregister(std::span<char* const> args) {
-  return chamaEntrada(args, "DllUnregisterServer");
+int runUnregister(std::span<char* const> args) {
+  return callEntry(args, "DllUnregisterServer");
 }
 
 }  // namespace torvex::cli

@@ -13,175 +13,175 @@ namespace torvex::cli {
 
 namespace {
 
-std::string aspas(std::string_view texto) { return "\"" + std::string(texto) + "\""; }
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-void mostraChamada(const std::string& chamada, const std::string& resultado) {
-  std::printf("  > %s -> %s\n", chamada.c_str(), resultado.c_str());
+void showCall(const std::string& call, const std::string& result) {
+  std::printf("  > %s -> %s\n", call.c_str(), result.c_str());
 }
 
 std::string resultadoTexto(BSTR bstr) {
   Bstr dono(bstr);
-  return utf8DeBstr(dono.get());
+  return utf8FromBstr(dono.get());
 }
 
-std::string mostraTexto(const std::string& texto) {
-  return texto.empty() ? "null string" : aspas(texto);
+std::string mostraTexto(const std::string& text) {
+  return text.empty() ? "null string" : quoted(text);
 }
 
 }  // namespace
 
-Demo::Demo(std::string unidade) : raiz_(unidade + "/Troca"), dados_(unidade + "/Dados") {}
+Demo::Demo(std::string drive) : root_(drive + "/Troca"), data_(drive + "/Dados") {}
 
-std::string Demo::naRaiz(std::string_view relativo) const { return raiz_ + std::string(relativo); }
+std::string Demo::inRoot(std::string_view relative) const { return root_ + std::string(relative); }
 
-void Demo::passo(std::string_view titulo, std::string_view explicacao) {
-  std::printf("\n== Step %d: %.*s ==\n", ++passos_, static_cast<int>(titulo.size()),
-              titulo.data());
-  nota(explicacao);
+void Demo::step(std::string_view title, std::string_view explanation) {
+  std::printf("\n== Step %d: %.*s ==\n", ++steps_, static_cast<int>(title.size()),
+              title.data());
+  note(explanation);
 }
 
-void Demo::nota(std::string_view texto) {
+void Demo::note(std::string_view text) {
   size_t inicio = 0;
-  while (inicio <= texto.size()) {
-    size_t fim = std::min(texto.find('\n', inicio), texto.size());
-    std::printf("  %.*s\n", static_cast<int>(fim - inicio), texto.data() + inicio);
-    inicio = fim + 1;
+  while (inicio <= text.size()) {
+    size_t end = std::min(text.find('\n', inicio), text.size());
+    std::printf("  %.*s\n", static_cast<int>(end - inicio), text.data() + inicio);
+    inicio = end + 1;
   }
 }
 
-LONG Demo::criaInfraEstrutura(std::string_view raiz) {
-  LONG r = Controlador::criaInfraEstrutura(bstrDeUtf8(raiz).get());
-  mostraChamada("criaInfraEstrutura(" + aspas(raiz) + ")", std::to_string(r));
+LONG Demo::criaInfraEstrutura(std::string_view root) {
+  LONG r = Controlador::criaInfraEstrutura(bstrFromUtf8(root).get());
+  showCall("criaInfraEstrutura(" + quoted(root) + ")", std::to_string(r));
   return r;
 }
 
-std::string Demo::recuperaArquivoUpload(std::string_view raiz, LONG lIndice) {
+std::string Demo::recuperaArquivoUpload(std::string_view root, LONG lIndice) {
   std::string r =
-      resultadoTexto(Controlador::recuperaArquivoUpload(bstrDeUtf8(raiz).get(), lIndice));
-  mostraChamada("recuperaArquivoUpload(" + aspas(raiz) + ", " + std::to_string(lIndice) + ")",
+      resultadoTexto(Controlador::recuperaArquivoUpload(bstrFromUtf8(root).get(), lIndice));
+  showCall("recuperaArquivoUpload(" + quoted(root) + ", " + std::to_string(lIndice) + ")",
                 mostraTexto(r));
   return r;
 }
 
-LONG Demo::existeArquivo(std::string_view nome) {
-  LONG r = Controlador::existeArquivo(bstrDeUtf8(nome).get());
-  mostraChamada("existeArquivo(" + aspas(nome) + ")",
+LONG Demo::existeArquivo(std::string_view name) {
+  LONG r = Controlador::existeArquivo(bstrFromUtf8(name).get());
+  showCall("existeArquivo(" + quoted(name) + ")",
                 std::to_string(r) + (r == 0 ? " (there)" : " (not there)"));
   return r;
 }
 
-LONG Demo::deletaArquivo(std::string_view nome) {
-  LONG r = Controlador::deletaArquivo(bstrDeUtf8(nome).get());
-  mostraChamada("deletaArquivo(" + aspas(nome) + ")",
+LONG Demo::deletaArquivo(std::string_view name) {
+  LONG r = Controlador::deletaArquivo(bstrFromUtf8(name).get());
+  showCall("deletaArquivo(" + quoted(name) + ")",
                 std::to_string(r) + (r == 0 ? " (deleted)" : " (not deleted)"));
   return r;
 }
 
-LONG Demo::geraArquivoUpload(std::string_view raiz, std::string_view fi, std::string_view fiRename,
+LONG Demo::geraArquivoUpload(std::string_view root, std::string_view fi, std::string_view fiRename,
                              LONG lIndice) {
-  LONG r = Controlador::geraArquivoUpload(bstrDeUtf8(raiz).get(), bstrDeUtf8(fi).get(),
-                                          bstrDeUtf8(fiRename).get(), lIndice);
-  mostraChamada("geraArquivoUpload(" + aspas(raiz) + ", " + aspas(fi) + ", " + aspas(fiRename) +
+  LONG r = Controlador::geraArquivoUpload(bstrFromUtf8(root).get(), bstrFromUtf8(fi).get(),
+                                          bstrFromUtf8(fiRename).get(), lIndice);
+  showCall("geraArquivoUpload(" + quoted(root) + ", " + quoted(fi) + ", " + quoted(fiRename) +
                     ", " + std::to_string(lIndice) + ")",
                 std::to_string(r));
   return r;
 }
 
-std::string Demo::recuperaControleDownload(std::string_view raiz) {
-  std::string r = resultadoTexto(Controlador::recuperaControleDownload(bstrDeUtf8(raiz).get()));
-  mostraChamada("recuperaControleDownload(" + aspas(raiz) + ")", mostraTexto(r));
+std::string Demo::recuperaControleDownload(std::string_view root) {
+  std::string r = resultadoTexto(Controlador::recuperaControleDownload(bstrFromUtf8(root).get()));
+  showCall("recuperaControleDownload(" + quoted(root) + ")", mostraTexto(r));
   return r;
 }
 
-LONG Demo::disponibilizaArquivos(std::string_view raiz) {
-  LONG r = Controlador::disponibilizaArquivos(bstrDeUtf8(raiz).get());
-  mostraChamada("disponibilizaArquivos(" + aspas(raiz) + ")", std::to_string(r));
+LONG Demo::disponibilizaArquivos(std::string_view root) {
+  LONG r = Controlador::disponibilizaArquivos(bstrFromUtf8(root).get());
+  showCall("disponibilizaArquivos(" + quoted(root) + ")", std::to_string(r));
   return r;
 }
 
-int Demo::listaArquivosUpload() {
+int Demo::listUploadArchives() {
   int n = 0;
-  while (!recuperaArquivoUpload(raiz_, n + 1).empty()) ++n;
+  while (!recuperaArquivoUpload(root_, n + 1).empty()) ++n;
   return n;
 }
 
-bool Demo::criaDiretorio(std::string_view caminho) {
-  std::string nome(caminho);
-  bool ok = platform().createDirectory(nome.c_str());
+bool Demo::makeDirectory(std::string_view path) {
+  std::string name(path);
+  bool ok = platform().createDirectory(name.c_str());
   if (ok) {
-    std::printf("  + made %s/\n", nome.c_str());
+    std::printf("  + made %s/\n", name.c_str());
   } else {
-    falhou("could not make " + nome);
+    fail("could not make " + name);
   }
   return ok;
 }
 
-bool Demo::escreveArquivo(std::string_view caminho, std::string_view conteudo) {
-  std::string nome(caminho);
-  File f(nome.c_str(), OpenMode::Write);
-  bool ok = f && f.writeAll(conteudo.data(), conteudo.size()) && f.close();
+bool Demo::writeFile(std::string_view path, std::string_view content) {
+  std::string name(path);
+  File f(name.c_str(), OpenMode::Write);
+  bool ok = f && f.writeAll(content.data(), content.size()) && f.close();
   if (ok) {
-    std::printf("  + wrote %s (%zu bytes)\n", nome.c_str(), conteudo.size());
+    std::printf("  + wrote %s (%zu bytes)\n", name.c_str(), content.size());
   } else {
-    falhou("could not write " + nome);
+    fail("could not write " + name);
   }
   return ok;
 }
 
-void Demo::mostraArquivo(std::string_view caminho) {
-  std::string nome(caminho);
-  File f(nome.c_str(), OpenMode::Read);
+void Demo::showFile(std::string_view path) {
+  std::string name(path);
+  File f(name.c_str(), OpenMode::Read);
   if (!f) {
-    falhou("could not open " + nome);
+    fail("could not open " + name);
     return;
   }
-  std::printf("  %s:\n", nome.c_str());
-  std::string conteudo;
-  char bloco[4096];
-  for (long n; (n = f.read(bloco, sizeof bloco)) > 0;) conteudo.append(bloco, static_cast<size_t>(n));
-  std::string linha;
-  for (char c : conteudo) {
+  std::printf("  %s:\n", name.c_str());
+  std::string content;
+  char block[4096];
+  for (long n; (n = f.read(block, sizeof block)) > 0;) content.append(block, static_cast<size_t>(n));
+  std::string line;
+  for (char c : content) {
     if (c == '\r') {
-      linha += "<CR>";
+      line += "<CR>";
     } else if (c == '\n') {
-      std::printf("    | %s<LF>\n", linha.c_str());
-      linha.clear();
+      std::printf("    | %s<LF>\n", line.c_str());
+      line.clear();
     } else {
-      linha.push_back(c);
+      line.push_back(c);
     }
   }
-  if (!linha.empty()) std::printf("    | %s\n", linha.c_str());
+  if (!line.empty()) std::printf("    | %s\n", line.c_str());
 }
 
-void Demo::listaArvore(std::string_view caminho) {
-  std::printf("  %.*s\n", static_cast<int>(caminho.size()), caminho.data());
-  listaNivel(std::string(caminho), 1);
+void Demo::listTree(std::string_view path) {
+  std::printf("  %.*s\n", static_cast<int>(path.size()), path.data());
+  listLevel(std::string(path), 1);
 }
 
-void Demo::listaNivel(const std::string& caminho, int profundidade) {
-  std::vector<DirEntry> entradas;
+void Demo::listLevel(const std::string& path, int depth) {
+  std::vector<DirEntry> entries;
   {
-    DirSearch busca((caminho + "/*").c_str());
-    for (bool ha = busca.found(); ha; ha = busca.next()) {
-      const std::string& nome = busca.entry().name;
-      if (nome != "." && nome != "..") entradas.push_back(busca.entry());
+    DirSearch search((path + "/*").c_str());
+    for (bool ha = search.found(); ha; ha = search.next()) {
+      const std::string& name = search.entry().name;
+      if (name != "." && name != "..") entries.push_back(search.entry());
     }
   }
-  for (const DirEntry& e : entradas) {
+  for (const DirEntry& e : entries) {
     // A link is shown, never followed, so a loop cannot trap the listing.
     bool diretorio = (e.attributes & kAttrDirectory) != 0 && !(e.attributes & kAttrReparsePoint);
-    std::printf("  %*s%s%s", profundidade * 2, "", e.name.c_str(), diretorio ? "/" : "");
+    std::printf("  %*s%s%s", depth * 2, "", e.name.c_str(), diretorio ? "/" : "");
     if (diretorio) {
       std::printf("\n");
-      listaNivel(caminho + "/" + e.name, profundidade + 1);
+      listLevel(path + "/" + e.name, depth + 1);
     } else {
       std::printf("  (%llu bytes)\n", static_cast<unsigned long long>(e.size));
     }
   }
 }
 
-void Demo::falhou(std::string_view motivo) {
-  ++falhas_;
+void Demo::fail(std::string_view motivo) {
+  ++failures_;
   std::printf("  !! %.*s\n", static_cast<int>(motivo.size()), motivo.data());
 }
 

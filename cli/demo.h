@@ -13,47 +13,47 @@ namespace torvex::cli {
 
 class Demo {
  public:
-  // `unidade` is the drive-letter path of an empty scratch directory.
-  explicit Demo(std::string unidade);
+  // `drive` is the drive-letter path of an empty scratch directory.
+  explicit Demo(std::string drive);
 
-  const std::string& raiz() const { return raiz_; }          // the tray root, "T:/Troca"
-  const std::string& dados() const { return dados_; }        // the host's files, "T:/Dados"
-  std::string naRaiz(std::string_view relativo) const;       // raiz() + relativo
+  const std::string& root() const { return root_; }          // the tray root, "T:/Troca"
+  const std::string& data() const { return data_; }        // the host's files, "T:/Dados"
+  std::string inRoot(std::string_view relative) const;       // root() + relative
 
   // Starts a numbered step: a title and a short explanation.
-  void passo(std::string_view titulo, std::string_view explicacao);
+  void step(std::string_view title, std::string_view explanation);
   // An indented line of commentary.
-  void nota(std::string_view texto);
+  void note(std::string_view text);
 
   // The methods, each call printed with its arguments and result. A string
   // result comes back as UTF-8; the null string as "" (printed as null).
-  LONG criaInfraEstrutura(std::string_view raiz);
-  std::string recuperaArquivoUpload(std::string_view raiz, LONG lIndice);
-  LONG existeArquivo(std::string_view nome);
-  LONG deletaArquivo(std::string_view nome);
-  LONG geraArquivoUpload(std::string_view raiz, std::string_view fi, std::string_view fiRename,
+  LONG criaInfraEstrutura(std::string_view root);
+  std::string recuperaArquivoUpload(std::string_view root, LONG lIndice);
+  LONG existeArquivo(std::string_view name);
+  LONG deletaArquivo(std::string_view name);
+  LONG geraArquivoUpload(std::string_view root, std::string_view fi, std::string_view fiRename,
                          LONG lIndice);
-  std::string recuperaControleDownload(std::string_view raiz);
-  LONG disponibilizaArquivos(std::string_view raiz);
+  std::string recuperaControleDownload(std::string_view root);
+  LONG disponibilizaArquivos(std::string_view root);
 
   // Calls recuperaArquivoUpload with 1, 2, ... until the null string, as a
   // host does; returns how many archives it listed.
-  int listaArquivosUpload();
+  int listUploadArchives();
 
   // Files through the platform layer (paths as the methods take them).
-  bool criaDiretorio(std::string_view caminho);
-  bool escreveArquivo(std::string_view caminho, std::string_view conteudo);
-  void mostraArquivo(std::string_view caminho);  // its lines, CR LF made visible
-  void listaArvore(std::string_view caminho);   // every entry below, with sizes
+  bool makeDirectory(std::string_view path);
+  bool writeFile(std::string_view path, std::string_view content);
+  void showFile(std::string_view path);  // its lines, CR LF made visible
+  void listTree(std::string_view path);   // every entry below, with sizes
 
   // Set by a step that saw something go wrong; the demo then exits 1.
-  void falhou(std::string_view motivo);
-  bool houveFalha() const { return falhas_ > 0; }
+  void fail(std::string_view motivo);
+  bool failed() const { return failures_ > 0; }
 
  private:
-  void listaNivel(const std::string& caminho, int profundidade);
-  std::string raiz_, dados_;
-  int passos_ = 0, falhas_ = 0;
+  void listLevel(const std::string& path, int depth);
+  std::string root_, data_;
+  int steps_ = 0, failures_ = 0;
 };
 
 // The upload and download steps; each explains itself.

@@ -9,8 +9,8 @@
 int main(int argc, char** argv) {
   using namespace torvex::cli;
   std::span<char* const> args(argv + 1, argc > 1 ? static_cast<size_t>(argc - 1) : 0);
-  if (args.empty()) return erroDeUso("a subcommand or method name is missing");
-  if (const Subcomando* s = procuraSubcomando(args[0])) return s->executa(args.subspan(1));
-  ChamadorDireto direto;
-  return chamaMetodo(direto, args);
+  if (args.empty()) return usageError("a subcommand or method name is missing");
+  if (const Subcommand* s = findSubcommand(args[0])) return s->run(args.subspan(1));
+  DirectCaller direct;
+  return callMethod(direct, args);
 }

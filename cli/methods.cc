@@ -4,119 +4,138 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "cli/usage.h"
 #include "component/controlador.h"
+#include "component/interface_description.h"
 
 namespace torvex::cli {
 
 namespace {
 
-const std::vector<Metodo>& tabela() {
-  static const std::vector<Metodo> kMetodos = {
-      {"criaInfraEstrutura", {{"bstrPathRaiz", Tipo::Texto}}, Tipo::Numero,
-       "creates the tray tree under the root; 0, or 1 for a root without a usable drive"},
-      {"recuperaArquivoUpload", {{"bstrPathRaiz", Tipo::Texto}, {"lIndice", Tipo::Numero}},
-       Tipo::Texto, "the name of the lIndice-th upload archive waiting in OUTTRAY/WORK"},
-      {"existeArquivo", {{"bstrNomeArquivo", Tipo::Texto}}, Tipo::Numero,
-       "0 when a file or directory matches the name (wildcards allowed), 1 when none does"},
-      {"deletaArquivo", {{"bstrNomeArquivo", Tipo::Texto}}, Tipo::Numero,
-       "deletes one file; 0, or -1 when it was not deleted"},
-      {"geraArquivoUpload",
-       {{"bstrPathRaiz", Tipo::Texto},
-        {"bstrFI", Tipo::Texto},
-        {"bstrFIRename", Tipo::Texto},
-        {"lIndice", Tipo::Numero}},
-       Tipo::Numero,
-       "packs each file the FI names into F<lIndice>_<name>.ARJ with its record, then\n"
-       "deletes it, or moves it to bstrFIRename when that is not empty"},
-      {"recuperaControleDownload", {{"bstrPathRaiz", Tipo::Texto}}, Tipo::Texto,
-       "the path of OUTTRAY/ContDown.dat when it exists"},
-      {"disponibilizaArquivos", {{"bstrPathRaiz", Tipo::Texto}}, Tipo::Numero,
-       "distributes the received archives; 0 when ContDown.dat exists afterwards, else 1"},
-  };
-  return kMetodos;
+// What --help says of each method, beyond what the interface table says.
+struct Help {
+  const char* name;
+  const char* text;
+};
+constexpr Help kHelp[] = {
+    {"criaInfraEstrutura",
+     "creates the tray tree under the root; 0, or 1 for a root without a usable drive"},
+    {"recuperaArquivoUpload", "the name of the lIndice-th upload archive waiting in OUTTRAY/WORK"},
+    {"existeArquivo",
+     "0 when a file or directory matches the name (wildcards allowed), 1 when none does"},
+    {"deletaArquivo", "deletes one file; 0, or -1 when it was not deleted"},
+    {"geraArquivoUpload",
+     "packs each file the FI names into F<lIndice>_<name>.ARJ with its record, then\n"
+     "deletes it, or moves it to bstrFIRename when that is not empty"},
+    {"recuperaControleDownload", "the path of OUTTRAY/ContDown.dat when it exists"},
+    {"disponibilizaArquivos",
+     "distributes the received archives; 0 when ContDown.dat exists afterwards, else 1"},
+};
+
+const char* helpFor(const char* name) {
+  for (const Help& h : kHelp) {
+    if (std::strcmp(h.name, name) == 0) return h.text;
+  }
+  return "";
 }
 
-bool leNumero(const char* texto, LONG& numero) {
-  const char* fim = texto + std::strlen(texto);
-  if (*texto == '+') ++texto;  // from_chars takes "-" but not "+"
-  auto [resto, erro] = std::from_chars(texto, fim, numero);
-  return texto != fim && erro == std::errc() && resto == fim;
+Type typeOf(VARTYPE vt) { return vt == VT_BSTR ? Type::Text : Type::Number; }
+
+// The methods as the interface table describes them, in its order.
+const std::vector<Method>& table() {
+  static const std::vector<Method> kMethods = [] {
+    std::vector<Method> out;
+    for (const FunctionDescription& f : kTorvexTypeLib.functions) {
+      Method m{f.name, {}, typeOf(f.result), helpFor(f.name)};
+      for (const ParamDescription& p : f.params) m.parameters.push_back({p.name, typeOf(p.type)});
+      out.push_back(std::move(m));
+    }
+    return out;
+  }();
+  return kMethods;
 }
 
-bool converteArgumento(const Parametro& p, const char* texto, Valor& valor) {
-  if (p.tipo == Tipo::Numero) {
-    if (leNumero(texto, valor.numero)) return true;
-    erroDeUso(std::string(p.nome) + " must be a whole number from -2147483648 to 2147483647, not '" +
-              texto + "'");
+bool readNumber(const char* text, LONG& number) {
+  const char* end = text + std::strlen(text);
+  if (*text == '+') ++text;  // from_chars takes "-" but not "+"
+  auto [rest, error] = std::from_chars(text, end, number);
+  return text != end && error == std::errc() && rest == end;
+}
+
+bool convertArgument(const Parameter& p, const char* text, Value& value) {
+  if (p.type == Type::Number) {
+    if (readNumber(text, value.number)) return true;
+    usageError(std::string(p.name) + " must be a whole number from -2147483648 to 2147483647, not '" +
+              text + "'");
     return false;
   }
-  valor.texto = bstrDeUtf8(texto);
+  value.text = bstrFromUtf8(text);
   return true;
 }
 
 }  // namespace
 
-std::span<const Metodo> metodos() { return tabela(); }
+std::span<const Method> methods() { return table(); }
 
-const Metodo* procuraMetodo(const char* nome) {
-  for (const Metodo& m : tabela()) {
-    if (std::strcmp(m.nome, nome) == 0) return &m;
+const Method* findMethod(const char* name) {
+  for (const Method& m : table()) {
+    if (std::strcmp(m.name, name) == 0) return &m;
   }
   return nullptr;
 }
 
-bool ChamadorDireto::chama(const Metodo& metodo, std::span<Valor> a, Valor& r) {
-  const std::string_view nome = metodo.nome;
-  if (nome == "criaInfraEstrutura") {
-    r.numero = Controlador::criaInfraEstrutura(a[0].texto.get());
-  } else if (nome == "recuperaArquivoUpload") {
-    r.texto.reset(Controlador::recuperaArquivoUpload(a[0].texto.get(), a[1].numero));
-  } else if (nome == "existeArquivo") {
-    r.numero = Controlador::existeArquivo(a[0].texto.get());
-  } else if (nome == "deletaArquivo") {
-    r.numero = Controlador::deletaArquivo(a[0].texto.get());
-  } else if (nome == "geraArquivoUpload") {
-    r.numero = Controlador::geraArquivoUpload(a[0].texto.get(), a[1].texto.get(),
-                                              a[2].texto.get(), a[3].numero);
-  } else if (nome == "recuperaControleDownload") {
-    r.texto.reset(Controlador::recuperaControleDownload(a[0].texto.get()));
-  } else if (nome == "disponibilizaArquivos") {
-    r.numero = Controlador::disponibilizaArquivos(a[0].texto.get());
+bool DirectCaller::call(const Method& method, std::span<Value> a, Value& r) {
+  const std::string_view name = method.name;
+  if (name == "criaInfraEstrutura") {
+    r.number = Controlador::criaInfraEstrutura(a[0].text.get());
+  } else if (name == "recuperaArquivoUpload") {
+    r.text.reset(Controlador::recuperaArquivoUpload(a[0].text.get(), a[1].number));
+  } else if (name == "existeArquivo") {
+    r.number = Controlador::existeArquivo(a[0].text.get());
+  } else if (name == "deletaArquivo") {
+    r.number = Controlador::deletaArquivo(a[0].text.get());
+  } else if (name == "geraArquivoUpload") {
+    r.number = Controlador::geraArquivoUpload(a[0].text.get(), a[1].text.get(),
+                                              a[2].text.get(), a[3].number);
+  } else if (name == "recuperaControleDownload") {
+    r.text.reset(Controlador::recuperaControleDownload(a[0].text.get()));
+  } else if (name == "disponibilizaArquivos") {
+    r.number = Controlador::disponibilizaArquivos(a[0].text.get());
   } else {
-    std::fprintf(stderr, "torvex: no direct call for %s\n", metodo.nome);
+    std::fprintf(stderr, "torvex: no direct call for %s\n", method.name);
     return false;
   }
   return true;
 }
 
-int chamaMetodo(MethodCaller& chamador, std::span<char* const> args) {
-  if (args.empty()) return erroDeUso("a method name is missing");
-  const Metodo* metodo = procuraMetodo(args[0]);
-  if (metodo == nullptr) {
-    return erroDeUso(std::string("unknown subcommand or method '") + args[0] + "'");
+int callMethod(MethodCaller& caller, std::span<char* const> args) {
+  if (args.empty()) return usageError("a method name is missing");
+  const Method* method = findMethod(args[0]);
+  if (method == nullptr) {
+    return usageError(std::string("unknown subcommand or method '") + args[0] + "'");
   }
-  const auto dados = args.subspan(1);
-  if (dados.size() != metodo->parametros.size()) {
-    return erroDeUso(std::string(metodo->nome) + " takes " +
-                     std::to_string(metodo->parametros.size()) + " argument(s), not " +
-                     std::to_string(dados.size()));
+  const auto data = args.subspan(1);
+  if (data.size() != method->parameters.size()) {
+    return usageError(std::string(method->name) + " takes " +
+                     std::to_string(method->parameters.size()) + " argument(s), not " +
+                     std::to_string(data.size()));
   }
-  std::vector<Valor> valores(dados.size());
-  for (size_t i = 0; i < dados.size(); ++i) {
-    if (!converteArgumento(metodo->parametros[i], dados[i], valores[i])) return kSaidaUso;
+  std::vector<Value> values(data.size());
+  for (size_t i = 0; i < data.size(); ++i) {
+    if (!convertArgument(method->parameters[i], data[i], values[i])) return kExitUsage;
   }
-  Valor resultado;
-  if (!chamador.chama(*metodo, valores, resultado)) return kSaidaFalha;
-  if (metodo->resultado == Tipo::Numero) {
-    std::printf("%ld\n", static_cast<long>(resultado.numero));
+  Value result;
+  if (!caller.call(*method, values, result)) return kExitFailure;
+  if (method->result == Type::Number) {
+    std::printf("%ld\n", static_cast<long>(result.number));
   } else {
-    std::string texto = utf8DeBstr(resultado.texto.get());
-    texto.push_back('\n');
-    std::fwrite(texto.data(), 1, texto.size(), stdout);
+    std::string text = utf8FromBstr(result.text.get());
+    text.push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stdout);
   }
-  return kSaidaOk;
+  return kExitOk;
 }
 
 }  // namespace torvex::cli

@@ -2,7 +2,7 @@
 // line. How a call reaches the component is a MethodCaller: the direct one
 // calls the interface table's functions; another mode (late binding through
 // the registered server) supplies its own and reuses the parsing and printing
-// here through chamaMetodo.
+// here through callMethod.
 #pragma once
 
 #include <span>
@@ -12,49 +12,49 @@
 
 namespace torvex::cli {
 
-enum class Tipo { Texto, Numero };  // BSTR or long
+enum class Type { Text, Number };  // BSTR or long
 
-struct Parametro {
-  const char* nome;
-  Tipo tipo;
+struct Parameter {
+  const char* name;
+  Type type;
 };
 
-struct Metodo {
-  const char* nome;
-  std::vector<Parametro> parametros;
-  Tipo resultado;
-  const char* descricao;  // for --help
+struct Method {
+  const char* name;
+  std::vector<Parameter> parameters;
+  Type result;
+  const char* help;  // for --help
 };
 
 // The seven methods in interface order.
-std::span<const Metodo> metodos();
-const Metodo* procuraMetodo(const char* nome);
+std::span<const Method> methods();
+const Method* findMethod(const char* name);
 
-// One argument or result: `texto` for Tipo::Texto (null is the null string),
-// `numero` for Tipo::Numero.
-struct Valor {
-  Bstr texto;
-  LONG numero = 0;
+// One argument or result: `text` for Type::Text (null is the null string),
+// `number` for Type::Number.
+struct Value {
+  Bstr text;
+  LONG number = 0;
 };
 
 class MethodCaller {
  public:
   virtual ~MethodCaller() = default;
-  // Calls `metodo` with one Valor per parameter, of the parameter's type, and
-  // fills `resultado` by the method's result type. False when the call could
+  // Calls `method` with one Value per parameter, of the parameter's type, and
+  // fills `result` by the method's result type. False when the call could
   // not be made at all; the caller has printed why on stderr.
-  virtual bool chama(const Metodo& metodo, std::span<Valor> argumentos, Valor& resultado) = 0;
+  virtual bool call(const Method& method, std::span<Value> arguments, Value& result) = 0;
 };
 
 // Calls Controlador's functions in this process; needs no registration.
-class ChamadorDireto : public MethodCaller {
+class DirectCaller : public MethodCaller {
  public:
-  bool chama(const Metodo& metodo, std::span<Valor> argumentos, Valor& resultado) override;
+  bool call(const Method& method, std::span<Value> arguments, Value& result) override;
 };
 
 // args[0] is the method name, the rest its arguments as typed (UTF-8, longs
 // in decimal). Prints the result and returns the exit status: 0 after a call,
 // 1 when the caller could not make it, 2 for a usage error.
-int chamaMetodo(MethodCaller& chamador, std::span<char* const> args);
+int callMethod(MethodCaller& caller, std::span<char* const> args);
 
 }  // namespace torvex::cli

@@ -6,39 +6,39 @@ namespace torvex::cli {
 
 namespace {
 
-constexpr Subcomando kSubcomandos[] = {
-    {"--help", "--help", "This text.", executaAjuda},
+constexpr Subcommand kSubcommands[] = {
+    {"--help", "--help", "This text.", runHelp},
     {"demo", "demo [--keep]",
      "A full round trip in a fresh temporary tray tree, explained step by step.\n"
      "--keep leaves the tree in place and prints where it is.",
-     executaDemo},
+     runDemo},
     {"arj", "arj 'COMMAND LINE'",
      "Hands one ARJ command line (a, t or e) to the archive library's ExecArj and\n"
      "prints its result: 0 for success, an error level otherwise.",
-     executaArj},
+     runArj},
     {"expand", "expand FI [ROOT [STAMP]]",
      "Expands the FI macro expression with the root path ROOT and the\n"
      "23-character stamp STAMP, and prints the path it names.",
-     executaExpand},
+     runExpand},
     {"register", "register",
      "Registers the component (the library beside this command) under\n"
      "HKEY_CLASSES_ROOT with its type library; prints the HRESULT.",
-     executaRegister},
+     runRegister},
     {"unregister", "unregister",
-     "Removes the component's registration; prints the HRESULT.", executaUnregister},
+     "Removes the component's registration; prints the HRESULT.", runUnregister},
     {"--dispatch", "--dispatch METHOD ARG...",
      "Calls METHOD as a late-bound host does: creates TORVEX.Controlador through\n"
      "the registry and calls through GetIDsOfNames and Invoke. Needs register.",
-     executaDispatch},
+     runDispatch},
 };
 
 }  // namespace
 
-std::span<const Subcomando> subcomandos() { return kSubcomandos; }
+std::span<const Subcommand> subcommands() { return kSubcommands; }
 
-const Subcomando* procuraSubcomando(const char* nome) {
-  for (const Subcomando& s : kSubcomandos) {
-    if (std::strcmp(s.nome, nome) == 0) return &s;
+const Subcommand* findSubcommand(const char* name) {
+  for (const Subcommand& s : kSubcommands) {
+    if (std::strcmp(s.name, name) == 0) return &s;
   }
   return nullptr;
 }

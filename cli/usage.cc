@@ -4,10 +4,10 @@
 
 namespace torvex::cli {
 
-int erroDeUso(std::string_view mensagem) {
-  std::fprintf(stderr, "torvex: %.*s (see torvex --help)\n", static_cast<int>(mensagem.size()),
-               mensagem.data());
-  return kSaidaUso;
+int usageError(std::string_view message) {
+  std::fprintf(stderr, "torvex: %.*s (see torvex --help)\n", static_cast<int>(message.size()),
+               message.data());
+  return kExitUsage;
 }
 
 }  // namespace torvex::cli

@@ -5,11 +5,11 @@
 
 namespace torvex::cli {
 
-constexpr int kSaidaOk = 0;     // the call was made; its result is on stdout
-constexpr int kSaidaFalha = 1;  // the call could not be made
-constexpr int kSaidaUso = 2;    // the command line was wrong
+constexpr int kExitOk = 0;     // the call was made; its result is on stdout
+constexpr int kExitFailure = 1;  // the call could not be made
+constexpr int kExitUsage = 2;    // the command line was wrong
 
-// Prints "torvex: <mensagem> (see torvex --help)" on stderr; returns kSaidaUso.
-int erroDeUso(std::string_view mensagem);
+// Prints "torvex: <message> (see torvex --help)" on stderr; returns kExitUsage.
+int usageError(std::string_view message);
 
 }  // namespace torvex::cli
