@@ -113,20 +113,33 @@ class NullSink : public ByteSink {
   bool write(const uint8_t*, size_t) override { return true; }
 };
 
+// The one walk over an archive: opens it, then calls `visit` on each member
+// in order until the end, a header that cannot be read, or `visit` returning
+// false. Returns Ok at the end or when stopped, else what stopped the walk.
+template <typename Visit>
+Status eachMember(ArchiveReader& r, Visit&& visit) {
+  if (Status s = r.open(); s != Status::Ok) return s;
+  while (true) {
+    Status s = r.next();
+    if (s == Status::End) return Status::Ok;
+    if (s != Status::Ok) return s;
+    if (!visit()) return Status::Ok;
+  }
+}
+
 // Copies the members of an existing archive, except the one being replaced.
 Status copyOthers(const std::string& archive, const std::string& replaced, ArchiveWriter& w) {
   File f(archive.c_str(), OpenMode::Read);
   if (!f) return Status::ReadError;
   FileSource src(f);
   ArchiveReader r(src);
-  if (Status s = r.open(); s != Status::Ok) return s;
-  while (true) {
-    Status s = r.next();
-    if (s == Status::End) return Status::Ok;
-    if (s != Status::Ok) return s;
-    if (r.isFile() && sameName(r.member().name, replaced)) continue;
-    if (s = w.copyMember(r); s != Status::Ok) return s;
-  }
+  Status copied = Status::Ok;
+  Status s = eachMember(r, [&] {
+    if (r.isFile() && sameName(r.member().name, replaced)) return true;
+    copied = w.copyMember(r);
+    return copied == Status::Ok;
+  });
+  return s != Status::Ok ? s : copied;
 }
 
 int add(const std::string& archive, const std::string& file) {
@@ -176,18 +189,15 @@ int test(const std::string& archive) {
   if (!f) return kCannotOpen;
   FileSource src(f);
   ArchiveReader r(src);
-  if (Status s = r.open(); s != Status::Ok) return levelOf(s);
   int level = kSuccess;
-  while (true) {
-    Status s = r.next();
-    if (s == Status::End) return level;
-    if (s != Status::Ok) return std::max(level, levelOf(s));
-    if (!r.isFile()) continue;
+  Status s = eachMember(r, [&] {
+    if (!r.isFile()) return true;
     NullSink sink;
-    s = r.extract(sink);
-    level = std::max(level, levelOf(s));
-    if (!positionKnown(s)) return level;
-  }
+    Status tested = r.extract(sink);
+    level = std::max(level, levelOf(tested));
+    return positionKnown(tested);
+  });
+  return std::max(level, levelOf(s));
 }
 
 // Extracts one member into `dir` (ending in a separator) under `name`.
@@ -220,24 +230,21 @@ int extract(const std::string& archive, std::string dir) {
 
   FileSource src(f);
   ArchiveReader r(src);
-  if (Status s = r.open(); s != Status::Ok) return levelOf(s);
   int level = kSuccess;
-  while (true) {
-    Status s = r.next();
-    if (s == Status::End) return level;
-    if (s != Status::Ok) return std::max(level, levelOf(s));
-    if (!r.isFile()) continue;  // directories, labels and special files are never created
+  Status s = eachMember(r, [&] {
+    if (!r.isFile()) return true;  // directories, labels and special files are never created
     std::optional<std::string> name = extractName(r.member().name);
     if (!name) {
       level = std::max<int>(level, kFatal);
-      continue;
+      return true;
     }
-    if (s = r.checkExtractable(); s != Status::Ok) {
-      level = std::max(level, levelOf(s));
-      continue;
+    if (Status checked = r.checkExtractable(); checked != Status::Ok) {
+      level = std::max(level, levelOf(checked));
+      return true;
     }
-    if (!positionKnown(extractOne(r, dir, *name, level))) return level;
-  }
+    return positionKnown(extractOne(r, dir, *name, level));
+  });
+  return std::max(level, levelOf(s));
 }
 
 int run(const char* commandLine) {
