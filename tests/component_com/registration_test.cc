@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "com/com.h"
 #include "tests/component_com/com_fixture.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex::testing {
 namespace {
@@ -85,13 +86,10 @@ TEST_F(Registration, APathWithAQuoteIsStoredAsItIs) {
 }
 
 // Fails writing any value of one key, as a registry that refuses access would.
-class RefusingRegistry : public ForwardingPlatform {
+class RefusingRegistry : public ScopedPlatform {
  public:
   explicit RefusingRegistry(std::string refusedKeyPart)
-      : ForwardingPlatform(platform()), refused_(std::move(refusedKeyPart)) {
-    previous_ = installPlatform(this);
-  }
-  ~RefusingRegistry() override { installPlatform(previous_); }
+      : refused_(std::move(refusedKeyPart)) {}
   bool registrySetValue(RegistryHive h, const char* k, const char* v,
                         const std::string& d) override {
     if (std::string(k).find(refused_) != std::string::npos) return false;
@@ -100,7 +98,6 @@ class RefusingRegistry : public ForwardingPlatform {
 
  private:
   std::string refused_;
-  Platform* previous_;
 };
 
 TEST_F(Registration, AFailedEntryUndoesTheOthers) {

@@ -7,15 +7,14 @@
 
 #include "tests/support/faulty_platform.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex {
 namespace {
 
 // Records the result of every read, to see the block pattern of a copy.
-class LeiturasContadas : public ForwardingPlatform {
+class CountedReads : public testing::ScopedPlatform {
  public:
-  LeiturasContadas() : ForwardingPlatform(platform()), anterior_(installPlatform(this)) {}
-  ~LeiturasContadas() override { installPlatform(anterior_); }
   long readFile(FileHandle* f, void* b, size_t n) override {
     long lidos = ForwardingPlatform::readFile(f, b, n);
     leituras.push_back(lidos);
@@ -24,7 +23,6 @@ class LeiturasContadas : public ForwardingPlatform {
   std::vector<long> leituras;
 
  private:
-  Platform* anterior_;
 };
 
 class AnexaArquivo : public ::testing::Test {
@@ -54,7 +52,7 @@ TEST_F(AnexaArquivo, ExactlyTwoBlocksThenOneEmptyRead) {
   for (size_t i = 0; i < dados.size(); ++i) dados[i] = static_cast<char>(i * 7);
   arvore.write("T.TXT", "");
   arvore.write("S.ARQ", dados);
-  LeiturasContadas contagem;
+  CountedReads contagem;
   EXPECT_EQ(anexa(), kAnexoFeito);
   EXPECT_EQ(contagem.leituras, (std::vector<long>{512, 512, 0}));
   EXPECT_EQ(arvore.read("T.TXT"), dados);
@@ -63,7 +61,7 @@ TEST_F(AnexaArquivo, ExactlyTwoBlocksThenOneEmptyRead) {
 TEST_F(AnexaArquivo, AShortBlockEndsTheCopy) {
   arvore.write("T.TXT", "");
   arvore.write("S.ARQ", std::string(700, 'z'));
-  LeiturasContadas contagem;
+  CountedReads contagem;
   EXPECT_EQ(anexa(), kAnexoFeito);
   EXPECT_EQ(contagem.leituras, (std::vector<long>{512, 188}));
   EXPECT_EQ(arvore.read("T.TXT").size(), 700u);

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex {
 namespace {
@@ -24,18 +25,16 @@ using testing::criaRecebido;
 using testing::descritor;
 
 // Refuses to delete files whose path contains a marker.
-class RecusaApagar : public ForwardingPlatform {
+class RefusingDelete : public testing::ScopedPlatform {
  public:
-  explicit RecusaApagar(const char* marca)
-      : ForwardingPlatform(platform()), marca_(marca), anterior_(installPlatform(this)) {}
-  ~RecusaApagar() override { installPlatform(anterior_); }
+  explicit RefusingDelete(const char* marca)
+      : marca_(marca) {}
   bool deleteFile(const char* p) override {
     return !std::strstr(p, marca_) && ForwardingPlatform::deleteFile(p);
   }
 
  private:
   const char* marca_;
-  Platform* anterior_;
 };
 
 class Disponibiliza : public ::testing::Test {
@@ -146,7 +145,7 @@ TEST_F(Disponibiliza, ADeliveredArchiveThatCannotBeDeletedIsNotDeliveredAgain) {
   recebe("D00001.ARJ", "C:/OUT/X.TXT", "A", "payload");
   arvore.write("OUT/X.TXT", "");
   {
-    RecusaApagar recusa(".ENTREGA");
+    RefusingDelete recusa(".ENTREGA");
     EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
   }
   EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);  // nothing is waiting

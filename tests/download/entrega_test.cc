@@ -7,16 +7,16 @@
 
 #include "download/colocacao.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex {
 namespace {
 
 // Refuses the deletes and renames whose source path contains a marker.
-class Recusa : public ForwardingPlatform {
+class Refusing : public testing::ScopedPlatform {
  public:
-  explicit Recusa(const char* marca)
-      : ForwardingPlatform(platform()), marca_(marca), anterior_(installPlatform(this)) {}
-  ~Recusa() override { installPlatform(anterior_); }
+  explicit Refusing(const char* marca)
+      : marca_(marca) {}
   bool deleteFile(const char* p) override {
     return !std::strstr(p, marca_) && ForwardingPlatform::deleteFile(p);
   }
@@ -26,7 +26,6 @@ class Recusa : public ForwardingPlatform {
 
  private:
   const char* marca_;
-  Platform* anterior_;
 };
 
 class Colocar : public ::testing::Test {
@@ -99,7 +98,7 @@ TEST_F(Colocar, FailedMoveTakesTheRecordBack) {
 TEST_F(Colocar, ReplacementThatFailsKeepsTheOldDestination) {
   arvore.write("OUT/X.TXT", "old");
   Colocacao c = escolhe("C:/OUT/X.TXT", 'x');
-  Recusa recusa("D00017");
+  Refusing recusa("D00017");
   EXPECT_FALSE(entregaEm(c));
   EXPECT_EQ(arvore.read("OUT/X.TXT"), "old");
   EXPECT_EQ(controle(), "");
@@ -126,7 +125,7 @@ TEST_F(Colocar, UndeletableDataFileAfterAppendStillCountsAndDatesTheRecord) {
       arvore.path("T/INTRAY/D00017.ARQ"),
       std::filesystem::file_time_type::clock::from_sys(
           std::chrono::sys_seconds{std::chrono::seconds{1700000000}}));  // 2023-11-14 22:13:20
-  Recusa recusa("D00017");
+  Refusing recusa("D00017");
   ASSERT_TRUE(entregaEm(escolhe("C:/OUT/X.TXT", 'A'), 1109999049));
   EXPECT_EQ(arvore.read("OUT/X.TXT"), "old+payload");
   EXPECT_TRUE(arvore.exists("T/INTRAY/D00017.ARQ"));

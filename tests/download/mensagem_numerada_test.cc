@@ -7,6 +7,7 @@
 
 #include "conventions/conventions.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex {
 namespace {
@@ -69,21 +70,18 @@ TEST_F(MensagemNumerada, DestinationWithoutSeparatorGoesUnderTheRoot) {
 }
 
 // Every numbered name reports as taken.
-class TodosOcupados : public ForwardingPlatform {
+class AllNamesTaken : public testing::ScopedPlatform {
  public:
-  TodosOcupados() : ForwardingPlatform(platform()), anterior_(installPlatform(this)) {}
-  ~TodosOcupados() override { installPlatform(anterior_); }
   uint32_t fileAttributes(const char* p) override {
     return std::strstr(p, ".QVX") ? kAttrNormal : ForwardingPlatform::fileAttributes(p);
   }
 
  private:
-  Platform* anterior_;
 };
 
 TEST_F(MensagemNumerada, AllNamesTakenFailsAfterOneRoundInsteadOfLooping) {
   arvore.write("T/DATA/SEQPOST.DAT", contador(41));
-  TodosOcupados ocupados;
+  AllNamesTaken ocupados;
   char saida[kTamanhoCaminho];
   EXPECT_FALSE(geraNomeMensagem("C:/OUT/X.TXT", "C:/T", saida));
   EXPECT_EQ(arvore.read("T/DATA/SEQPOST.DAT"), contador(41));  // a full round of 99,999

@@ -11,13 +11,12 @@
 
 #include "platform/platform.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex::testing {
 
-class PlataformaExpansor : public ForwardingPlatform {
+class ExpanderPlatform : public ScopedPlatform {
  public:
-  PlataformaExpansor() : ForwardingPlatform(platform()) { anterior_ = installPlatform(this); }
-  ~PlataformaExpansor() override { installPlatform(anterior_); }
 
   LocalTime localNow() override { return agora; }
   bool registryRead(RegistryHive hive, const char* key, const char* value,
@@ -44,7 +43,6 @@ class PlataformaExpansor : public ForwardingPlatform {
   std::vector<std::string> sondagens;
 
  private:
-  Platform* anterior_;
 };
 
 class ExpansorTest : public ::testing::Test {
@@ -55,7 +53,7 @@ class ExpansorTest : public ::testing::Test {
                       const char* carimbo = nullptr);
 
   TempTree arvore;
-  PlataformaExpansor plataforma;
+  ExpanderPlatform plataforma;
 };
 
 }  // namespace torvex::testing

@@ -2,12 +2,6 @@
 
 namespace torvex::testing {
 
-FaultyPlatform::FaultyPlatform() : ForwardingPlatform(platform()) {
-  previous_ = installPlatform(this);
-}
-
-FaultyPlatform::~FaultyPlatform() { installPlatform(previous_); }
-
 bool FaultyPlatform::fails(const char* op, const char* path) {
   ++count_;
   log_.push_back(std::string(op) + " " + (path ? path : ""));

@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex::testing {
 
-class FaultyPlatform : public ForwardingPlatform {
+class FaultyPlatform : public ScopedPlatform {
  public:
-  FaultyPlatform();   // wraps and replaces the live platform
-  ~FaultyPlatform();  // puts the previous one back
-
   // The n-th (1-based) operation that changes or reads file contents or
   // names (open, read, write, seek, truncate, sync, close, create directory,
   // remove directory, delete, move, replace, sync directory) fails; 0 = none.
@@ -43,7 +40,6 @@ class FaultyPlatform : public ForwardingPlatform {
 
  private:
   bool fails(const char* op, const char* path);
-  Platform* previous_;
   long failAt_ = 0, count_ = 0;
   uint32_t failCode_ = kErrorGenFailure;
   std::vector<std::string> log_;

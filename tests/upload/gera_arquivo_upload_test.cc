@@ -39,7 +39,7 @@ TEST_F(UploadTest, PacksEveryMatchWithTheSameNumberInSearchOrder) {
   escreve("dados/arq03.txt", "3");
   escreve("dados/ARQ01.TXT", "1");
   escreve("dados/OUTRO.TXT", "fica");
-  PlataformaSeletiva plataforma;
+  SelectivePlatform plataforma;
   EXPECT_EQ(gera("C:\\dados\\ARQ*.TXT", "", 5), 0);
 
   EXPECT_EQ(trabalho(), (Nomes{"F5_arq01_txt.ARJ", "F5_arq01_txt.DAT", "F5_arq02_txt.ARJ",
@@ -133,7 +133,7 @@ TEST_F(UploadTest, FilesPackedBeforeTheMissingRenameDirectoryStay) {
   arvore().mkdir("enviados");
   escreve("dados/a.txt", "a");
   escreve("dados/b.txt", "b");
-  PlataformaSeletiva plataforma;
+  SelectivePlatform plataforma;
   int consultas = 0;  // the directory is gone once the first file is through
   plataforma.recusa = [&](std::string_view op, std::string_view p) {
     return op == "attributes" && p == "C:/enviados" && ++consultas > 1;
@@ -174,7 +174,7 @@ TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {
   escreve("dados/ARQ01.TXT", "1");
   escreve("dados/ARQ02.TXT", "2");
   escreve("dados/ARQ03.TXT", "3");
-  PlataformaSeletiva plataforma;
+  SelectivePlatform plataforma;
   plataforma.recusa = [](std::string_view op, std::string_view p) {
     return op == "open" && p.ends_with("dados/ARQ02.TXT");  // the library cannot read it
   };
@@ -195,7 +195,7 @@ TEST_F(UploadTest, MissingWorkAreaFailsInTheLibrary) {
 TEST_F(UploadTest, FileThatCannotBeDeletedIsPackedOnceAndTheCallEnds) {
   escreve("dados/A.TXT", "a");
   escreve("dados/B.TXT", "b");
-  PlataformaSeletiva plataforma;
+  SelectivePlatform plataforma;
   plataforma.recusa = [](std::string_view op, std::string_view p) {
     return op == "delete" && p == "C:/dados/A.TXT";
   };
@@ -241,7 +241,7 @@ TEST_F(UploadTest, NamesGivingTheSameArchiveWaitForALaterCall) {
 
 TEST_F(UploadTest, FileAppearingDuringTheCallIsPacked) {
   escreve("dados/a.txt", "a");
-  PlataformaSeletiva plataforma;
+  SelectivePlatform plataforma;
   bool criado = false;
   plataforma.antes = [&](std::string_view op, std::string_view p) {
     if (!criado && op == "delete" && p == "C:/dados/a.txt") {

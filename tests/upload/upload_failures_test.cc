@@ -12,6 +12,7 @@
 #include "platform/file.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/upload/upload_fixture.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex::testing {
 namespace {
@@ -19,11 +20,10 @@ namespace {
 // Every operation that changes the disk fails from the n-th on, as if the
 // process had died there; reads still answer, so the call runs to its end
 // without changing anything more.
-class PlataformaInterrompida : public ForwardingPlatform {
+class InterruptedPlatform : public ScopedPlatform {
  public:
-  explicit PlataformaInterrompida(long n)
-      : ForwardingPlatform(platform()), n_(n), previous_(installPlatform(this)) {}
-  ~PlataformaInterrompida() override { installPlatform(previous_); }
+  explicit InterruptedPlatform(long n)
+      : n_(n) {}
   long alteracoes() const { return count_; }
 
   FileHandle* openFile(const char* p, OpenMode m) override {
@@ -52,7 +52,6 @@ class PlataformaInterrompida : public ForwardingPlatform {
  private:
   bool vivo() { return ++count_ < n_ || n_ == 0; }
   long n_, count_ = 0;
-  Platform* previous_;
 };
 
 class FalhasUploadTest : public UploadTest {
@@ -150,7 +149,7 @@ TEST_F(FalhasUploadTest, ACallCutShortAnywhereLeavesEverySourceSafe) {
   prepara();
   long total;
   {
-    PlataformaInterrompida contagem(0);
+    InterruptedPlatform contagem(0);
     ASSERT_EQ(gera("C:/dados/*"), 0);
     total = contagem.alteracoes();
   }
@@ -158,7 +157,7 @@ TEST_F(FalhasUploadTest, ACallCutShortAnywhereLeavesEverySourceSafe) {
   for (long n = 1; n <= total; ++n) {
     prepara();
     {
-      PlataformaInterrompida interrompida(n);
+      InterruptedPlatform interrompida(n);
       gera("C:/dados/*");
     }
     verifica(n);

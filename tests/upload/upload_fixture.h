@@ -20,16 +20,15 @@
 #include "platform/platform.h"
 #include "tests/support/temp_tree.h"
 #include "upload/gera_arquivo_upload.h"
+#include "tests/support/scoped_platform.h"
 
 namespace torvex::testing {
 
 // Wraps the live platform: `recusa` decides which operations fail ("open",
 // "delete", "attributes" with their path), `antes` runs before each of them,
 // and the targets of replaceFile are recorded in order.
-class PlataformaSeletiva : public ForwardingPlatform {
+class SelectivePlatform : public ScopedPlatform {
  public:
-  PlataformaSeletiva() : ForwardingPlatform(platform()), previous_(installPlatform(this)) {}
-  ~PlataformaSeletiva() override { installPlatform(previous_); }
 
   std::function<bool(std::string_view op, std::string_view path)> recusa;
   std::function<void(std::string_view op, std::string_view path)> antes;
@@ -54,7 +53,6 @@ class PlataformaSeletiva : public ForwardingPlatform {
     if (antes) antes(op, path);
     return !recusa || !recusa(op, path);
   }
-  Platform* previous_;
 };
 
 class UploadTest : public ::testing::Test {
