@@ -1,7 +1,7 @@
 // Arbitrary FI, root, stamp, clock, registry answer, existence answers and
 // file content: the expander must never overrun, and its output always fits
 // 255 characters and a terminator.
-// Run: fuzz_trata_macro_fi -dict=fuzz/macros/trata_macro_fi.dict CORPUS_DIR
+// Run: trata_macro_fi_fuzzer -dict=fuzz/macros/trata_macro_fi_fuzzer.dict CORPUS_DIR
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
