@@ -180,9 +180,9 @@ void Demo::listLevel(const std::string& path, int depth) {
   }
 }
 
-void Demo::fail(std::string_view motivo) {
+void Demo::fail(std::string_view reason) {
   ++failures_;
-  std::printf("  !! %.*s\n", static_cast<int>(motivo.size()), motivo.data());
+  std::printf("  !! %.*s\n", static_cast<int>(reason.size()), reason.data());
 }
 
 }  // namespace torvex::cli

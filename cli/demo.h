@@ -47,7 +47,7 @@ class Demo {
   void listTree(std::string_view path);   // every entry below, with sizes
 
   // Set by a step that saw something go wrong; the demo then exits 1.
-  void fail(std::string_view motivo);
+  void fail(std::string_view reason);
   bool failed() const { return failures_ > 0; }
 
  private:

@@ -13,7 +13,7 @@ namespace torvex::cli {
 namespace {
 
 struct Recebido {
-  const char* codigo;
+  const char* code;
   const char* explanation;
 };
 
@@ -26,7 +26,7 @@ const Recebido kReceived[] = {
     {"M", "destination exists, code M: a numbered message beside it"},
 };
 
-std::string leArquivo(const std::string& path) {
+std::string readFile(const std::string& path) {
   File f(path.c_str(), OpenMode::Read);
   std::string content;
   char block[4096];
@@ -36,7 +36,7 @@ std::string leArquivo(const std::string& path) {
   return content;
 }
 
-std::vector<std::string> lista(const std::string& pattern) {
+std::vector<std::string> listNames(const std::string& pattern) {
   std::vector<std::string> names;
   DirSearch search(pattern.c_str());
   for (bool ha = search.found(); ha; ha = search.next()) {
@@ -49,16 +49,16 @@ std::vector<std::string> lista(const std::string& pattern) {
 // back; sample texts where there are fewer than needed.
 std::vector<std::string> returnedContents(Demo& demo) {
   std::vector<std::string> contents;
-  const std::string trabalho = demo.inRoot("/Outtray/Work/");
-  for (const std::string& archive : lista(trabalho + "F*_*.ARJ")) {
+  const std::string work = demo.inRoot("/Outtray/Work/");
+  for (const std::string& archive : listNames(work + "F*_*.ARJ")) {
     if (contents.size() == std::size(kReceived)) break;
     const std::string folder = demo.inRoot("/TMP/volta" + std::to_string(contents.size()));
     platform().createDirectory(folder.c_str());
-    const std::string command = "e \"" + trabalho + archive + "\" \"" + folder + "/\" -y";
+    const std::string command = "e \"" + work + archive + "\" \"" + folder + "/\" -y";
     if (ExecArj(command.c_str(), 0) != 0) continue;
-    for (const std::string& membro : lista(folder + "/*")) {
-      contents.push_back(leArquivo(folder + "/" + membro));
-      platform().deleteFile((folder + "/" + membro).c_str());
+    for (const std::string& member : listNames(folder + "/*")) {
+      contents.push_back(readFile(folder + "/" + member));
+      platform().deleteFile((folder + "/" + member).c_str());
     }
     platform().removeDirectory(folder.c_str());
   }
@@ -70,21 +70,21 @@ std::vector<std::string> returnedContents(Demo& demo) {
 
 // "D0000n.ARJ" in the incoming work area holding the descriptor "D0000n.FN"
 // and the data "D0000n.ARQ", packed with our own archive library.
-bool makeReceived(Demo& demo, int number, const std::string& fi, const char* codigo,
+bool makeReceived(Demo& demo, int number, const std::string& fi, const char* code,
                    const std::string& data) {
   char base[16];
   std::snprintf(base, sizeof base, "D%05d", number);
-  const std::string preparo = demo.inRoot("/TMP/") + base;
+  const std::string staging = demo.inRoot("/TMP/") + base;
   const std::string archive = demo.inRoot("/Intray/Work/") + base + ".ARJ";
-  if (!demo.writeFile(preparo + ".FN", fi + "\r\nABCDEF.GH+202612061504+\r\n" + codigo + "\r\n") ||
-      !demo.writeFile(preparo + ".ARQ", data)) {
+  if (!demo.writeFile(staging + ".FN", fi + "\r\nABCDEF.GH+202612061504+\r\n" + code + "\r\n") ||
+      !demo.writeFile(staging + ".ARQ", data)) {
     return false;
   }
   bool ok = true;
   for (const char* extension : {".FN", ".ARQ"}) {
-    const std::string command = "a \"" + archive + "\" \"" + preparo + extension + "\"";
+    const std::string command = "a \"" + archive + "\" \"" + staging + extension + "\"";
     ok = ok && ExecArj(command.c_str(), 0) == 0;
-    platform().deleteFile((preparo + extension).c_str());
+    platform().deleteFile((staging + extension).c_str());
   }
   if (!ok) demo.fail("could not pack " + archive);
   return ok;
@@ -106,7 +106,7 @@ void demoDownload(Demo& demo) {
   for (size_t i = 0; i < std::size(kReceived); ++i) {
     demo.note("");
     demo.note(kReceived[i].explanation);
-    if (!makeReceived(demo, static_cast<int>(i + 1), fi, kReceived[i].codigo, contents[i])) return;
+    if (!makeReceived(demo, static_cast<int>(i + 1), fi, kReceived[i].code, contents[i])) return;
     if (demo.disponibilizaArquivos(demo.root()) != 0) demo.fail("the archive was not delivered");
   }
   demo.note("");
