@@ -123,7 +123,7 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::CarimboIlegivel:
       return "FI " + std::string(d.descritor.fi) + ", stamp \"" + d.descritor.carimbo + "\"";
     case MotivoPermanencia::ExpansaoInvalida:
-      return "FI " + std::string(d.descritor.fi);
+      return d.descritor.fi[0] ? "FI " + std::string(d.descritor.fi) : "the FI line is empty";
     case MotivoPermanencia::DiretorioAusente:
       return d.colocacao.final;
     case MotivoPermanencia::DestinoDiretorio:
@@ -186,6 +186,18 @@ void inspectControlFile(const char* root, TrayReport& report) {
     state.archives.push_back(lines[i + 2]);
   }
   state.lastRecordWhole = i == lines.size() && start == bytes.size();
+}
+
+// The write-ahead journal of a call cut short: its plan is finished by the
+// next call on the tree, never by a report.
+void inspectJournal(const std::string& root, TrayReport& report) {
+  const std::string journal = root + "/DATA/TORVEX.JNL";
+  DirSearch found(journal.c_str());
+  if (!found.found() || found.entry().size == 0) return;
+  report.leftovers.push_back(
+      {journal, "journal of an interrupted call, pending recovery",
+       "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes its plan "
+       "before anything else (status does not): leave it in place"});
 }
 
 void inspectCounter(const char* root, TrayReport& report) {
@@ -255,6 +267,7 @@ TrayReport inspectTray(const char* root) {
   inspectReceived(root, report);
   inspectControlFile(root, report);
   inspectCounter(root, report);
+  inspectJournal(report.root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
   return report;
 }

@@ -287,6 +287,13 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
             "extracted member of D00001.ARJ, which is still waiting");
   EXPECT_EQ(tipos["C:/T/Intray/D00001.ARQ"],
             "extracted member of D00001.ARJ, which is still waiting");
+  arvore.write("T/DATA/TORVEX.JNL", "plan");
+  const TrayReport comDiario = relatorio();
+  EXPECT_EQ(comDiario.leftovers.size(), 8u);
+  EXPECT_TRUE(std::any_of(comDiario.leftovers.begin(), comDiario.leftovers.end(), [](const Leftover& l) {
+    return l.path == "C:/T/DATA/TORVEX.JNL" &&
+           l.kind == "journal of an interrupted call, pending recovery";
+  }));
   EXPECT_EQ(r.leftovers.size(), 7u);
   for (const Leftover& l : r.leftovers) {
     if (l.path.ends_with("D00005.ARJ.ENTREGA")) {
