@@ -95,6 +95,13 @@ class StatusTest : public ::testing::Test {
     static const ReceivedItem nenhum;
     return it == r.received.end() ? nenhum : *it;
   }
+  // One upload packed from C:/dados/a.txt, and an archive without its record.
+  void empacotaComUmAvulso() {
+    arvore.mkdir("dados");
+    arvore.write("dados/a.txt", "a");
+    ASSERT_EQ(geraArquivoUpload("C:/T", "C:/dados/a.txt", "", 1), 0);
+    arvore.write("T/OUTTRAY/WORK/F2_sozinho_txt.ARJ", "archive alone");
+  }
   bool aguardando(const std::string& nome) const { return arvore.exists("T/INTRAY/WORK/" + nome); }
 
   testing::TempTree arvore;
@@ -209,10 +216,7 @@ TEST_F(StatusTest, CollectFirstModeTakesTheListingBackwards) {
 }
 
 TEST_F(StatusTest, UploadsWithTheirRecordsAndTheOddOnesOut) {
-  arvore.mkdir("dados");
-  arvore.write("dados/a.txt", "a");
-  ASSERT_EQ(geraArquivoUpload("C:/T", "C:/dados/a.txt", "", 1), 0);
-  arvore.write("T/OUTTRAY/WORK/F2_sozinho_txt.ARJ", "archive alone");
+  empacotaComUmAvulso();
   arvore.write("T/OUTTRAY/WORK/F3_orfao_txt.DAT", "C:/dados/orfao.txt\r\n01/12/2026 10:00:00\r\n");
   const TrayReport r = relatorio();
   ASSERT_EQ(r.uploads.size(), 3u);
@@ -352,10 +356,7 @@ int executa(const std::string& argumentos, std::string& saida) {
 // to draw, a cut-off control record, leftovers. The command, as text and as
 // JSON, leaves every byte, name, size and time as it was.
 TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
-  arvore.mkdir("dados");
-  arvore.write("dados/a.txt", "a");
-  ASSERT_EQ(geraArquivoUpload("C:/T", "C:/dados/a.txt", "", 1), 0);
-  arvore.write("T/OUTTRAY/WORK/F2_sozinho_txt.ARJ", "archive alone");
+  empacotaComUmAvulso();
   arvore.write("T/OUTTRAY/WORK/F1_b_txt.DAT.tmp", "half");
   arvore.write("OUT/msg.txt", "existing");
   recebe("D00001.ARJ", "C:/OUT/new.txt", "R");
