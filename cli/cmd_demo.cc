@@ -84,6 +84,7 @@ int runDemo(std::span<char* const> args) {
   fileSteps(demo);
   demoUpload(demo);
   demoDownload(demo);
+  demoStatus(demo);
   passoDoControle(demo);
 
   if (keep) {

@@ -68,10 +68,12 @@ std::vector<std::string> returnedContents(Demo& demo) {
   return contents;
 }
 
+}  // namespace
+
 // "D0000n.ARJ" in the incoming work area holding the descriptor "D0000n.FN"
 // and the data "D0000n.ARQ", packed with our own archive library.
 bool makeReceived(Demo& demo, int number, const std::string& fi, const char* code,
-                   const std::string& data) {
+                  const std::string& data) {
   char base[16];
   std::snprintf(base, sizeof base, "D%05d", number);
   const std::string staging = demo.inRoot("/TMP/") + base;
@@ -89,8 +91,6 @@ bool makeReceived(Demo& demo, int number, const std::string& fi, const char* cod
   if (!ok) demo.fail("could not pack " + archive);
   return ok;
 }
-
-}  // namespace
 
 void demoDownload(Demo& demo) {
   demo.step("Download",

@@ -21,6 +21,7 @@ const Subcommand* findSubcommand(const char* name);
 int runHelp(std::span<char* const> args);
 int runArj(std::span<char* const> args);
 int runExpand(std::span<char* const> args);
+int runStatus(std::span<char* const> args);
 int runDemo(std::span<char* const> args);
 int runRegister(std::span<char* const> args);
 int runUnregister(std::span<char* const> args);
