@@ -15,15 +15,15 @@ namespace {
 
 // Effort settings: method 1 searches hardest, method 4 least.
 constexpr MatchParams kLzhParams[3] = {
-    {kWindowLzh, 16, 8, 128, 32},  // 1
-    {kWindowLzh, 8, 4, 64, 16},    // 2
-    {kWindowLzh, 4, 4, 32, 8},     // 3
+    {kWindowLzh, 48, 32, 128, 64, true},  // 1
+    {kWindowLzh, 8, 4, 64, 16, false},   // 2
+    {kWindowLzh, 4, 4, 32, 8, false},    // 3
 };
-constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8};
+constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8, false};
 
 // Symbols per block: small blocks let the codes follow the data; below
 // about 4096 the table headers start to cost more than that gains.
-constexpr size_t kBlockSymbols = 4096;
+constexpr size_t kBlockSymbols = 16384;
 constexpr int kMaxCodeLengthEnc = 16;
 
 // Stops a compression once it can no longer beat storing.
@@ -74,9 +74,21 @@ int prepareCode(const uint32_t* freq, int size, uint8_t* lengths, uint16_t* code
   return -1;
 }
 
+// Prices before the first block's codes exist: about what a block of
+// mixed data ends up with.
+void initialLzhPrices(Prices& p) {
+  std::fill_n(p.literal, 256, 8u);
+  for (size_t len = kMinMatch; len <= kMaxMatch; ++len)
+    p.length[len] = 3 + static_cast<uint32_t>(std::bit_width(len - 2));
+  for (int j = 0; j < kNP; ++j) p.slot[j] = 4 + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
+}
+
 class LzhBlockEncoder {
  public:
-  explicit LzhBlockEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
+  explicit LzhBlockEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {
+    initialLzhPrices(prices_);
+  }
+  const Prices& prices() const { return prices_; }
 
   void literal(uint8_t b) {
     syms_[n_] = b;
@@ -100,9 +112,11 @@ class LzhBlockEncoder {
  private:
   void writeBlock();
   void writeCLengths();
+  void updatePrices(int singleC, int singleP);
 
   BitWriter& bw_;
   const Budget& budget_;
+  Prices prices_;
   uint16_t syms_[kBlockSymbols];
   uint16_t dists_[kBlockSymbols];
   size_t n_ = 0, m_ = 0;
@@ -188,9 +202,31 @@ void LzhBlockEncoder::writeBlock() {
     bw_.put(lenP_[slot], codeP_[slot]);
     if (slot >= 2) bw_.put(slot - 1, p - (1u << (slot - 1)));
   }
+  updatePrices(singleC, singleP);
   n_ = m_ = 0;
   std::fill_n(freqC_, kNC, 0);
   std::fill_n(freqP_, kNP, 0);
+}
+
+// The next block's codes will look much like this one's; a symbol it did not
+// use is priced a little above its longest code.
+void LzhBlockEncoder::updatePrices(int singleC, int singleP) {
+  auto fromLengths = [](const uint8_t* lengths, int size, int single, auto&& set) {
+    uint32_t longest = 0;
+    for (int i = 0; i < size; ++i) longest = std::max<uint32_t>(longest, lengths[i]);
+    const uint32_t unused = std::max<uint32_t>(longest, 8) + 2;
+    for (int i = 0; i < size; ++i) set(i, lengths[i] ? lengths[i] : i == single ? 1 : unused);
+  };
+  fromLengths(lenC_, kNC, singleC, [&](int i, uint32_t bits) {
+    if (i < 256) {
+      prices_.literal[i] = bits;
+    } else {
+      prices_.length[i - 253] = bits;
+    }
+  });
+  fromLengths(lenP_, kNP, singleP, [&](int j, uint32_t bits) {
+    prices_.slot[j] = bits + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
+  });
 }
 
 class FastestEncoder {
