@@ -26,11 +26,19 @@ constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8, false};
 constexpr size_t kBlockSymbols = 16384;
 constexpr int kMaxCodeLengthEnc = 16;
 
-// Stops a compression once it can no longer beat storing.
+// Stops a compression once it can no longer beat storing, or as soon as
+// the data written so far shows the input does not compress (noise, packed
+// or encrypted files): those are then stored at copy speed instead of being
+// compressed to the end first.
 struct Budget {
   const BitWriter& bw;
   uint64_t limit;
-  bool keepGoing() const { return bw.bytes() < limit; }
+  uint64_t covered = 0;  // input bytes the written output stands for
+  static constexpr uint64_t kProbe = 64 * 1024;
+  bool keepGoing() const {
+    const uint64_t written = bw.bytes();
+    return written < limit && !(covered >= kProbe && written * 32 > covered * 31);
+  }
 };
 
 void putLength(BitWriter& bw, int len) {
@@ -85,7 +93,7 @@ void initialLzhPrices(Prices& p) {
 
 class LzhBlockEncoder {
  public:
-  explicit LzhBlockEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {
+  explicit LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budget_(budget) {
     initialLzhPrices(prices_);
   }
   const Prices& prices() const { return prices_; }
@@ -93,6 +101,7 @@ class LzhBlockEncoder {
   void literal(uint8_t b) {
     syms_[n_] = b;
     ++freqC_[b];
+    ++pendingBytes_;
     if (++n_ == kBlockSymbols) writeBlock();
   }
   void match(size_t length, size_t distance) {
@@ -102,6 +111,7 @@ class LzhBlockEncoder {
     ++freqC_[c];
     dists_[m_++] = p;
     ++freqP_[std::bit_width(p)];
+    pendingBytes_ += length;
     if (++n_ == kBlockSymbols) writeBlock();
   }
   bool keepGoing() const { return budget_.keepGoing(); }
@@ -115,11 +125,12 @@ class LzhBlockEncoder {
   void updatePrices(int singleC, int singleP);
 
   BitWriter& bw_;
-  const Budget& budget_;
+  Budget& budget_;
   Prices prices_;
   uint16_t syms_[kBlockSymbols];
   uint16_t dists_[kBlockSymbols];
   size_t n_ = 0, m_ = 0;
+  uint64_t pendingBytes_ = 0;  // input bytes of the symbols not written yet
   uint32_t freqC_[kNC] = {}, freqP_[kNP] = {};
   uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
   uint16_t codeC_[kNC], codeP_[kNP], codeT_[kNT];
@@ -203,6 +214,8 @@ void LzhBlockEncoder::writeBlock() {
     if (slot >= 2) bw_.put(slot - 1, p - (1u << (slot - 1)));
   }
   updatePrices(singleC, singleP);
+  budget_.covered += pendingBytes_;
+  pendingBytes_ = 0;
   n_ = m_ = 0;
   std::fill_n(freqC_, kNC, 0);
   std::fill_n(freqP_, kNP, 0);
@@ -231,9 +244,13 @@ void LzhBlockEncoder::updatePrices(int singleC, int singleP) {
 
 class FastestEncoder {
  public:
-  FastestEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
-  void literal(uint8_t b) { bw_.put(9, b); }
+  FastestEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budget_(budget) {}
+  void literal(uint8_t b) {
+    bw_.put(9, b);
+    ++budget_.covered;
+  }
   void match(size_t length, size_t distance) {
+    budget_.covered += length;
     uint32_t c = static_cast<uint32_t>(length - 2);
     int k = std::bit_width(c + 1) - 1;
     bw_.put(k < 7 ? k + 1 : 7, k < 7 ? (1u << (k + 1)) - 2 : 0x7F);
@@ -249,7 +266,7 @@ class FastestEncoder {
 
  private:
   BitWriter& bw_;
-  const Budget& budget_;
+  Budget& budget_;
 };
 
 template <class Encoder>
