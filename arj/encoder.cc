@@ -15,7 +15,7 @@ namespace {
 
 // Effort settings: method 1 searches hardest, method 4 least.
 constexpr MatchParams kLzhParams[3] = {
-    {kWindowLzh, 48, 32, 128, 64, true},  // 1
+    {kWindowLzh, 56, 32, 96, 48, true},  // 1
     {kWindowLzh, 8, 4, 64, 16, false},   // 2
     {kWindowLzh, 4, 4, 32, 8, false},    // 3
 };
