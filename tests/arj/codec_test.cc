@@ -105,20 +105,27 @@ class CountingSource : public RewindableSource {
   MemorySource inner_;
 };
 
+// An archive of one member read from `src`; empty when writing failed.
+std::string oneMember(RewindableSource& src, int method, uint64_t sizeHint) {
+  MemorySink sink;
+  ArchiveWriter w(sink);
+  MemberHeader h;
+  h.name = "one";
+  if (w.begin(MainHeader{}) != Status::Ok || w.addMember(h, src, method, sizeHint) != Status::Ok ||
+      w.finish() != Status::Ok)
+    return {};
+  return std::string(sink.view());
+}
+
 TEST(Writer, NoiseIsStoredWithoutBeingCompressedToTheEnd) {
   const std::string noise = randomBytes(4 << 20, 13);
   for (int method : {1, 4}) {
-    MemorySink sink;
-    ArchiveWriter w(sink);
     CountingSource src(noise);
-    MemberHeader h;
-    h.name = "noise";
-    ASSERT_EQ(w.begin(MainHeader{}), Status::Ok);
-    ASSERT_EQ(w.addMember(h, src, method, noise.size()), Status::Ok);
-    ASSERT_EQ(w.finish(), Status::Ok);
+    const std::string archive = oneMember(src, method, noise.size());
+    ASSERT_FALSE(archive.empty());
     EXPECT_TRUE(src.rewound);
     EXPECT_LT(src.beforeRewind, uint64_t{3} << 19) << method;  // at most the first buffer
-    auto got = readAll(sink.view());
+    auto got = readAll(archive);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].method, 0);
     EXPECT_TRUE(got[0].data == noise);
@@ -156,15 +163,10 @@ TEST(Writer, SourceLongerThanItsSizeHintIsWrittenWhole) {
   // The file grew after its size was taken: the whole source still goes in.
   const std::string data = textBytes(600000, 8);
   for (uint64_t hint : {uint64_t{0}, uint64_t{10}, uint64_t{400000}}) {
-    MemorySink sink;
-    ArchiveWriter w(sink);
     MemorySource src(data);
-    MemberHeader h;
-    h.name = "grew";
-    ASSERT_EQ(w.begin(MainHeader{}), Status::Ok);
-    ASSERT_EQ(w.addMember(h, src, 1, hint), Status::Ok);
-    ASSERT_EQ(w.finish(), Status::Ok);
-    auto got = readAll(sink.view());
+    const std::string archive = oneMember(src, 1, hint);
+    ASSERT_FALSE(archive.empty());
+    auto got = readAll(archive);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].status, Status::Ok);
     EXPECT_TRUE(got[0].data == data) << hint;
