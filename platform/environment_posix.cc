@@ -7,6 +7,7 @@
 
 #include "platform/dir_cache_posix.h"
 #include "platform/platform_posix.h"
+#include "platform/prefix_cache_posix.h"
 
 namespace torvex::posix {
 namespace {
@@ -101,6 +102,7 @@ void reloadEnvironment() {
     posix::gCurrent = posix::readAll();
   }
   posix::dirCache().clear();
+  posix::prefixCache().clear();
 }
 
 }  // namespace torvex
