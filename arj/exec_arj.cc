@@ -262,7 +262,7 @@ int run(const char* commandLine) {
 }  // namespace
 }  // namespace torvex::arj
 
-extern "C" int ExecArj(const char* commandLine, int reserved) {
+extern "C" int TORVEX_ARJ_CALL ExecArj(const char* commandLine, int reserved) {
   if (reserved != 0) return torvex::arj::kUserError;
   try {
     return torvex::arj::run(commandLine);
