@@ -21,6 +21,8 @@ for prefix in i686 x86_64; do
   command -v $prefix-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
 done
 command -v wixl >/dev/null || need+=(wixl)
+# stdole2.tlb, which the type library imports.
+[ -e /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/stdole2.tlb ] || need+=(libwine)
 command -v g++ >/dev/null || need+=(g++)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
