@@ -118,7 +118,7 @@ std::vector<EntradaRegistro> entradasRegistro(const std::string& modulePath) {
   for (const Entrada& e : kEntradas) {
     if (e.marca == Marca::NoRemove) continue;
     EntradaRegistro r{expande(e.chave, modulePath), e.valor ? e.valor : "", std::nullopt,
-                      removidaComSubchaves(e)};
+                      removidaComSubchaves(e), e.marca == Marca::ForceRemove};
     if (e.dado) r.dado = expande(e.dado, modulePath);
     entradas.push_back(std::move(r));
   }

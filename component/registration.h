@@ -25,11 +25,14 @@ void removeEntradas();
 // (empty: the default value) and its data (none: the key alone), and whether
 // removeEntradas removes the key with everything beneath it. Keys that
 // registration only opens (HKEY_CLASSES_ROOT\CLSID) are not listed.
+// `refeitaAoRegistrar` marks the keys that registraEntradas deletes with
+// their subtrees before writing them afresh.
 struct EntradaRegistro {
   std::string chave;
   std::string valor;
   std::optional<std::string> dado;
   bool removidaComSubchaves;
+  bool refeitaAoRegistrar;
 };
 std::vector<EntradaRegistro> entradasRegistro(const std::string& modulePath);
 

@@ -13,6 +13,13 @@
 // Rows whose Name is "+" create a key that has no value; a "-" row deletes
 // its key with everything beneath it at uninstall, as DllUnregisterServer
 // and UnRegisterTypeLib do.
+//
+// wixl has no element for the RemoveRegistry table, in which the installer
+// deletes the keys that DllRegisterServer makes afresh (nothing stale
+// survives beneath them); for that table
+//   torvex_write_wxs remove-registry COMPONENT...
+// prints the SQL queries (one a line) that msibuild adds to the package, the
+// rows belonging to each named component.
 #include <cstdio>
 #include <string>
 
@@ -42,9 +49,31 @@ void row(const std::string& key, const std::string& name, const std::string& val
   std::printf(" Type=\"string\" Value=\"%s\"/>\n", xmlAttribute(value).c_str());
 }
 
+// The RemoveRegistry table: Name "-" deletes the key with its subtree when
+// the component is installed, before the Registry table's rows are written.
+void removeRegistryQueries(int count, char** components) {
+  std::printf("CREATE TABLE `RemoveRegistry` (`RemoveRegistry` CHAR(72) NOT NULL, "
+              "`Root` SHORT NOT NULL, `Key` CHAR(255) NOT NULL LOCALIZABLE, "
+              "`Name` CHAR(255) LOCALIZABLE, `Component_` CHAR(72) NOT NULL "
+              "PRIMARY KEY `RemoveRegistry`)\n");
+  int row = 0;
+  for (const torvex::EntradaRegistro& e : torvex::entradasRegistro("")) {
+    if (!e.refeitaAoRegistrar) continue;
+    for (int i = 0; i < count; ++i) {
+      std::printf("INSERT INTO `RemoveRegistry` (`RemoveRegistry`, `Root`, `Key`, `Name`, "
+                  "`Component_`) VALUES ('fresh%d', 0, '%s', '-', '%s')\n",
+                  ++row, e.chave.c_str(), components[i]);
+    }
+  }
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "remove-registry") {
+    removeRegistryQueries(argc - 2, argv + 2);
+    return 0;
+  }
   const std::string module = "[#$(var.TorvexDll)]";
   std::printf("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
               "<!-- Made by torvex_write_wxs from the registration and interface tables. -->\n"

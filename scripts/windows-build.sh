@@ -4,6 +4,7 @@
 #   x86/windows/   32-bit torvex.dll and Arjlib32.dll (and the test programs)
 #   x64/windows/   the same, 64-bit
 #   registry.wxi   the installer's registry data, made by torvex_write_wxs
+#                  (which also gives the RemoveRegistry rows msibuild adds)
 #   torvex-VERSION.msi  the installer, VERSION being project(VERSION)
 # torvex_write_wxs is a Linux program of this source tree, built in
 # TORVEX_HOST_BUILD (default build-win/host; CI passes its release build).
@@ -21,6 +22,7 @@ for prefix in i686 x86_64; do
   command -v $prefix-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
 done
 command -v wixl >/dev/null || need+=(wixl)
+command -v msibuild >/dev/null || need+=(msitools)
 # stdole2.tlb, which the type library imports.
 [ -e /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/stdole2.tlb ] || need+=(libwine)
 command -v g++ >/dev/null || need+=(g++)
@@ -57,4 +59,11 @@ cmake --build "$host" --target torvex_write_wxs -j2
 version=${TORVEX_MSI_VERSION:-$(cat "$build/x64/windows/version.txt")}
 (cd "$build" && wixl -a x64 -D Version="$version" -I "$build" -I "$root/windows/installer" \
   -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
+# The keys that registration makes afresh are deleted first at install: a
+# table wixl cannot write, added with msibuild (rows of each torvex.dll's
+# component, named in windows/installer/pair.wxi).
+queries=()
+while IFS= read -r query; do queries+=(-q "$query"); done \
+  < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
+msibuild "$build/torvex-$version.msi" "${queries[@]}"
 echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"

@@ -15,7 +15,8 @@
 #   5. a JScript and a VBScript round trip on tray trees;
 #   6. regsvr32 /u removes every entry.
 # In a second fresh prefix, the installer:
-#   7. msiexec /i quietly; exactly our four files; the registry as 32-bit and
+#   7. msiexec /i quietly over stale entries under the class key; exactly our
+#      four files; the registry as 32-bit and
 #      64-bit programs see it is what regsvr32 of both DLLs leaves; the JScript
 #      round trip from the 64-bit and from the 32-bit script host;
 #   8. msiexec /x leaves no key and no file of ours;
@@ -378,6 +379,12 @@ installed_as_expected() {  # WHAT VERSION
 }
 
 new_prefix installer
+# Stale entries under the class key, as an earlier registration may leave:
+# the installer makes the key afresh, as regsvr32 does.
+for a in x64 x86; do
+  use_arch $a
+  reg add "HKCR\\CLSID\\$clsid\\Foreign" /f >/dev/null 2>&1
+done
 if msiexec /i "$msi_new"; then pass "msiexec /i"; else fail "msiexec /i exit $?"; fi
 installed_as_expected "install" "$version"
 for a in x64 x86; do

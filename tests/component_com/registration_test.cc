@@ -79,9 +79,10 @@ TEST_F(Registration, TwiceIsLikeOnceAndNothingStaleSurvives) {
   EXPECT_EQ(registrySections(), once);
 }
 
-// The installer writes entradasRegistro itself; the result must be what
-// DllRegisterServer leaves, and removing the keys it marks must leave what
-// DllUnregisterServer leaves.
+// The installer writes entradasRegistro itself, after deleting the keys made
+// afresh; the result must be what DllRegisterServer leaves, stale entries
+// gone, and removing the keys it marks must leave what DllUnregisterServer
+// leaves.
 TEST_F(Registration, TheInstallerListWritesAndRemovesWhatRegistrationDoes) {
   const std::string path = "C:\\Program Files\\TORVEX\\torvex.dll";
   const RegistryHive hkcr = RegistryHive::ClassesRoot;
@@ -90,7 +91,13 @@ TEST_F(Registration, TheInstallerListWritesAndRemovesWhatRegistrationDoes) {
   removeEntradas();
   const std::set<std::string> unregistered = registrySections();
 
+  ASSERT_TRUE(platform().registryCreateKey(hkcr, (classKey() + "\\Stale").c_str()));
   const std::vector<EntradaRegistro> entradas = entradasRegistro(path);
+  for (const EntradaRegistro& e : entradas) {
+    if (e.refeitaAoRegistrar) {
+      ASSERT_TRUE(platform().registryDeleteTree(hkcr, e.chave.c_str()));
+    }
+  }
   for (const EntradaRegistro& e : entradas) {
     ASSERT_TRUE(platform().registryCreateKey(hkcr, e.chave.c_str())) << e.chave;
     if (e.dado) {
