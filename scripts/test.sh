@@ -3,7 +3,8 @@
 # dependencies first when some are missing. Four stages:
 #   1. the release build with all tests (and the benchmarks built), then a
 #      short run of the exchange benchmark on the disk (/var/tmp);
-#   2. the Windows DLLs, cross-built and tested end to end under Wine;
+#   2. the Windows DLLs (x86 and x64) and the MSI, cross-built and tested end
+#      to end under Wine;
 #   3. the Linux tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   4. a short run of every fuzzer (clang, libFuzzer).
 # TORVEX_TEST_STAGES picks stages, e.g. "1" or "1 3" (default "1 2 3 4");
@@ -27,8 +28,9 @@ fi
 
 if [[ " $stages " == *" 2 "* ]]; then
   stage "Windows DLLs under Wine"
-  # The Linux torvex of stage 1 writes the archives the test receives.
-  TORVEX_CLI=$top/build/torvex "$top/scripts/windows-test.sh"
+  # The Linux torvex of stage 1 writes the archives the test receives; its
+  # build tree also holds the installer's host tool.
+  TORVEX_CLI=$top/build/torvex TORVEX_HOST_BUILD=$top/build "$top/scripts/windows-test.sh"
 fi
 
 if [[ " $stages " == *" 3 "* ]]; then
