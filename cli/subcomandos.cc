@@ -8,6 +8,7 @@ namespace {
 
 constexpr Subcomando kSubcomandos[] = {
     {"--help", "--help", "This text.", executaAjuda},
+    {"--version", "--version", "The version of this command and its library.", executaVersao},
     {"demo", "demo [--keep]",
      "A full round trip in a fresh temporary tray tree, explained step by step.\n"
      "--keep leaves the tree in place and prints where it is.",
@@ -28,7 +29,8 @@ constexpr Subcomando kSubcomandos[] = {
      "Removes the component's registration; prints the HRESULT.", executaUnregister},
     {"--dispatch", "--dispatch METHOD ARG...",
      "Calls METHOD as a late-bound host does: creates TORVEX.Controlador through\n"
-     "the registry and calls through GetIDsOfNames and Invoke. Needs register.",
+     "the registry and calls through GetIDsOfNames and Invoke, which take the\n"
+     "name in any letter case. Needs register.",
      executaDispatch},
 };
 
