@@ -4,8 +4,8 @@
 // per file).
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
