@@ -26,5 +26,6 @@ int executaDemo(std::span<char* const> args);
 int executaRegister(std::span<char* const> args);
 int executaUnregister(std::span<char* const> args);
 int executaDispatch(std::span<char* const> args);
+int executaStatus(std::span<char* const> args);
 
 }  // namespace torvex::cli
