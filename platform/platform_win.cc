@@ -384,4 +384,6 @@ Platform& nativePlatform() {
   return instance;
 }
 
+std::string environmentProblem() { return {}; }
+
 }  // namespace torvex

@@ -4,9 +4,7 @@
 // plus random bytes from a fixed seed) and a deterministic synthetic mix.
 // Prints per kind and overall the size and time ratios (medians of three,
 // wall and CPU) and our peak memory; exits non-zero when any call fails.
-//
-// Usage: torvex_arj_bench [DIR]. DIR must be missing or empty; without it a
-// fresh temporary directory is made. Only what the bench made is removed.
+// Usage: torvex_arj_bench (it works in a fresh directory under $TMPDIR).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -24,6 +22,7 @@
 #include "arj/archive_writer.h"
 #include "arj/exec_arj.h"
 #include "arj/file_streams.h"
+#include "bench/support/bench_directory.h"
 #include "platform/file.h"
 
 namespace fs = std::filesystem;
@@ -31,12 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint64_t kMiB = 1 << 20;
-bool g_failed = false;
-
-void fail(const std::string& what) {
-  std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-  g_failed = true;
-}
+void fail(const std::string& what) { torvex::bench::failRun(what); }
 
 struct Rng {
   uint64_t s;
@@ -390,42 +384,12 @@ void printRow(const Row& r) {
               speedup(r.oursE, r.sevenX).c_str(), speedup(r.oursT, r.arjT).c_str());
 }
 
-// The run's own directory: a fresh one under the temporary directory, or
-// DIR when it is missing (made here) or empty.
-struct Root {
-  fs::path path;
-  bool made = false;
-};
-
-bool pickRoot(int argc, char** argv, Root& root) {
-  if (argc > 1) {
-    root.path = fs::absolute(argv[1]).lexically_normal();
-    std::error_code ec;
-    if (fs::exists(root.path, ec)) {
-      if (!fs::is_directory(root.path, ec) || !fs::is_empty(root.path, ec)) {
-        std::fprintf(stderr, "%s is not an empty directory: refusing to work there\n", root.path.c_str());
-        return false;
-      }
-      return true;
-    }
-    root.made = fs::create_directories(root.path, ec);
-    return root.made;
-  }
-  std::string pattern = (fs::temp_directory_path() / "torvex-arj-bench-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) return false;
-  root.path = fs::canonical(pattern);
-  root.made = true;
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  Root root;
-  if (!pickRoot(argc, argv, root)) return 2;
-  // Drive C is the run's directory; the platform takes absolute paths only.
-  ::setenv("TORVEX_DRIVES", ("C=" + root.path.string()).c_str(), 1);
-  const fs::path corpus = root.path / "corpus", work = root.path / "work";
+  torvex::bench::takeNoArguments(argc, argv);
+  const torvex::bench::BenchDirectory root;  // drive C:
+  const fs::path corpus = root.path() / "corpus", work = root.path() / "work";
   buildReal(corpus);
   buildSynthetic(corpus / "synthetic");
 
@@ -443,13 +407,5 @@ int main(int argc, char** argv) {
   std::printf("targets on real: m1 size <= 1, m1 write >= 2.5x, extract >= 2x arj e and > 1x 7zz x, test >= 2x;"
               " random write >= 1x\n");
   std::printf("peak memory of this process: %.1f MB\n", peakMemoryMb());
-
-  std::error_code ec;
-  if (root.made) {
-    fs::remove_all(root.path, ec);
-  } else {
-    fs::remove_all(corpus, ec);
-    fs::remove_all(work, ec);
-  }
-  return g_failed ? 1 : 0;
+  return 0;
 }
