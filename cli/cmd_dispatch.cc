@@ -3,6 +3,7 @@
 // class factory) and the method is reached through GetIDsOfNames and
 // Invoke; parsing and printing are those of the direct mode.
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "cli/methods.h"
@@ -17,13 +18,29 @@ class LateCaller : public MethodCaller {
   LateCaller() { CoInitialize(nullptr); }
   ~LateCaller() override { CoUninitialize(); }
 
+  // The name goes to GetIDsOfNames as typed, so whatever letter case the
+  // type information accepts works, as with a script host; the table, read
+  // without regard to case, only says how to read the arguments.
+  const Method* find(const char* name) override {
+    typedName_ = name;
+    return findMethodAnyCase(name);
+  }
+
   bool call(const Method& method, std::span<Value> arguments, Value& result) override {
     IDispatch* object = nullptr;
     HRESULT hr = create(&object);
     if (FAILED(hr)) return failure("cannot create TORVEX.Controlador", hr);
-    hr = invoke(object, method, arguments, result);
+    Bstr name = bstrFromUtf8(typedName_.c_str());
+    LPOLESTR names[] = {name.get()};
+    DISPID id = 0;
+    hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) {
+      object->Release();
+      return failure(("GetIDsOfNames does not know " + typedName_).c_str(), hr);
+    }
+    hr = invoke(object, id, method, arguments, result);
     object->Release();
-    return SUCCEEDED(hr) || failure(method.name, hr);
+    return SUCCEEDED(hr) || failure(typedName_.c_str(), hr);
   }
 
  private:
@@ -31,6 +48,8 @@ class LateCaller : public MethodCaller {
     std::fprintf(stderr, "torvex: %s: 0x%08X\n", what, static_cast<unsigned>(hr));
     return false;
   }
+
+  std::string typedName_;
 
   static HRESULT create(IDispatch** object) {
     CLSID clsid;
@@ -40,13 +59,8 @@ class LateCaller : public MethodCaller {
                             reinterpret_cast<void**>(object));
   }
 
-  static HRESULT invoke(IDispatch* object, const Method& method, std::span<Value> arguments,
-                        Value& result) {
-    Bstr name = bstrFromUtf8(method.name);
-    LPOLESTR names[] = {name.get()};
-    DISPID id = 0;
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
+  static HRESULT invoke(IDispatch* object, DISPID id, const Method& method,
+                        std::span<Value> arguments, Value& result) {
     // DISPPARAMS holds the last argument first. The BSTRs stay owned by `arguments`.
     std::vector<VARIANT> variants(arguments.size());
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -63,8 +77,8 @@ class LateCaller : public MethodCaller {
     DISPPARAMS parameters = {variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
     VARIANT returned;
     VariantInit(&returned);
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &returned,
-                        nullptr, nullptr);
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
+                                &returned, nullptr, nullptr);
     if (FAILED(hr)) return hr;
     if (returned.vt == VT_BSTR) {
       result.text.reset(returned.bstrVal);  // ownership passes to the result

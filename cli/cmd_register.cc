@@ -1,8 +1,10 @@
-// `torvex register` and `torvex unregister`: load the server library from
-// beside this executable and call its registration entry, as a registration
-// tool does; the HRESULT is printed in hex.
+// `torvex register` and `torvex unregister`: load the server library and call
+// its registration entry, as a registration tool does; the HRESULT is printed
+// in hex. The library is the one beside this executable (a build tree, or
+// Windows), else the one installed with it.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/subcommands.h"
 #include "cli/usage.h"
@@ -15,17 +17,27 @@ namespace {
 
 using RegistrationEntry = HRESULT (*)();
 
-std::string libraryBeside() {
+// Beside the executable, then where the install rules put it.
+std::vector<std::string> libraryPlaces() {
   std::string exe = platform().executablePath();
   size_t end = exe.find_last_of("/\\");
-  return (end == std::string::npos ? std::string() : exe.substr(0, end + 1)) +
-         componentLibraryName();
+  const std::string folder = end == std::string::npos ? std::string() : exe.substr(0, end + 1);
+  return {folder + componentLibraryName(),
+          folder + TORVEX_INSTALLED_LIBRARY_DIR "/" + componentLibraryName()};
 }
 
 int callEntry(std::span<char* const> args, const char* entry) {
   if (!args.empty()) return usageError(std::string(entry) + " takes no arguments");
-  std::string path = libraryBeside();
-  ModuleHandle* library = platform().loadModule(path.c_str());
+  std::string path;
+  ModuleHandle* library = nullptr;
+  for (const std::string& place : libraryPlaces()) {
+    library = platform().loadModule(place.c_str());
+    path += (path.empty() ? "" : " or ") + place;
+    if (library != nullptr) {
+      path = place;
+      break;
+    }
+  }
   if (library == nullptr) {
     std::fprintf(stderr, "torvex: cannot load %s\n", path.c_str());
     return kExitFailure;

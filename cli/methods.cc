@@ -1,5 +1,8 @@
 #include "cli/methods.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +89,16 @@ const Method* findMethod(const char* name) {
   return nullptr;
 }
 
+const Method* findMethodAnyCase(const char* name) {
+  const auto sameLetter = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  };
+  for (const Method& m : methods()) {
+    if (std::ranges::equal(std::string_view(m.name), std::string_view(name), sameLetter)) return &m;
+  }
+  return nullptr;
+}
+
 bool DirectCaller::call(const Method& method, std::span<Value> a, Value& r) {
   const std::string_view name = method.name;
   if (name == "criaInfraEstrutura") {
@@ -112,7 +125,7 @@ bool DirectCaller::call(const Method& method, std::span<Value> a, Value& r) {
 
 int callMethod(MethodCaller& caller, std::span<char* const> args) {
   if (args.empty()) return usageError("a method name is missing");
-  const Method* method = findMethod(args[0]);
+  const Method* method = caller.find(args[0]);
   if (method == nullptr) {
     return usageError(std::string("unknown subcommand or method '") + args[0] + "'");
   }

@@ -29,6 +29,7 @@ struct Method {
 // The seven methods in interface order.
 std::span<const Method> methods();
 const Method* findMethod(const char* name);
+const Method* findMethodAnyCase(const char* name);  // letter case ignored
 
 // One argument or result: `text` for Type::Text (null is the null string),
 // `number` for Type::Number.
@@ -40,6 +41,8 @@ struct Value {
 class MethodCaller {
  public:
   virtual ~MethodCaller() = default;
+  // The method a typed name calls, null when none; exact by default.
+  virtual const Method* find(const char* name) { return findMethod(name); }
   // Calls `method` with one Value per parameter, of the parameter's type, and
   // fills `result` by the method's result type. False when the call could
   // not be made at all; the caller has printed why on stderr.

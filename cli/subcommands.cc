@@ -8,6 +8,7 @@ namespace {
 
 constexpr Subcommand kSubcommands[] = {
     {"--help", "--help", "This text.", runHelp},
+    {"--version", "--version", "The version of this command and its library.", runVersion},
     {"demo", "demo [--keep]",
      "A full round trip in a fresh temporary tray tree, explained step by step.\n"
      "--keep leaves the tree in place and prints where it is.",
@@ -27,14 +28,16 @@ constexpr Subcommand kSubcommands[] = {
      "Changes nothing. Exit status 1 when something needs an operator.",
      runStatus},
     {"register", "register",
-     "Registers the component (the library beside this command) under\n"
-     "HKEY_CLASSES_ROOT with its type library; prints the HRESULT.",
+     "Registers the component (the library beside this command, or else the one\n"
+     "installed with it) under HKEY_CLASSES_ROOT with its type library; prints\n"
+     "the HRESULT.",
      runRegister},
     {"unregister", "unregister",
      "Removes the component's registration; prints the HRESULT.", runUnregister},
     {"--dispatch", "--dispatch METHOD ARG...",
      "Calls METHOD as a late-bound host does: creates TORVEX.Controlador through\n"
-     "the registry and calls through GetIDsOfNames and Invoke. Needs register.",
+     "the registry and calls through GetIDsOfNames and Invoke, which take the\n"
+     "name in any letter case. Needs register.",
      runDispatch},
 };
 

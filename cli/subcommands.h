@@ -19,6 +19,7 @@ std::span<const Subcommand> subcommands();
 const Subcommand* findSubcommand(const char* name);
 
 int runHelp(std::span<char* const> args);
+int runVersion(std::span<char* const> args);
 int runArj(std::span<char* const> args);
 int runExpand(std::span<char* const> args);
 int runStatus(std::span<char* const> args);

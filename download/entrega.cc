@@ -27,10 +27,18 @@ bool entregaPorAnexo(const char* origem, const Colocacao& colocacao, ControleDow
   return false;
 }
 
+// The extracted data file reaches the disk before its name is published:
+// extraction leaves that to the delivery.
+bool sincroniza(const char* caminho) {
+  File arquivo(caminho, OpenMode::ReadWrite);
+  return arquivo && arquivo.sync() && arquivo.close();
+}
+
 // A rename cannot be taken back once the old destination is gone, so the
 // record goes first and is cut off again if the rename fails.
 bool entregaPorRenomeacao(const char* origem, const Colocacao& colocacao,
                           ControleDownload& controle, const DadosRegistro& dados) {
+  if (!sincroniza(origem)) return false;
   std::string registro = montaRegistro(dados.carimbo, dados.nomeArquivo, colocacao.final,
                                        platform().toLocalTime(dados.criacaoArquivo));
   if (!controle.grava(registro)) return false;

@@ -195,6 +195,13 @@ Platform& nativePlatform();
 // File name of this component's library as it is built on this platform.
 const char* componentLibraryName();
 
+// What is wrong with the environment that stands in for Windows, as one line
+// naming the variable and its bad entry; empty when it is sound (always on
+// Windows, which reads no such variables). The back end never uses a
+// malformed entry: a drive so mapped does not exist, the version query fails,
+// the clock is the host's. Commands refuse to run instead.
+std::string environmentProblem();
+
 // SetLastError: what lastError() of the back end reports next on this thread.
 // Lets a wrapper that fails an operation on purpose leave a real error code.
 void setLastError(uint32_t code);

@@ -425,4 +425,6 @@ Platform& nativePlatform() {
   return instance;
 }
 
+std::string environmentProblem() { return {}; }
+
 }  // namespace torvex

@@ -131,5 +131,29 @@ TEST_F(Falhas, EveryPayloadIsDeliveredOnceWithItsRecordOrStillWaiting) {
   }
 }
 
+// Extraction leaves its files unsynced; a data file placed by a rename must
+// be on the disk before its new name is, or a power loss could publish it
+// empty. (An append copies the bytes and syncs the destination itself.)
+TEST_F(Falhas, ExtractedDataIsSyncedBeforeItIsRenamedIntoPlace) {
+  testing::FaultyPlatform falhas;
+  arranja();
+  falhas.failAt(0);
+  ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
+  const std::vector<std::string>& log = falhas.log();
+  int renomeados = 0;
+  for (size_t k = 0; k < log.size(); ++k) {
+    const size_t seta = log[k].find(".ARQ -> ");
+    if (seta == std::string::npos || log[k].starts_with("open ")) continue;
+    const size_t espaco = log[k].find(' ');
+    const std::string origem = log[k].substr(espaco + 1, seta + 4 - espaco - 1);
+    bool sincronizado = false;
+    for (size_t j = 0; j + 1 < k; ++j)
+      if (log[j] == "open " + origem && log[j + 1] == "sync ") sincronizado = true;
+    EXPECT_TRUE(sincronizado) << log[k];
+    ++renomeados;
+  }
+  EXPECT_EQ(renomeados, 3);
+}
+
 }  // namespace
 }  // namespace torvex
