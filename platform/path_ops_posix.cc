@@ -280,4 +280,35 @@ bool PosixPlatform::syncDirectory(const char* path) {
   return true;
 }
 
+bool PosixPlatform::syncFileSystem(const char* path) {
+  if (!path) return fail(kErrorInvalidParameter);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return fail(err);
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return fail(err);
+  if (!e.found) return fail(kErrorFileNotFound);
+#ifdef __linux__
+  int fd = open(e.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail(win32Error(errno));
+  bool ok = syncfs(fd) == 0;
+  int err = errno;
+  close(fd);
+  return ok || fail(win32Error(err));
+#else
+  return fail(kErrorInvalidParameter);
+#endif
+}
+
+bool PosixPlatform::fileIdentity(const char* path, FileIdentity& id) {
+  if (!path) return fail(kErrorInvalidParameter);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return fail(err);
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return fail(err);
+  if (!e.found) return fail(kErrorFileNotFound);
+  id.volume = static_cast<uint64_t>(e.st.st_dev);
+  id.index = static_cast<uint64_t>(e.st.st_ino);
+  return true;
+}
+
 }  // namespace torvex::posix

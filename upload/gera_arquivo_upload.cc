@@ -6,10 +6,11 @@
 #include "component/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
+#include "upload/lote_upload.h"
 #include "upload/nomes_upload.h"
 #include "upload/procura_arquivo.h"
-#include "upload/substitui_arquivo.h"
 
 namespace torvex {
 
@@ -28,13 +29,14 @@ enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 // One call's packing run. Every found name it has dealt with, and every name
 // it made, is remembered (folded as the file system compares names), so a
 // file that stays in the search, or comes back under its rename target, is
-// not packed twice and the run ends.
+// not packed twice and the run ends. Packed files wait in a batch, which
+// publishes them and takes their sources out of the search together.
 class Envio {
  public:
   Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
-        LONG lIndice)
+        LONG lIndice, Journal& journal)
       : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice) {}
+        lIndice_(lIndice), lote_(journal) {}
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -49,11 +51,15 @@ class Envio {
           case Passo::Continua:
             break;
           case Passo::EncerraOk:
+            lote_.executa();
             return 0;
           case Passo::EncerraSemDiretorio:
+            lote_.executa();
             return 2;
         }
       }
+      // The next listing must not find this one's sources again.
+      if (!lote_.executa()) return 0;
     }
     return 0;
   }
@@ -83,6 +89,10 @@ class Envio {
       char destinoBruto[kTamanhoCaminho];
       if (!montaNomeDestino(diretorioFI_, nome, renomeia_, destinoBruto)) return Passo::Continua;
       trataMacroFI(destino, destinoBruto, raiz_, nullptr);
+      if (lote_.colide(destino)) {
+        if (!lote_.executa()) return Passo::EncerraOk;
+        trataMacroFI(destino, destinoBruto, raiz_, nullptr);
+      }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
       tratados_.insert(dobraCaixa(ultimoComponente(destino)));
     }
@@ -97,19 +107,18 @@ class Envio {
 
     char dataHora[kTamanhoDataHora];
     formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
-    switch (empacotaArquivo(pacote, area_, dataHora)) {
+    switch (empacotaArquivo(pacote, dataHora)) {
       case ResultadoPacote::FalhaBiblioteca:
         return Passo::EncerraOk;
       case ResultadoPacote::NaoGuardado:
         return Passo::Continua;
-      case ResultadoPacote::Guardado:
+      case ResultadoPacote::Preparado:
         break;
     }
-    if (destino[0] == '\0') {
-      platform().deleteFile(origem);
-    } else {
-      substituiArquivo(origem, destino);
-    }
+    Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
+    copia(feito.destino, sizeof feito.destino, destino);
+    lote_.adiciona(feito);
+    if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
@@ -118,6 +127,7 @@ class Envio {
   const char* diretorioFI_;
   char* renomeia_;
   LONG lIndice_;
+  LoteUpload lote_;
   std::unordered_set<std::string> tratados_, arquivosFeitos_;
 };
 
@@ -135,6 +145,10 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   normalizaPath(renomeia);
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
+  // Whatever an interrupted call left is finished before anything else.
+  TraySession sessao(raizNormalizada);
+  if (!sessao.ready()) return 0;
+
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);
   normalizaPath(padrao);
@@ -142,7 +156,8 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice).executa(padrao, filtro);
+  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice, sessao.journal())
+      .executa(padrao, filtro);
 }
 
 }  // namespace torvex
