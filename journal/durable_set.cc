@@ -23,27 +23,34 @@ bool syncFileIfThere(const std::string& path) {
 
 }  // namespace
 
-void DurableSet::file(const std::string& path) { dirs_[directoryOf(path)].insert(path); }
+void DurableSet::file(const std::string& path) {
+  Directory& d = dirs_[directoryOf(path)];
+  d.files.insert(path);
+  d.arrivals = true;  // it may be new
+}
 
-void DurableSet::entryIn(const std::string& path) { dirs_[directoryOf(path)]; }
+void DurableSet::arrival(const std::string& path) { dirs_[directoryOf(path)].arrivals = true; }
 
-void DurableSet::directory(const std::string& path) { dirs_[path]; }
+void DurableSet::departure(const std::string& path) { dirs_[directoryOf(path)]; }
 
 bool DurableSet::flush() {
   bool ok = true;
   std::vector<FileIdentity> synced;  // volumes flushed whole
-  for (const auto& [dir, files] : dirs_) {
-    FileIdentity id;
-    if (!platform().fileIdentity(dir.c_str(), id)) continue;  // gone: nothing of it to keep
-    bool whole = false;
-    for (const FileIdentity& v : synced) whole = whole || v.volume == id.volume;
-    if (!whole && platform().syncFileSystem(dir.c_str())) {
-      synced.push_back(id);
-      whole = true;
+  for (bool arrivals : {true, false}) {
+    for (const auto& [dir, d] : dirs_) {
+      if (d.arrivals != arrivals) continue;
+      FileIdentity id;
+      if (!platform().fileIdentity(dir.c_str(), id)) continue;  // gone: nothing of it to keep
+      bool whole = false;
+      for (const FileIdentity& v : synced) whole = whole || v.volume == id.volume;
+      if (!whole && platform().syncFileSystem(dir.c_str())) {
+        synced.push_back(id);
+        whole = true;
+      }
+      if (whole) continue;
+      for (const std::string& f : d.files) ok = syncFileIfThere(f) && ok;
+      ok = platform().syncDirectory(dir.c_str()) && ok;
     }
-    if (whole) continue;
-    for (const std::string& f : files) ok = syncFileIfThere(f) && ok;
-    ok = platform().syncDirectory(dir.c_str()) && ok;
   }
   dirs_.clear();
   return ok;

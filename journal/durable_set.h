@@ -1,6 +1,7 @@
 // The files and directories changed since the last barrier of a plan, and
 // the one step that makes them all durable: one syncfs per volume where the
 // system has it, else a sync of each file and then of each directory.
+
 #pragma once
 
 #include <map>
@@ -11,16 +12,21 @@ namespace torvex {
 
 class DurableSet {
  public:
-  void file(const std::string& path);       // contents changed (its directory too)
-  void entryIn(const std::string& path);    // a name created, renamed or removed
-  void directory(const std::string& path);  // the directory itself changed
+  void file(const std::string& path);       // contents changed, maybe a new name
+  void arrival(const std::string& path);   // a name created or renamed to
+  void departure(const std::string& path);  // a name removed or renamed from
 
   // True when everything noted is on the medium; the set is empty afterwards.
   bool flush();
-  bool empty() const { return dirs_.empty(); }
 
  private:
-  std::map<std::string, std::set<std::string>> dirs_;  // directory -> changed files in it
+  struct Directory {
+    std::set<std::string> files;  // changed contents
+    bool arrivals = false;
+  };
+  // A directory a file moved into is synced before the one it left, so a
+  // power cut between the two keeps it under both names, never under none.
+  std::map<std::string, Directory> dirs_;
 };
 
 }  // namespace torvex

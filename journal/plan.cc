@@ -69,16 +69,16 @@ class Runner {
     Platform& p = platform();
     switch (s.op) {
       case Op::Reserve:
-        touched_.entryIn(s.a);
+        touched_.arrival(s.b);
         if (!recovering_) return p.replaceFile(s.a.c_str(), s.b.c_str());
         return exists(s.b) || !exists(s.a) || p.moveFile(s.a.c_str(), s.b.c_str());
       case Op::Unreserve:
-        touched_.entryIn(s.a);
+        touched_.arrival(s.b);
         if (exists(s.a) && !exists(s.b)) p.moveFile(s.a.c_str(), s.b.c_str());
         return true;
       case Op::Move:
-        touched_.entryIn(s.a);
-        touched_.entryIn(s.b);
+        touched_.departure(s.a);
+        touched_.arrival(s.b);
         if (recovering_ && !exists(s.a)) return true;
         if (recovering_ && exists(s.b)) {
           // Both names survived a power cut: the move had been made.
@@ -86,26 +86,26 @@ class Runner {
         }
         return p.moveFile(s.a.c_str(), s.b.c_str());
       case Op::Replace:
-        touched_.entryIn(s.a);
-        touched_.entryIn(s.b);
+        touched_.departure(s.a);
+        touched_.arrival(s.b);
         if (recovering_ && !exists(s.a)) return true;
         return p.replaceFile(s.a.c_str(), s.b.c_str());
       case Op::Append:
         return append(s);
       case Op::Delete:
-        touched_.entryIn(s.a);
+        touched_.departure(s.a);
         if (exists(s.a)) p.deleteFile(s.a.c_str());
         return true;
       case Op::Publish:
-        touched_.entryIn(s.b);
+        touched_.arrival(s.b);
         return !exists(s.a) || p.replaceFile(s.a.c_str(), s.b.c_str());
       case Op::DropOld:
-        touched_.entryIn(s.b);
+        touched_.departure(s.b);
         if (exists(s.a) && exists(s.b)) p.deleteFile(s.b.c_str());
         return true;
       case Op::Retire:
-        touched_.entryIn(s.a);
-        if (!s.b.empty()) touched_.entryIn(s.b);
+        touched_.departure(s.a);
+        if (!s.b.empty()) touched_.arrival(s.b);
         if (unchanged(s)) {
           if (s.b.empty()) {
             p.deleteFile(s.a.c_str());
