@@ -62,6 +62,7 @@ fs::path PowerCutPlatform::hostPathOf(Inode ino) const {
 void PowerCutPlatform::snapshotAll() {
   names_.clear();
   data_.clear();
+  times_.clear();
   dirs_.clear();
   for (const auto& e : fs::recursive_directory_iterator(root_)) {
     const std::string rel = fs::relative(e.path(), root_).string();
@@ -70,6 +71,7 @@ void PowerCutPlatform::snapshotAll() {
     } else if (e.is_regular_file()) {
       names_[rel] = inodeOf(e.path());
       data_[names_[rel]] = slurp(e.path());
+      times_[names_[rel]] = fs::last_write_time(e.path());
     }
   }
 }
@@ -93,6 +95,7 @@ void PowerCutPlatform::cut(Survivor s) {
                                            ? currentNames()
                                            : names_;
   std::map<std::string, std::string> contents;
+  std::map<std::string, fs::file_time_type> times;
   for (const auto& [rel, ino] : names) {
     const bool current = s == Survivor::Everything || s == Survivor::DataOnly;
     fs::path now = current ? hostPathOf(ino) : fs::path();
@@ -102,12 +105,20 @@ void PowerCutPlatform::cut(Survivor s) {
       auto d = data_.find(ino);
       contents[rel] = d == data_.end() ? std::string() : d->second;
     }
+    // An inode keeps its last-write time, whichever of its states survives.
+    fs::path alive = hostPathOf(ino);
+    if (!alive.empty()) {
+      times[rel] = fs::last_write_time(alive);
+    } else if (times_.count(ino)) {
+      times[rel] = times_[ino];
+    }
   }
   for (const auto& e : fs::directory_iterator(root_)) fs::remove_all(e.path());
   for (const std::string& d : dirs_) fs::create_directories(root_ / d);
   for (const auto& [rel, bytes] : contents) {
     fs::create_directories((root_ / rel).parent_path());
     std::ofstream(root_ / rel, std::ios::binary) << bytes;
+    if (times.count(rel)) fs::last_write_time(root_ / rel, times[rel]);
   }
   stopAt_ = 0;
   snapshotAll();

@@ -70,6 +70,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
   std::map<std::string, Inode> names_;       // durable: relative path -> inode
   std::map<Inode, std::string> data_;        // durable contents
+  std::map<Inode, std::filesystem::file_time_type> times_;  // last-write times, kept by a cut
   std::set<std::string> dirs_;               // relative directories
 };
 
