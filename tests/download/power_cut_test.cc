@@ -13,6 +13,7 @@
 #include "download/disponibiliza_arquivos.h"
 #include "journal/tray_session.h"
 #include "platform/platform_posix.h"
+#include "tests/download/casos_entrega.h"
 #include "tests/download/recebidos.h"
 #include "tests/support/power_cut_platform.h"
 
@@ -21,23 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Caso {
-  const char* arquivo;
-  const char* destino;  // relative to the drive
-  const char* codigo;
-  const char* dados;
-  const char* antes;   // destination before the pass, or null when absent
-  const char* depois;  // destination once delivered
-};
-
-// One archive of every disposition, and a code that means nothing.
-const Caso kCasos[] = {
-    {"D00001.ARJ", "OUT/NEW.TXT", "M", "new", nullptr, "new"},
-    {"D00002.ARJ", "OUT/APP.TXT", "A", "tail", "head+", "head+tail"},
-    {"D00003.ARJ", "OUT/REP.TXT", "R", "replaced", "old", "replaced"},
-    {"D00004.ARJ", "OUT/MSG.TXT", "M", "numbered", "mine", "mine"},
-    {"D00005.ARJ", "OUT/ANY.TXT", "z", "other", "was", "other"},
-};
+using testing::CasoEntrega;
+using testing::casosEntrega;
 
 struct Contagem {
   long pontos = 0, perdidos = 0, duplos = 0, rasgados = 0, restos = 0;
@@ -48,13 +34,6 @@ class CorteDeEnergia : public ::testing::Test {
   CorteDeEnergia() {
     ::setenv("TORVEX_WINVER", "2.5", 1);
     reloadEnvironment();
-    testing::criaBandejas(arvore);
-    for (const Caso& c : kCasos) {
-      testing::criaRecebido(arvore, c.arquivo,
-                            testing::descritor(std::string("C:/") + c.destino, "stamp", c.codigo),
-                            c.dados);
-    }
-    fs::rename(arvore.path("T/INTRAY/WORK"), arvore.path("MODEL"));
     limites_ = batchLimits();
     batchLimits().files = 3;  // a full batch and a partial one
   }
@@ -64,32 +43,7 @@ class CorteDeEnergia : public ::testing::Test {
     reloadEnvironment();
   }
 
-  void arranja() {
-    for (const char* d : {"OUT", "T"}) fs::remove_all(arvore.path(d));
-    testing::criaBandejas(arvore);
-    arvore.mkdir("OUT");
-    for (const Caso& c : kCasos) {
-      if (c.antes) arvore.write(c.destino, c.antes);
-      fs::copy_file(arvore.path("MODEL") / c.arquivo, arvore.path("T/INTRAY/WORK") / c.arquivo);
-    }
-  }
-
-  // How many times the payload of `c` reached its destination; -1 when the
-  // destination is in neither its old nor its delivered state.
-  int entregas(const Caso& c) const {
-    if (std::string(c.codigo) == "M" && c.antes) {
-      if (arvore.read(c.destino) != c.antes) return -1;
-      int n = 0;
-      for (const auto& e : fs::directory_iterator(arvore.path("OUT"))) {
-        if (e.path().extension() == ".QVX" && arvore.read("OUT/" + e.path().filename().string()) == c.dados) ++n;
-      }
-      return n;
-    }
-    if (!arvore.exists(c.destino)) return 0;
-    const std::string agora = arvore.read(c.destino);
-    if (agora == (c.antes ? c.antes : "")) return 0;
-    return agora == c.depois ? 1 : -1;
-  }
+  void arranja() { bandeja.arranja(); }
 
   // Whole records, each naming a file that holds its archive's payload.
   bool registrosInteiros() const {
@@ -101,9 +55,10 @@ class CorteDeEnergia : public ::testing::Test {
     if (linhas.size() % 5 != 0 || (!controle.empty() && !controle.ends_with("\r\n"))) return false;
     for (size_t i = 0; i < linhas.size(); i += 5) {
       if (linhas[i] != "#" || linhas[i + 1] != "stamp" || !linhas[i + 3].starts_with("C:/")) return false;
-      auto caso = std::find_if(std::begin(kCasos), std::end(kCasos),
-                               [&](const Caso& c) { return linhas[i + 2] == c.arquivo; });
-      if (caso == std::end(kCasos)) return false;
+      auto casos = casosEntrega();
+      auto caso = std::find_if(casos.begin(), casos.end(),
+                               [&](const CasoEntrega& c) { return linhas[i + 2] == c.arquivo; });
+      if (caso == casos.end()) return false;
       const std::string destino = arvore.read(linhas[i + 3].substr(3));
       if (!destino.ends_with(caso->dados)) return false;
     }
@@ -142,8 +97,8 @@ class CorteDeEnergia : public ::testing::Test {
 
         ++total.pontos;
         auto nomes = testing::arquivosRegistrados(arvore);
-        for (const Caso& c : kCasos) {
-          const int e = entregas(c);
+        for (const CasoEntrega& c : casosEntrega()) {
+          const int e = bandeja.entregas(c);
           const auto r = std::count(nomes.begin(), nomes.end(), c.arquivo);
           total.perdidos += e == 0 || r == 0;
           total.duplos += e > 1 || r > 1;
@@ -163,6 +118,7 @@ class CorteDeEnergia : public ::testing::Test {
   }
 
   testing::TempTree arvore;
+  testing::BandejaComCasos bandeja{arvore};
   BatchLimits limites_;
 };
 
