@@ -34,6 +34,11 @@ class Passagem {
   // False once a batch could not be finished: the pass stops there.
   bool processa(const DirEntry& arquivo) {
     Recebido r;
+    // Names differing only in letter case extract to the same members: a
+    // delivery still waiting in the batch must not see its data file replaced.
+    if (r.c.monta(raiz_, arquivo.name.c_str()) && lote_.colide(r.c.dados) && !lote_.executa()) {
+      return false;
+    }
     if (extraiRecebido(raiz_, arquivo, r) != Situacao::Pronto) return true;
     if (avaliaDestino(raiz_, r) != Situacao::Pronto) {
       descartaMembros(r);

@@ -48,6 +48,7 @@ bool LoteEntrega::cheio() const {
 
 void LoteEntrega::adiciona(Entrega e) {
   nomes_.push_back(dobra(e.colocacao.final));
+  nomes_.push_back(dobra(e.dados.c_str()));
   bytes_ += e.tamanho;
   entregas_.push_back(std::move(e));
 }

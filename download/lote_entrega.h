@@ -29,8 +29,8 @@ class LoteEntrega {
  public:
   LoteEntrega(const char* raiz, Journal& journal);
 
-  // True when `caminho` is the destination or final path of a delivery
-  // already in the batch: the batch must run before that one is decided.
+  // True when `caminho` is the final path or the data file of a delivery
+  // already in the batch: the batch must run before another one uses it.
   bool colide(const char* caminho) const;
   bool cheio() const;
   size_t tamanho() const { return entregas_.size(); }
@@ -47,7 +47,7 @@ class LoteEntrega {
   std::string raiz_;
   Journal& journal_;
   std::vector<Entrega> entregas_;
-  std::vector<std::string> nomes_;  // destinations and final paths, folded
+  std::vector<std::string> nomes_;  // final paths and data files, folded
   uint64_t bytes_ = 0;
 };
 

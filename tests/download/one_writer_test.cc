@@ -130,5 +130,15 @@ TEST_F(UmEscritor, ABookkeepingFileIsRefusedAsADestination) {
   }
 }
 
+TEST_F(UmEscritor, ArchivesWhoseNamesDifferInCaseAreDeliveredEachWithItsOwnPayload) {
+  testing::criaRecebido(arvore, "D00001.ARJ", testing::descritor("C:/OUT/A.TXT", "s", "R"), "upper");
+  fs::rename(arvore.path("T/INTRAY/WORK/D00001.ARJ"), arvore.path("T/INTRAY/WORK/keep"));
+  testing::criaRecebido(arvore, "d00001.ARJ", testing::descritor("C:/OUT/B.TXT", "s", "R"), "lower");
+  fs::rename(arvore.path("T/INTRAY/WORK/keep"), arvore.path("T/INTRAY/WORK/D00001.ARJ"));
+  ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_EQ(arvore.read("OUT/A.TXT"), "upper");
+  EXPECT_EQ(arvore.read("OUT/B.TXT"), "lower");
+}
+
 }  // namespace
 }  // namespace torvex
