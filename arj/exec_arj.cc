@@ -1,7 +1,10 @@
 #include "arj/exec_arj.h"
 
+#include "arj/check_extract.h"
+
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <new>
 
 #include "arj/archive_reader.h"
@@ -215,15 +218,11 @@ Status extractOne(ArchiveReader& r, const std::string& dir, const std::string& n
   return s;
 }
 
-int extract(const std::string& archive, std::string dir) {
-  File f(archive.c_str(), OpenMode::Read);
-  if (!f) return kCannotOpen;
-  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
-  uint32_t attrs = platform().fileAttributes(dir.c_str());
-  if (attrs == kInvalidAttributes && platform().createDirectory(dir.c_str()))
-    attrs = platform().fileAttributes(dir.c_str());
-  if (attrs == kInvalidAttributes || !(attrs & kAttrDirectory)) return kCannotOpen;
+// The member loop of "e": every member that "e" creates goes, under the name
+// it gets, to `put`, which decodes it and says how that went.
+using MemberWriter = std::function<Status(ArchiveReader&, const std::string& name, int& level)>;
 
+int extractMembers(File& f, const MemberWriter& put) {
   FileSource src(f);
   ArchiveReader r(src);
   if (Status s = r.open(); s != Status::Ok) return levelOf(s);
@@ -242,8 +241,21 @@ int extract(const std::string& archive, std::string dir) {
       level = std::max(level, levelOf(s));
       continue;
     }
-    if (!positionKnown(extractOne(r, dir, *name, level))) return level;
+    if (!positionKnown(put(r, *name, level))) return level;
   }
+}
+
+int extract(const std::string& archive, std::string dir) {
+  File f(archive.c_str(), OpenMode::Read);
+  if (!f) return kCannotOpen;
+  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+  uint32_t attrs = platform().fileAttributes(dir.c_str());
+  if (attrs == kInvalidAttributes && platform().createDirectory(dir.c_str()))
+    attrs = platform().fileAttributes(dir.c_str());
+  if (attrs == kInvalidAttributes || !(attrs & kAttrDirectory)) return kCannotOpen;
+  return extractMembers(f, [&dir](ArchiveReader& r, const std::string& name, int& level) {
+    return extractOne(r, dir, name, level);
+  });
 }
 
 int run(const char* commandLine) {
@@ -260,6 +272,23 @@ int run(const char* commandLine) {
 }
 
 }  // namespace
+
+int checkExtract(const char* archive, const std::function<ByteSink*(const std::string&)>& sinkFor) {
+  try {
+    File f(archive, OpenMode::Read);
+    if (!f) return kCannotOpen;
+    return extractMembers(f, [&sinkFor](ArchiveReader& r, const std::string& name, int& level) {
+      NullSink discard;
+      ByteSink* sink = sinkFor(name);
+      Status s = r.extract(sink ? *sink : discard);
+      level = std::max(level, levelOf(s));
+      return s;
+    });
+  } catch (const std::bad_alloc&) {
+    return kNoMemory;
+  }
+}
+
 }  // namespace torvex::arj
 
 extern "C" int ExecArj(const char* commandLine, int reserved) {

@@ -84,6 +84,7 @@ int executaDemo(std::span<char* const> args) {
   passosDosArquivos(demo);
   demoUpload(demo);
   demoDownload(demo);
+  demoStatus(demo);
   passoDoControle(demo);
 
   if (manter) {

@@ -56,8 +56,14 @@ class Demo {
   int passos_ = 0, falhas_ = 0;
 };
 
-// The upload and download steps; each explains itself.
+// "D0000n.ARJ" in the incoming work area holding the descriptor "D0000n.FN"
+// (the FI, the demo's stamp and the code) and the data "D0000n.ARQ".
+bool montaRecebido(Demo& demo, int numero, const std::string& fi, const char* codigo,
+                   const std::string& dados);
+
+// The upload, download and status steps; each explains itself.
 void demoUpload(Demo& demo);
 void demoDownload(Demo& demo);
+void demoStatus(Demo& demo);
 
 }  // namespace torvex::cli

@@ -68,6 +68,8 @@ std::vector<std::string> conteudosDevolvidos(Demo& demo) {
   return conteudos;
 }
 
+}  // namespace
+
 // "D0000n.ARJ" in the incoming work area holding the descriptor "D0000n.FN"
 // and the data "D0000n.ARQ", packed with our own archive library.
 bool montaRecebido(Demo& demo, int numero, const std::string& fi, const char* codigo,
@@ -89,8 +91,6 @@ bool montaRecebido(Demo& demo, int numero, const std::string& fi, const char* co
   if (!ok) demo.falhou("could not pack " + arquivo);
   return ok;
 }
-
-}  // namespace
 
 void demoDownload(Demo& demo) {
   demo.passo("Download",

@@ -20,6 +20,12 @@ constexpr Subcomando kSubcomandos[] = {
      "Expands the FI macro expression with the root path ROOT and the\n"
      "23-character stamp STAMP, and prints the path it names.",
      executaExpand},
+    {"status", "status ROOT [--json]",
+     "A read-only report of the tray tree at ROOT: uploads waiting, what the next\n"
+     "disponibilizaArquivos would do with each received archive or why it would\n"
+     "stay, the control file, the message counter, leftovers of interrupted work.\n"
+     "Changes nothing. Exit status 1 when something needs an operator.",
+     executaStatus},
     {"register", "register",
      "Registers the component (the library beside this command) under\n"
      "HKEY_CLASSES_ROOT with its type library; prints the HRESULT.",

@@ -25,5 +25,6 @@ int executaDemo(std::span<char* const> args);
 int executaRegister(std::span<char* const> args);
 int executaUnregister(std::span<char* const> args);
 int executaDispatch(std::span<char* const> args);
+int executaStatus(std::span<char* const> args);
 
 }  // namespace torvex::cli

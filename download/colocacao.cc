@@ -1,13 +1,11 @@
 #include "download/colocacao.h"
 
-#include "download/mensagem_numerada.h"
-#include "platform/file.h"
-
 namespace torvex {
 
-bool escolheColocacao(const char* destino, char codigo, const char* raiz, Colocacao& colocacao) {
+bool escolheColocacao(const char* destino, char codigo, const char* raiz, Colocacao& colocacao,
+                      Numeracao& numeracao) {
   if (destino[0] == '\0') return false;
-  if (!pathExists(destino)) {
+  if (!numeracao.existe(destino)) {
     colocacao.modo = ModoEntrega::Move;
     return copia(colocacao.final, sizeof colocacao.final, destino);
   }
@@ -17,7 +15,7 @@ bool escolheColocacao(const char* destino, char codigo, const char* raiz, Coloca
       return copia(colocacao.final, sizeof colocacao.final, destino);
     case 'M':
       colocacao.modo = ModoEntrega::Move;
-      return geraNomeMensagem(destino, raiz, colocacao.final);
+      return geraNomeMensagem(destino, raiz, colocacao.final, numeracao);
     default:
       colocacao.modo = ModoEntrega::Substitui;
       return copia(colocacao.final, sizeof colocacao.final, destino);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "component/conventions.h"
+#include "download/mensagem_numerada.h"
 
 namespace torvex {
 
@@ -21,6 +22,8 @@ struct Colocacao {
 // taken as it is whatever the code; for an existing one "A" appends, "M"
 // draws a numbered name beside it and anything else (lower case included)
 // replaces it. False when no numbered name is free or a path does not fit.
-bool escolheColocacao(const char* destino, char codigo, const char* raiz, Colocacao& colocacao);
+// Numbers and existence answers come from `numeracao`.
+bool escolheColocacao(const char* destino, char codigo, const char* raiz, Colocacao& colocacao,
+                      Numeracao& numeracao = numeracaoDoDisco());
 
 }  // namespace torvex

@@ -19,16 +19,25 @@ void leCampo(TextReader& leitor, char (&campo)[kTamanhoCaminho]) {
   if (char* fim = std::strchr(campo, '\n')) *fim = '\0';
 }
 
+void leCampos(TextReader& leitor, DescritorNome& descritor) {
+  leCampo(leitor, descritor.fi);
+  leCampo(leitor, descritor.carimbo);
+  leCampo(leitor, descritor.disposicao);
+}
+
 }  // namespace
 
 bool leDescritor(const char* caminho, DescritorNome& descritor) {
   File arquivo(caminho, OpenMode::Read);
   if (!arquivo) return false;
   TextReader leitor(arquivo);
-  leCampo(leitor, descritor.fi);
-  leCampo(leitor, descritor.carimbo);
-  leCampo(leitor, descritor.disposicao);
+  leCampos(leitor, descritor);
   return true;
+}
+
+void leDescritor(std::string_view bytes, DescritorNome& descritor) {
+  TextReader leitor(bytes);
+  leCampos(leitor, descritor);
 }
 
 }  // namespace torvex

@@ -2,6 +2,8 @@
 // destination FI, the stamp and the disposition code, one per line.
 #pragma once
 
+#include <string_view>
+
 #include "component/conventions.h"
 
 namespace torvex {
@@ -17,5 +19,8 @@ struct DescritorNome {
 // line feed of a field is cut off. Fields past the end of a shorter file stay
 // empty. False when the descriptor cannot be opened.
 bool leDescritor(const char* caminho, DescritorNome& descritor);
+
+// The same reading of a descriptor whose bytes are already in memory.
+void leDescritor(std::string_view bytes, DescritorNome& descritor);
 
 }  // namespace torvex

@@ -1,10 +1,8 @@
 #include "download/processa_recebido.h"
 
 #include "arj/exec_arj.h"
-#include "download/colocacao.h"
-#include "download/troca_extensao.h"
-#include "journal/bookkeeping.h"
-#include "macros/trata_macro_fi.h"
+#include "component/conventions.h"
+#include "download/decisao_recebido.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -18,59 +16,65 @@ bool arquivoComum(const char* caminho) {
          (atributos & (kAttrDirectory | kAttrReparsePoint)) == 0;
 }
 
-}  // namespace
-
-bool CaminhosRecebido::monta(const char* raiz, const char* nome) {
-  return formata(bandeja, sizeof bandeja, "%s%s/", raiz, "/Intray") &&
-         formata(arquivo, sizeof arquivo, "%s%s/%s", raiz, "/Intray/Work", nome) &&
-         formata(reservado, sizeof reservado, "%s.ENTREGA", arquivo) &&
-         formata(descritor, sizeof descritor, "%s%s", bandeja, nome) &&
-         trocaExtensao(descritor, sizeof descritor, "FN") && copia(dados, sizeof dados, descritor) &&
-         trocaExtensao(dados, sizeof dados, "ARQ") &&
-         formata(comando, sizeof comando, "e \"%s\" \"%s\" -y", arquivo, bandeja);
-}
-
-Situacao extraiRecebido(const char* raiz, const DirEntry& arquivo, Recebido& r) {
-  if (!r.c.monta(raiz, arquivo.name.c_str())) return Situacao::NaoExtraido;
-  // Whatever stands under the members' names goes first, so extraction makes
-  // fresh files and never writes through a link planted there.
-  platform().deleteFile(r.c.descritor);
-  platform().deleteFile(r.c.dados);
-  if (ExecArj(r.c.comando, 0) != 0) return Situacao::NaoExtraido;
-  if (!arquivoComum(r.c.descritor) || !leDescritor(r.c.descritor, r.descritor) ||
-      trataMacroFI(r.destino, r.descritor.fi, raiz, r.descritor.carimbo) != 0) {
-    return Situacao::SemDestino;
+// The pass's members: extracted into the incoming tray by the library.
+class MembrosExtraidos : public MembrosRecebido {
+ public:
+  int extrai(const CaminhosRecebido& c) override {
+    // Whatever stands under the members' names goes first, so extraction
+    // makes fresh files and never writes through a link planted there.
+    platform().deleteFile(c.descritor);
+    platform().deleteFile(c.dados);
+    return ExecArj(c.comando, 0);
   }
-  normalizaPath(r.destino);
-  return r.destino[0] != '\0' ? Situacao::Pronto : Situacao::SemDestino;
-}
-
-Situacao avaliaDestino(const char* raiz, const Recebido& r) {
-  if (!arquivoComum(r.c.dados) || isBookkeeping(raiz, r.destino)) return Situacao::NaoColocavel;
-  return Situacao::Pronto;
-}
-
-Situacao planejaEntrega(const char* raiz, const DirEntry& arquivo, const Recebido& r,
-                        Entrega& e) {
-  if (!escolheColocacao(r.destino, r.descritor.disposicao[0], raiz, e.colocacao) ||
-      isBookkeeping(raiz, e.colocacao.final)) {
-    return Situacao::NaoColocavel;
+  bool leDescritor(const CaminhosRecebido& c, DescritorNome& descritor) override {
+    return arquivoComum(c.descritor) && torvex::leDescritor(c.descritor, descritor);
   }
-  e.dados = r.c.dados;
-  e.descritor = r.c.descritor;
-  e.arquivo = r.c.arquivo;
-  e.reservado = r.c.reservado;
-  e.tamanhoAnterior = e.colocacao.modo == ModoEntrega::Anexa ? tamanhoAtual(e.colocacao.final) : 0;
-  e.carimbo = r.descritor.carimbo;
+  bool temDados(const CaminhosRecebido& c) override { return arquivoComum(c.dados); }
+};
+
+Entrega planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const DecisaoRecebido& d) {
+  Entrega e;
+  e.dados = c.dados;
+  e.descritor = c.descritor;
+  e.arquivo = c.arquivo;
+  e.reservado = c.reservado;
+  e.colocacao = d.colocacao;
+  e.tamanhoAnterior = d.colocacao.modo == ModoEntrega::Anexa ? tamanhoAtual(d.colocacao.final) : 0;
+  e.carimbo = d.descritor.carimbo;
   e.nomeArquivo = arquivo.name;
   e.criacaoArquivo = arquivo.creationTime;
   e.tamanho = arquivo.size;
-  return Situacao::Pronto;
+  return e;
 }
 
-void descartaMembros(const Recebido& r) {
-  platform().deleteFile(r.c.dados);
-  platform().deleteFile(r.c.descritor);
+}  // namespace
+
+bool processaRecebido(const char* raiz, const DirEntry& arquivo, LoteEntrega& lote) {
+  CaminhosRecebido c;
+  if (!c.monta(raiz, arquivo.name.c_str())) return true;
+  // Names differing only in letter case extract to the same members: a
+  // delivery still waiting in the batch must not see its data file replaced.
+  if (lote.colide(c.dados) && !lote.executa()) return false;
+  MembrosExtraidos membros;
+  DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+  // The destination's state was judged without the batch's own deliveries:
+  // when one of them goes to the same final path the batch runs first and
+  // the archive is decided again (a numbered name beside an existing
+  // destination depends on nothing in the batch, so no number is wasted).
+  if (d.entrega && lote.colide(d.colocacao.final)) {
+    if (!lote.executa()) return false;
+    d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+  }
+  if (!d.entrega) {
+    // The archive still holds both members; the next pass extracts them anew.
+    if (motivoDeColocacao(d.motivo)) {
+      platform().deleteFile(c.dados);
+      platform().deleteFile(c.descritor);
+    }
+    return true;
+  }
+  lote.adiciona(planeja(arquivo, c, d));
+  return !lote.cheio() || lote.executa();
 }
 
 }  // namespace torvex

@@ -95,11 +95,13 @@ void montaTabelaMacros(TabelaMacros& tabela, const char* raiz, const char* carim
 }
 
 int32_t procuraMacro(const char* posicao, char (&trabalho)[kTamanhoTrabalho],
-                     const TabelaMacros& tabela, bool& substituivel) {
+                     const TabelaMacros& tabela, Substituicao& substituicao) {
   for (const EntradaMacro& entrada : tabela) {
     if (entrada.tamanhoNome == 0) break;
     if (!comecaCom(posicao, entrada)) continue;
-    substituivel = entrada.valor && copia(trabalho, sizeof trabalho, entrada.valor->c_str());
+    substituicao = !entrada.valor ? Substituicao::SemValor
+                   : copia(trabalho, sizeof trabalho, entrada.valor->c_str()) ? Substituicao::Feita
+                                                                               : Substituicao::Longa;
     return entrada.tamanhoNome;
   }
   return 0;

@@ -44,13 +44,18 @@ Hora obtemHora(const LocalTime& agora);
 // is the normalised root; `carimbo` the stamp or null.
 void montaTabelaMacros(TabelaMacros& tabela, const char* raiz, const char* carimbo);
 
+enum class Substituicao {
+  Feita,     // the replacement is in `trabalho`
+  SemValor,  // the macro has no sound value in this expansion
+  Longa,     // its value passes 99 characters
+};
+
 // The length of the first macro name (in table order, ASCII letters compared
 // without case) that begins at `posicao`; 0 when none does. On a match the
-// replacement is copied into `trabalho`, and `substituivel` tells whether it
-// could be: false when the macro has no sound value or its value passes 99
-// characters.
+// replacement is copied into `trabalho`, and `substituicao` tells whether it
+// could be.
 int32_t procuraMacro(const char* posicao, char (&trabalho)[kTamanhoTrabalho],
-                     const TabelaMacros& tabela, bool& substituivel);
+                     const TabelaMacros& tabela, Substituicao& substituicao);
 
 // Releases every replacement.
 void liberaTabelaMacros(TabelaMacros& tabela);

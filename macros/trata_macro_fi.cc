@@ -22,10 +22,10 @@ bool separadorInicialDescartado(const char* fi) {
 }
 
 // Copies the FI to `saida` with every table macro replaced, each replacement
-// written once and never scanned again. False when the name would pass 255
+// written once and never scanned again. Fails when the name would pass 255
 // characters or it uses a macro that has no sound value: the caller then
 // gives an empty name rather than a cut or half-made path.
-bool passaTabela(char* saida, const char* fi, const TabelaMacros& tabela) {
+FalhaExpansao passaTabela(char* saida, const char* fi, const TabelaMacros& tabela) {
   size_t tamanho = 0;
   auto acrescenta = [&](const char* texto, size_t n) {
     if (n > kTamanhoCaminho - 1 - tamanho) return false;
@@ -37,19 +37,22 @@ bool passaTabela(char* saida, const char* fi, const TabelaMacros& tabela) {
   char trabalho[kTamanhoTrabalho];
   for (const char* p = fi; *p != '\0';) {
     if (*p == '&') {
-      bool substituivel = false;
-      const int32_t tamanhoNome = procuraMacro(p, trabalho, tabela, substituivel);
+      Substituicao substituicao = Substituicao::Feita;
+      const int32_t tamanhoNome = procuraMacro(p, trabalho, tabela, substituicao);
       if (tamanhoNome > 0) {
-        if (!substituivel || !acrescenta(trabalho, std::strlen(trabalho))) return false;
+        if (substituicao == Substituicao::SemValor) return FalhaExpansao::MacroSemValor;
+        if (substituicao == Substituicao::Longa || !acrescenta(trabalho, std::strlen(trabalho))) {
+          return FalhaExpansao::Longa;
+        }
         p += tamanhoNome;
         continue;
       }
     }
-    if (!acrescenta(p, 1)) return false;
+    if (!acrescenta(p, 1)) return FalhaExpansao::Longa;
     ++p;
   }
   saida[tamanho] = '\0';
-  return true;
+  return FalhaExpansao::Nenhuma;
 }
 
 }  // namespace
@@ -58,22 +61,31 @@ bool passaTabela(char* saida, const char* fi, const TabelaMacros& tabela) {
 // then find no "/" and do nothing, or fail to place the file, instead of
 // using a wrong path.
 int32_t trataMacroFI(char* saida, const char* fi, const char* raiz, const char* carimboP) {
+  expandeFI(saida, fi, raiz, carimboP);
+  return 0;
+}
+
+FalhaExpansao expandeFI(char* saida, const char* fi, const char* raiz, const char* carimboP) {
   if (fi == nullptr) fi = "";
   if (raiz == nullptr) raiz = "";
   if (separadorInicialDescartado(fi)) ++fi;
 
   TabelaMacros tabela;
   montaTabelaMacros(tabela, raiz, carimboP);
-  if (passaTabela(saida, fi, tabela)) {
+  FalhaExpansao falha = passaTabela(saida, fi, tabela);
+  if (falha == FalhaExpansao::Nenhuma) {
     resolveSequencia(saida, "&SEQ", "&seq", 3);
     resolveSequencia(saida, "&SQ1", "&sq1", 1);
     resolveSequencia(saida, "&SQ2", "&sq2", 2);
-    if (char* marca = std::strstr(saida, "&@")) insereConteudoArquivo(saida, marca);
+    if (char* marca = std::strstr(saida, "&@")) {
+      insereConteudoArquivo(saida, marca);
+      if (saida[0] == '\0') falha = FalhaExpansao::Longa;  // the file's line would not fit
+    }
   } else {
     saida[0] = '\0';
   }
   liberaTabelaMacros(tabela);
-  return 0;
+  return falha;
 }
 
 }  // namespace torvex

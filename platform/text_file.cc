@@ -1,5 +1,7 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace torvex {
@@ -14,10 +16,18 @@ bool writeText(File& f, std::string_view text) {
   return f.writeAll(out.data(), out.size());
 }
 
+long TextReader::fill() {
+  if (f_) return f_->read(buf_, sizeof buf_);
+  const size_t n = std::min(memory_.size(), sizeof buf_);
+  std::memcpy(buf_, memory_.data(), n);
+  memory_.remove_prefix(n);
+  return static_cast<long>(n);
+}
+
 int TextReader::getByte() {
   if (pos_ == len_) {
     if (eof_) return -1;
-    len_ = f_.read(buf_, sizeof buf_);
+    len_ = fill();
     pos_ = 0;
     if (len_ <= 0) {
       len_ = 0;

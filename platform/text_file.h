@@ -19,12 +19,16 @@ bool writeText(File& f, std::string_view text);
 // The reader keeps a small buffer, so use one reader per open file.
 class TextReader {
  public:
-  explicit TextReader(File& f) : f_(f) {}
+  explicit TextReader(File& f) : f_(&f) {}
+  // Reads text already in memory, exactly as it would read it from a file.
+  explicit TextReader(std::string_view bytes) : memory_(bytes) {}
   bool getLine(char* out, size_t capacity);
 
  private:
   int getByte();
-  File& f_;
+  long fill();
+  File* f_ = nullptr;
+  std::string_view memory_;
   unsigned char buf_[512];
   long len_ = 0, pos_ = 0;
   bool eof_ = false;

@@ -5,6 +5,7 @@
 #include "arj/exec_arj.h"
 #include "platform/file.h"
 #include "upload/grava_controle_upload.h"
+#include "upload/nomes_upload.h"
 
 namespace torvex {
 
@@ -22,6 +23,13 @@ bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
          formata(p.comandoAdiciona, sizeof p.comandoAdiciona, "a \"%s\" \"%s\"",
                  p.arquivoTemporario, p.origem) &&
          formata(p.comandoTesta, sizeof p.comandoTesta, "t \"%s\"", p.arquivoTemporario);
+}
+
+bool nomeLivreParaOrigem(const PacoteUpload& p) {
+  if (!pathExists(p.arquivo)) return true;
+  char origem[kTamanhoCaminho], dataHora[kTamanhoCaminho];
+  return leControleUpload(p.controle, origem, dataHora) &&
+         chaveCaminho(origem) == chaveCaminho(p.origem);
 }
 
 ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* dataHora) {

@@ -30,6 +30,13 @@ struct PacoteUpload {
 bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
                    const char* nomeArquivo, const char* nomeControle);
 
+// Whether the archive name is free for this source: no archive of that name
+// waits in the work area, or the one that waits holds this very source (its
+// record's first line names the same file), so packing it again replaces it.
+// An archive that waits for the host with another file, or without a readable
+// record, is that file's only copy and must not be replaced.
+bool nomeLivreParaOrigem(const PacoteUpload& p);
+
 enum class ResultadoPacote {
   Preparado,        // archive and record stand under their temporary names
   FalhaBiblioteca,  // add + test was not 0; nothing of this file is left

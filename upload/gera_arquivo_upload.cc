@@ -16,21 +16,15 @@ namespace torvex {
 
 namespace {
 
-const char* ultimoComponente(const char* caminho) {
-  const char* fim = caminho;
-  for (const char* p = caminho; *p; ++p) {
-    if (*p == '/' || *p == '\\') fim = p + 1;
-  }
-  return fim;
-}
-
 enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 
-// One call's packing run. Every found name it has dealt with, and every name
-// it made, is remembered (folded as the file system compares names), so a
-// file that stays in the search, or comes back under its rename target, is
-// not packed twice and the run ends. Packed files wait in a batch, which
-// publishes them and takes their sources out of the search together.
+// One call's packing run. Every file it has dealt with, and every file it
+// made, is remembered by its full path (as the file system compares paths),
+// so a file that stays in the search, or comes back under its rename target,
+// is not packed twice and the run ends, while a file elsewhere that merely
+// shares a name with one of them is still packed. Packed files wait in a
+// batch, which publishes them and takes their sources out of the search
+// together.
 class Envio {
  public:
   Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
@@ -45,7 +39,8 @@ class Envio {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
       for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-        if (!tratados_.insert(dobraCaixa(encontrado.nome)).second) continue;
+        std::string chave = chaveCaminho(std::string(diretorioFI_) + "/" + encontrado.nome);
+        if (!tratados_.insert(std::move(chave)).second) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
           case Passo::Continua:
@@ -94,15 +89,18 @@ class Envio {
         trataMacroFI(destino, destinoBruto, raiz_, nullptr);
       }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
-      tratados_.insert(dobraCaixa(ultimoComponente(destino)));
+      tratados_.insert(chaveCaminho(destino));
     }
 
     // Names differing only in case, or a.b_c beside a_b.c, give one archive
-    // name: the later file waits for another call instead of replacing it.
-    if (!arquivosFeitos_.insert(dobraCaixa(nomeArquivo)).second) return Passo::Continua;
-    for (const char* feito : {nomeArquivo, nomeControle}) {
-      tratados_.insert(dobraCaixa(feito));
-      tratados_.insert(dobraCaixa(std::string(feito) + ".tmp"));
+    // name: while the host has not taken the earlier file's archive, the
+    // later file waits in place instead of replacing it. One still in the
+    // batch is published first, so that the test sees it.
+    if (lote_.colide(pacote.arquivo) && !lote_.executa()) return Passo::EncerraOk;
+    if (!nomeLivreParaOrigem(pacote)) return Passo::Continua;
+    for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
+                              pacote.controleTemporario}) {
+      tratados_.insert(chaveCaminho(feito));
     }
 
     char dataHora[kTamanhoDataHora];
@@ -128,7 +126,7 @@ class Envio {
   char* renomeia_;
   LONG lIndice_;
   LoteUpload lote_;
-  std::unordered_set<std::string> tratados_, arquivosFeitos_;
+  std::unordered_set<std::string> tratados_;
 };
 
 }  // namespace

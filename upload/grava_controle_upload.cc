@@ -1,5 +1,6 @@
 #include "upload/grava_controle_upload.h"
 
+#include <cstring>
 #include <string>
 
 #include "component/conventions.h"
@@ -23,6 +24,29 @@ int gravaControleUpload(const char* caminho, const char* origem, const char* dat
     return 1;
   }
   return 0;
+}
+
+namespace {
+
+bool leLinha(TextReader& leitor, char (&linha)[kTamanhoCaminho]) {
+  if (!leitor.getLine(linha, sizeof linha)) {
+    linha[0] = '\0';
+    return false;
+  }
+  if (char* fim = std::strchr(linha, '\n')) *fim = '\0';
+  return true;
+}
+
+}  // namespace
+
+bool leControleUpload(const char* caminho, char (&origem)[kTamanhoCaminho],
+                      char (&dataHora)[kTamanhoCaminho]) {
+  File f(caminho, OpenMode::Read);
+  if (!f) return false;
+  TextReader leitor(f);
+  bool temOrigem = leLinha(leitor, origem);
+  leLinha(leitor, dataHora);
+  return temOrigem;
 }
 
 }  // namespace torvex

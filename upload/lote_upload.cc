@@ -28,10 +28,13 @@ bool LoteUpload::cheio() const {
   return itens_.size() >= batchLimits().files || bytes_ >= batchLimits().bytes;
 }
 
-bool LoteUpload::colide(const char* destino) const {
-  const std::string alvo = dobraCaixa(destino);
+bool LoteUpload::colide(const char* caminho) const {
+  const std::string alvo = dobraCaixa(caminho);
   for (const Empacotado& e : itens_) {
-    if (e.destino[0] != '\0' && dobraCaixa(e.destino) == alvo) return true;
+    if ((e.destino[0] != '\0' && dobraCaixa(e.destino) == alvo) ||
+        dobraCaixa(e.pacote.arquivo) == alvo) {
+      return true;
+    }
   }
   return false;
 }

@@ -25,10 +25,11 @@ class LoteUpload {
   explicit LoteUpload(Journal& journal) : journal_(journal) {}
   void adiciona(const Empacotado& e);
   bool cheio() const;
-  // True when `destino` is the rename target of a packing in the batch. A
-  // target is expanded against the sources moved so far (a sequence macro
-  // takes the next free name), so the batch must run first.
-  bool colide(const char* destino) const;
+  // True when `caminho` is the rename target or the archive of a packing in
+  // the batch, which must then run first: a target is expanded against the
+  // sources moved so far (a sequence macro takes the next free name), and an
+  // archive name is free only when no archive of another source holds it.
+  bool colide(const char* caminho) const;
   // False when the batch could not be finished; the journal keeps it.
   bool executa();
 

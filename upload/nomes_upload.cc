@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win_path.h"
+
 namespace torvex {
 
 namespace {
@@ -78,6 +80,29 @@ std::string dobraCaixa(std::string_view nome) {
     c = static_cast<char>(b);
   }
   return dobrado;
+}
+
+std::string chaveCaminho(std::string_view caminho) {
+  const size_t barra = caminho.find_last_of("/\\");
+  if (barra == caminho.npos) return std::string(caminho);
+  const winpath::ParsedPath partes = winpath::parse(caminho.substr(0, barra + 1));
+  std::string chave;
+  switch (partes.root) {
+    case winpath::Root::Drive:
+      chave = std::string(1, static_cast<char>('a' + partes.drive - 1)) +
+              (partes.driveRelative ? ":" : ":/");
+      break;
+    case winpath::Root::Absolute:
+      chave = "/";
+      break;
+    case winpath::Root::Network:
+      chave = "//";
+      break;
+    case winpath::Root::Relative:
+      break;
+  }
+  for (const std::string& diretorio : partes.components) chave += dobraCaixa(diretorio) + "/";
+  return chave.append(caminho.substr(barra + 1));
 }
 
 }  // namespace torvex

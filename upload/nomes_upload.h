@@ -32,4 +32,12 @@ bool montaNomeDestino(const char* diretorioFI, const char* nome, char* expressao
 // reach the same file.
 std::string dobraCaixa(std::string_view nome);
 
+// A file's path as the file system tells files apart: the directory part
+// resolved as the file system does (separators of either kind, "." and "..",
+// letters folded), the file's name as stored. Names come from directory
+// listings, so one file always shows the same spelling, while two files whose
+// names differ only in letter case (where the file system keeps both) stay
+// apart. Two paths with the same key name the same file.
+std::string chaveCaminho(std::string_view caminho);
+
 }  // namespace torvex

@@ -159,15 +159,60 @@ TEST_F(UploadTest, RenameWithinTheDirectoryKeepsTheOtherFiles) {
   EXPECT_EQ(arvore().read("dados/b.bak"), "b");
 }
 
-TEST_F(UploadTest, SameNumberReplacesAnOlderArchive) {
-  arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.ARJ", "lixo de uma chamada anterior");
-  arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.DAT", "registro anterior");
+TEST_F(UploadTest, SameNumberReplacesAnOlderArchiveOfTheSameFile) {
+  // The record names the same file as the file system compares paths: the
+  // directory in another letter case, other separators, a "." component.
+  for (const char* registrada : {"C:/dados/ARQ01.TXT", "c:\\DADOS\\.\\ARQ01.TXT"}) {
+    SCOPED_TRACE(registrada);
+    arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.ARJ", "lixo de uma chamada anterior");
+    arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.DAT",
+                   std::string(registrada) + "\r\n01/12/2026 10:00:00\r\n");
+    escreve("dados/ARQ01.TXT", "novo");
+    EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
+    EXPECT_EQ(conteudoArquivado("F3_arq01_txt.ARJ"), "novo");
+    EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F3_arq01_txt.DAT"),
+              "C:/dados/ARQ01.TXT\r\n05/12/2026 14:03:59\r\n");
+    EXPECT_EQ(trabalho().size(), 2u);
+    EXPECT_FALSE(arvore().exists("dados/ARQ01.TXT"));
+  }
+}
+
+TEST_F(UploadTest, UnsentArchiveOfAnotherFileIsNeverReplaced) {
+  struct Caso {
+    const char* nome;
+    std::optional<std::string> registro;  // none: the archive has no record
+  };
+  for (const Caso& caso : {Caso{"another directory", "C:/outros/ARQ01.TXT\r\n01/12/2026\r\n"},
+                           Caso{"empty record", ""}, Caso{"no record", std::nullopt}}) {
+    SCOPED_TRACE(caso.nome);
+    novaArvore();
+    arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.ARJ", "unica copia");
+    if (caso.registro) arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.DAT", *caso.registro);
+    escreve("dados/ARQ01.TXT", "espera");
+    EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
+    EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F3_arq01_txt.ARJ"), "unica copia");
+    EXPECT_EQ(arvore().read("dados/ARQ01.TXT"), "espera");
+    EXPECT_EQ(trabalho().size(), caso.registro ? 2u : 1u);
+  }
+}
+
+TEST_F(UploadTest, RecordLeftWithoutItsArchiveIsReplaced) {
+  arvore().write("T/OUTTRAY/WORK/F3_arq01_txt.DAT", "C:/outros/ARQ01.TXT\r\n01/12/2026\r\n");
   escreve("dados/ARQ01.TXT", "novo");
   EXPECT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
   EXPECT_EQ(conteudoArquivado("F3_arq01_txt.ARJ"), "novo");
   EXPECT_EQ(arvore().read("T/OUTTRAY/WORK/F3_arq01_txt.DAT"),
             "C:/dados/ARQ01.TXT\r\n05/12/2026 14:03:59\r\n");
-  EXPECT_EQ(trabalho().size(), 2u);
+}
+
+TEST_F(UploadTest, RenameTargetElsewhereDoesNotHideAFileOfItsName) {
+  arvore().mkdir("enviados");
+  escreve("dados/a.txt", "a");
+  escreve("dados/z.txt", "z");
+  EXPECT_EQ(gera("C:/dados/*.txt", "C:/enviados/z.txt"), 0);
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_z_txt.ARJ", "F1_z_txt.DAT"}));
+  EXPECT_EQ(conteudoArquivado("F1_z_txt.ARJ"), "z");
 }
 
 TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {
@@ -237,6 +282,39 @@ TEST_F(UploadTest, NamesGivingTheSameArchiveWaitForALaterCall) {
   // The next call packs them.
   EXPECT_EQ(gera("C:/dados/*", "", 5), 0);
   EXPECT_TRUE(nomesEm("dados").empty());
+}
+
+TEST_F(UploadTest, NameClashWaitsUntilTheHostHasTakenTheEarlierArchive) {
+  escreve("dados/ARQ.TXT", "maiusculas");
+  escreve("dados/arq.txt", "minusculas");
+  const std::string arquivo = "T/OUTTRAY/WORK/F1_arq_txt.ARJ";
+  const std::string registro = "T/OUTTRAY/WORK/F1_arq_txt.DAT";
+
+  // Call 1 packs one of the two and leaves the other in place.
+  EXPECT_EQ(gera("C:/dados/*", "", 1), 0);
+  Nomes restantes = nomesEm("dados");
+  ASSERT_EQ(restantes.size(), 1u);
+  const std::string segundo = *restantes.begin();
+  const std::string primeiro = segundo == "arq.txt" ? "ARQ.TXT" : "arq.txt";
+  const std::string conteudoPrimeiro = primeiro == "ARQ.TXT" ? "maiusculas" : "minusculas";
+  EXPECT_EQ(conteudoArquivado("F1_arq_txt.ARJ"), conteudoPrimeiro);
+  const std::string registroPrimeiro = arvore().read(registro);
+  EXPECT_TRUE(registroPrimeiro.starts_with("C:/dados/" + primeiro + "\r\n"));
+
+  // Call 2 with the same number, before the host has sent anything: the
+  // earlier archive is the first file's only copy, so the second waits.
+  EXPECT_EQ(gera("C:/dados/*", "", 1), 0);
+  EXPECT_EQ(nomesEm("dados"), Nomes{segundo});
+  EXPECT_EQ(conteudoArquivado("F1_arq_txt.ARJ"), conteudoPrimeiro);
+  EXPECT_EQ(arvore().read(registro), registroPrimeiro);
+
+  // The host sends the pair and deletes it; the next call packs the second.
+  std::filesystem::remove(arvore().path(arquivo));
+  std::filesystem::remove(arvore().path(registro));
+  EXPECT_EQ(gera("C:/dados/*", "", 1), 0);
+  EXPECT_TRUE(nomesEm("dados").empty());
+  EXPECT_NE(conteudoArquivado("F1_arq_txt.ARJ"), conteudoPrimeiro);
+  EXPECT_TRUE(arvore().read(registro).starts_with("C:/dados/" + segundo + "\r\n"));
 }
 
 TEST_F(UploadTest, FileAppearingDuringTheCallIsPacked) {

@@ -110,5 +110,15 @@ TEST(DobraCaixa, FoldsAsTheFileSystemComparesNames) {
   EXPECT_NE(dobraCaixa("a.b_c"), dobraCaixa("a_b.c"));
 }
 
+TEST(ChaveCaminho, DirectoriesAsTheFileSystemResolvesThemNamesAsStored) {
+  EXPECT_EQ(chaveCaminho("C:/dados/ARQ.TXT"), chaveCaminho("c:\\DADOS\\.\\x\\..\\ARQ.TXT"));
+  EXPECT_EQ(chaveCaminho("C:/dados/ARQ.TXT"), chaveCaminho("C://dados//ARQ.TXT"));
+  EXPECT_NE(chaveCaminho("C:/dados/ARQ.TXT"), chaveCaminho("C:/dados/arq.txt"));
+  EXPECT_NE(chaveCaminho("C:/dados/z.txt"), chaveCaminho("C:/enviados/z.txt"));
+  EXPECT_NE(chaveCaminho("C:/dados/a"), chaveCaminho("D:/dados/a"));
+  EXPECT_NE(chaveCaminho("C:/dados/a"), chaveCaminho("/dados/a"));
+  EXPECT_EQ(chaveCaminho("a.txt"), "a.txt");
+}
+
 }  // namespace
 }  // namespace torvex

@@ -1,0 +1,45 @@
+// `torvex status ROOT [--json]`: a read-only report of a tray tree. Runs
+// under a platform that refuses every change, so it cannot alter a byte.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/read_only_platform.h"
+#include "cli/subcomandos.h"
+#include "cli/tray_report.h"
+#include "cli/uso.h"
+#include "component/conventions.h"
+
+namespace torvex::cli {
+
+int executaStatus(std::span<char* const> args) {
+  const char* root = nullptr;
+  bool asJson = false;
+  for (const char* arg : args) {
+    if (std::strcmp(arg, "--json") == 0 && !asJson) {
+      asJson = true;
+    } else if (arg[0] != '-' && !root) {
+      root = arg;
+    } else {
+      return erroDeUso("status takes ROOT [--json]");
+    }
+  }
+  if (!root) return erroDeUso("status takes ROOT [--json]");
+  char normalized[kTamanhoCaminho];
+  if (!copia(normalized, sizeof normalized, root)) return erroDeUso("ROOT is longer than 255 bytes");
+  normalizaPath(normalized);
+
+  ReadOnlyPlatform readOnly;
+  const TrayReport report = inspectTray(normalized);
+  if (readOnly.refused() != 0) {
+    std::fprintf(stderr, "torvex: status: %ld change(s) to the tree were refused\n",
+                 readOnly.refused());
+  }
+  if (asJson) {
+    printJson(report, stdout);
+  } else {
+    printText(report, stdout);
+  }
+  return report.needsOperator() ? kSaidaFalha : kSaidaOk;
+}
+
+}  // namespace torvex::cli

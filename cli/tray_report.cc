@@ -1,0 +1,276 @@
+#include "cli/tray_report.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+#include "component/conventions.h"
+#include "download/controle_download.h"
+#include "download/mensagem_numerada.h"
+#include "download/simulacao_recebido.h"
+#include "platform/file.h"
+#include "upload/grava_controle_upload.h"
+
+namespace torvex::cli {
+namespace {
+
+bool isPlainFile(const DirEntry& e) {
+  return e.name != "." && e.name != ".." && !(e.attributes & kAttrDirectory);
+}
+
+// The plain files a pattern matches, in the search's order.
+std::vector<std::string> filesMatching(const std::string& pattern) {
+  std::vector<std::string> names;
+  DirSearch search(pattern.c_str());
+  for (bool more = search.found(); more; more = search.next()) {
+    if (isPlainFile(search.entry())) names.push_back(search.entry().name);
+  }
+  return names;
+}
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+bool endsWithNoCase(std::string_view name, std::string_view tail) {
+  return name.size() >= tail.size() && upper(name.substr(name.size() - tail.size())) == tail;
+}
+
+bool startsWithNoCase(std::string_view name, std::string_view head) {
+  return name.size() >= head.size() && upper(name.substr(0, head.size())) == head;
+}
+
+std::string withExtension(std::string_view name, std::string_view extension) {
+  return std::string(name.substr(0, name.rfind('.') + 1)).append(extension);
+}
+
+std::string readAll(const std::string& path) {
+  File f(path.c_str(), OpenMode::Read);
+  std::string bytes;
+  char block[4096];
+  for (long n; f && (n = f.read(block, sizeof block)) > 0;) bytes.append(block, static_cast<size_t>(n));
+  return bytes;
+}
+
+void inspectUploads(const std::string& work, TrayReport& report) {
+  for (const std::string& archive : filesMatching(work + "/f*_*.arj")) {
+    UploadItem item;
+    item.archive = archive;
+    item.record = withExtension(archive, "DAT");
+    char source[kTamanhoCaminho], time[kTamanhoCaminho];
+    if (leControleUpload((work + "/" + item.record).c_str(), source, time)) {
+      item.source = source;
+      item.time = time;
+    } else {
+      item.record.clear();
+      item.problem = "archive without its record";
+    }
+    report.uploads.push_back(std::move(item));
+  }
+  for (const std::string& record : filesMatching(work + "/f*_*.dat")) {
+    if (pathExists((work + "/" + withExtension(record, "ARJ")).c_str())) continue;
+    UploadItem item;
+    item.record = record;
+    char source[kTamanhoCaminho], time[kTamanhoCaminho];
+    if (leControleUpload((work + "/" + record).c_str(), source, time)) {
+      item.source = source;
+      item.time = time;
+    }
+    item.problem = "record without its archive";
+    report.uploads.push_back(std::move(item));
+  }
+  for (const std::string& name : filesMatching(work + "/*.tmp")) {
+    if (startsWithNoCase(name, "ARJ$")) {
+      report.leftovers.push_back({work + "/" + name, "scratch file of the archive library",
+                                  "left by an interrupted packing; belongs to no archive: delete it"});
+    } else {
+      report.leftovers.push_back(
+          {work + "/" + name, "half-made upload archive or record",
+           "left by an interrupted packing, whose source file is still in place: delete it"});
+    }
+  }
+}
+
+const char* reasonText(MotivoPermanencia motivo) {
+  switch (motivo) {
+    case MotivoPermanencia::CaminhoLongo: return "a path for it would pass 255 characters";
+    case MotivoPermanencia::NaoArquivo: return "not an archive";
+    case MotivoPermanencia::ErroCrc: return "CRC error";
+    case MotivoPermanencia::FalhaExtracao: return "does not extract";
+    case MotivoPermanencia::SemDescritor: return "no descriptor";
+    case MotivoPermanencia::CarimboIlegivel: return "stamp does not scan";
+    case MotivoPermanencia::ExpansaoInvalida: return "expansion empty or too long";
+    case MotivoPermanencia::SemDados: return "no data file";
+    case MotivoPermanencia::ControleIndisponivel: return "control file cannot be written";
+    case MotivoPermanencia::DestinoDiretorio: return "destination is a directory";
+    case MotivoPermanencia::DestinoSomenteLeitura: return "read-only destination";
+    case MotivoPermanencia::SemNomeNumerado: return "no numbered name is free";
+    case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
+    case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
+  }
+  return "unknown";
+}
+
+std::string reasonDetail(const DecisaoRecebido& d) {
+  switch (d.motivo) {
+    case MotivoPermanencia::NaoArquivo:
+    case MotivoPermanencia::ErroCrc:
+    case MotivoPermanencia::FalhaExtracao:
+      return "error level " + std::to_string(d.nivelExtracao);
+    case MotivoPermanencia::CarimboIlegivel:
+      return "FI " + std::string(d.descritor.fi) + ", stamp \"" + d.descritor.carimbo + "\"";
+    case MotivoPermanencia::ExpansaoInvalida:
+      return d.descritor.fi[0] ? "FI " + std::string(d.descritor.fi) : "the FI line is empty";
+    case MotivoPermanencia::DiretorioAusente:
+      return d.colocacao.final;
+    case MotivoPermanencia::DestinoDiretorio:
+    case MotivoPermanencia::DestinoSomenteLeitura:
+    case MotivoPermanencia::SemNomeNumerado:
+      return d.destino;
+    default:
+      return "";
+  }
+}
+
+std::string disposition(const DecisaoRecebido& d) {
+  switch (d.colocacao.modo) {
+    case ModoEntrega::Substitui: return "replace";
+    case ModoEntrega::Anexa: return "append";
+    case ModoEntrega::Move: break;
+  }
+  return std::string_view(d.colocacao.final) == d.destino ? "new" : "numbered";
+}
+
+void inspectReceived(const char* root, TrayReport& report) {
+  PrevisaoPasso pass = simulaPasso(root);
+  report.collectFirst = pass.coleta;
+  for (const PrevisaoRecebido& p : pass.recebidos) {
+    ReceivedItem item;
+    item.name = p.arquivo.name;
+    if (p.adiado) {
+      item.later = true;
+      item.reason = "waits for a later pass (a pass takes 999 archives)";
+    } else if (p.decisao.entrega) {
+      item.deliver = true;
+      item.destination = p.decisao.colocacao.final;
+      item.disposition = disposition(p.decisao);
+    } else {
+      item.reason = reasonText(p.decisao.motivo);
+      item.detail = reasonDetail(p.decisao);
+    }
+    report.received.push_back(std::move(item));
+  }
+}
+
+void inspectControlFile(const char* root, TrayReport& report) {
+  ControlFileState& state = report.controlFile;
+  char path[kTamanhoCaminho];
+  if (!caminhoControle(root, path)) return;
+  state.path = path;
+  state.present = DirSearch(path).found();
+  if (!state.present) return;
+  const std::string bytes = readAll(path);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = bytes.find('\n', start)) != bytes.npos; start = end + 1) {
+    std::string line = bytes.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  size_t i = 0;
+  for (; i + 5 <= lines.size() && lines[i] == "#"; i += 5) {
+    ++state.records;
+    state.archives.push_back(lines[i + 2]);
+  }
+  state.lastRecordWhole = i == lines.size() && start == bytes.size();
+}
+
+// The write-ahead journal of a call cut short: its plan is finished by the
+// next call on the tree, never by a report.
+void inspectJournal(const std::string& root, TrayReport& report) {
+  const std::string journal = root + "/DATA/TORVEX.JNL";
+  DirSearch found(journal.c_str());
+  if (!found.found() || found.entry().size == 0) return;
+  report.leftovers.push_back(
+      {journal, "journal of an interrupted call, pending recovery",
+       "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes its plan "
+       "before anything else (status does not): leave it in place"});
+}
+
+void inspectCounter(const char* root, TrayReport& report) {
+  char path[kTamanhoCaminho];
+  if (!caminhoContador(root, path)) return;
+  report.counter.path = path;
+  report.counter.present = pathExists(path);
+  report.counter.readable = leContador(path, report.counter.value);
+}
+
+// Members extracted into the incoming tray and left there, and archives
+// parked under their delivery name.
+void inspectIncoming(const std::string& tray, const std::string& work, TrayReport& report) {
+  std::set<std::string> waiting;
+  for (const std::string& name : filesMatching(work + "/D?????.ARJ")) {
+    waiting.insert(upper(name.substr(0, name.rfind('.'))));
+  }
+  for (const std::string& name : filesMatching(tray + "/*")) {
+    const std::string path = tray + "/" + name;
+    if (startsWithNoCase(name, "ARJ$") && endsWithNoCase(name, ".TMP")) {
+      report.leftovers.push_back({path, "scratch file of the archive library",
+                                  "left by an interrupted extraction: delete it"});
+      continue;
+    }
+    const std::string base = upper(name.substr(0, name.rfind('.')));
+    if (waiting.count(base)) {
+      report.leftovers.push_back(
+          {path, "extracted member of " + base + ".ARJ, which is still waiting",
+           "the next pass extracts the archive again over it: it can be deleted"});
+    } else {
+      report.leftovers.push_back(
+          {path, "extracted member of no waiting archive",
+           "its archive is gone; a data file may already be delivered (an append whose "
+           "clean-up failed): compare it with its destination, then delete it"});
+    }
+  }
+  for (const std::string& name : filesMatching(work + "/*.ENTREGA")) {
+    const std::string archive = name.substr(0, name.size() - std::string_view(".ENTREGA").size());
+    const auto& recorded = report.controlFile.archives;
+    const bool inControl = std::find(recorded.begin(), recorded.end(), archive) != recorded.end();
+    report.leftovers.push_back(
+        {work + "/" + name, "archive parked during its delivery",
+         inControl ? "ContDown.dat records " + archive +
+                         ": when its data is at the recorded destination, delete this file; "
+                         "otherwise rename it back to " + archive
+                   : "no record for " + archive +
+                         " in ContDown.dat: unless the host took a control file since, rename it "
+                         "back to " + archive + " and the next pass delivers it"});
+  }
+}
+
+}  // namespace
+
+bool TrayReport::needsOperator() const {
+  return !leftovers.empty() || !controlFile.lastRecordWhole ||
+         std::any_of(uploads.begin(), uploads.end(),
+                     [](const UploadItem& u) { return !u.problem.empty(); }) ||
+         std::any_of(received.begin(), received.end(),
+                     [](const ReceivedItem& r) { return !r.deliver && !r.later; });
+}
+
+TrayReport inspectTray(const char* root) {
+  TrayReport report;
+  report.root = root;
+  const std::string work = report.root + "/Outtray/Work";
+  inspectUploads(work, report);
+  inspectReceived(root, report);
+  inspectControlFile(root, report);
+  inspectCounter(root, report);
+  inspectJournal(report.root, report);
+  inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
+  return report;
+}
+
+}  // namespace torvex::cli

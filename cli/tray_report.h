@@ -1,0 +1,69 @@
+// What `torvex status` reports about a tray tree: the uploads waiting, what
+// the next distribution pass would do with each received archive, the
+// download control file, the message counter and the leftovers of
+// interrupted work. Gathered by reading only; printed as text or JSON.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace torvex::cli {
+
+struct UploadItem {
+  std::string archive, record;  // bare names; one of them empty when it lacks its partner
+  std::string source, time;     // the record's two lines
+  std::string problem;          // empty for an archive waiting with its record
+};
+
+struct ReceivedItem {
+  std::string name;
+  bool deliver = false;
+  std::string reason;       // for an archive that stays
+  std::string detail;       // what the reason is about (a path, an error level)
+  std::string destination;  // for a delivery: the final path
+  std::string disposition;  // new, replace, append or numbered
+  bool later = false;       // not taken by the next pass, but by one after it
+};
+
+struct ControlFileState {
+  std::string path;
+  bool present = false;
+  long records = 0;          // whole records
+  bool lastRecordWhole = true;
+  std::vector<std::string> archives;  // line 3 of each whole record
+};
+
+struct CounterState {
+  std::string path;
+  bool present = false;
+  bool readable = false;  // four bytes or more
+  int32_t value = 0;      // the last number issued
+};
+
+struct Leftover {
+  std::string path, kind, advice;
+};
+
+struct TrayReport {
+  std::string root;
+  bool collectFirst = false;
+  std::vector<UploadItem> uploads;
+  std::vector<ReceivedItem> received;
+  ControlFileState controlFile;
+  CounterState counter;
+  std::vector<Leftover> leftovers;
+
+  // Something is stuck or left over and waits for an operator.
+  bool needsOperator() const;
+};
+
+// Reads the tray tree at `root` (normalised) and predicts the next pass with
+// the pass's own routines. Changes nothing.
+TrayReport inspectTray(const char* root);
+
+void printText(const TrayReport& report, std::FILE* out);
+void printJson(const TrayReport& report, std::FILE* out);
+
+}  // namespace torvex::cli

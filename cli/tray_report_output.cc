@@ -1,0 +1,155 @@
+// The status report as text for an operator and as JSON for a script.
+#include <string>
+#include <string_view>
+
+#include "cli/tray_report.h"
+
+namespace torvex::cli {
+namespace {
+
+std::string json(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string jsonOrNull(const std::string& text) { return text.empty() ? "null" : json(text); }
+
+const char* boolean(bool b) { return b ? "true" : "false"; }
+
+int itemsNeedingOperator(const TrayReport& r) {
+  int n = static_cast<int>(r.leftovers.size()) + (r.controlFile.lastRecordWhole ? 0 : 1);
+  for (const UploadItem& u : r.uploads) n += u.problem.empty() ? 0 : 1;
+  for (const ReceivedItem& item : r.received) n += item.deliver || item.later ? 0 : 1;
+  return n;
+}
+
+}  // namespace
+
+void printText(const TrayReport& r, std::FILE* out) {
+  std::fprintf(out, "Tray tree %s\n\n", r.root.c_str());
+  std::fprintf(out, "Uploads waiting in %s/Outtray/Work, in listing order:\n", r.root.c_str());
+  if (r.uploads.empty()) std::fprintf(out, "  none\n");
+  for (const UploadItem& u : r.uploads) {
+    if (u.problem.empty()) {
+      std::fprintf(out, "  %s  from %s, written %s\n", u.archive.c_str(), u.source.c_str(),
+                   u.time.c_str());
+    } else {
+      std::fprintf(out, "  %s  ** %s%s%s\n", (u.archive.empty() ? u.record : u.archive).c_str(),
+                   u.problem.c_str(), u.source.empty() ? "" : ", source ",
+                   u.source.c_str());
+    }
+  }
+
+  std::fprintf(out, "\nReceived archives, in the order the next pass takes them (%s mode):\n",
+               r.collectFirst ? "collect-first" : "direct");
+  if (r.received.empty()) std::fprintf(out, "  none\n");
+  for (const ReceivedItem& item : r.received) {
+    if (item.deliver) {
+      std::fprintf(out, "  %s  deliver to %s (%s)\n", item.name.c_str(), item.destination.c_str(),
+                   item.disposition.c_str());
+    } else {
+      std::fprintf(out, "  %s  %s stays: %s%s%s%s\n", item.name.c_str(), item.later ? "  " : "**",
+                   item.reason.c_str(), item.detail.empty() ? "" : " (", item.detail.c_str(),
+                   item.detail.empty() ? "" : ")");
+    }
+  }
+
+  const ControlFileState& c = r.controlFile;
+  std::fprintf(out, "\nDownload control file %s: ", c.path.c_str());
+  if (!c.present) {
+    std::fprintf(out, "absent\n");
+  } else {
+    std::fprintf(out, "present, %ld whole record%s, %s\n", c.records, c.records == 1 ? "" : "s",
+                 c.lastRecordWhole ? "nothing after them"
+                                   : "** followed by a cut-off record (an interrupted write)");
+  }
+  std::fprintf(out, "Message counter %s: ", r.counter.path.c_str());
+  if (!r.counter.present) {
+    std::fprintf(out, "absent (the first numbered message will be 1)\n");
+  } else if (!r.counter.readable) {
+    std::fprintf(out, "shorter than four bytes (numbering restarts at 1)\n");
+  } else {
+    std::fprintf(out, "%d (the last number issued)\n", static_cast<int>(r.counter.value));
+  }
+
+  std::fprintf(out, "\nLeftovers of interrupted work:\n");
+  if (r.leftovers.empty()) std::fprintf(out, "  none\n");
+  for (const Leftover& l : r.leftovers) {
+    std::fprintf(out, "  %s\n      %s\n      -> %s\n", l.path.c_str(), l.kind.c_str(),
+                 l.advice.c_str());
+  }
+
+  const int n = itemsNeedingOperator(r);
+  if (n == 0) {
+    std::fprintf(out, "\nNothing is stuck or left over.\n");
+  } else {
+    std::fprintf(out, "\n%d item%s need%s an operator (marked ** or listed as leftovers).\n", n,
+                 n == 1 ? "" : "s", n == 1 ? "s" : "");
+  }
+}
+
+void printJson(const TrayReport& r, std::FILE* out) {
+  std::fprintf(out, "{\n  \"uploads\": [");
+  const char* sep = "\n";
+  for (const UploadItem& u : r.uploads) {
+    std::fprintf(out,
+                 "%s    {\"archive\": %s, \"record\": %s, \"source\": %s, \"time\": %s, "
+                 "\"problem\": %s}",
+                 sep, jsonOrNull(u.archive).c_str(), jsonOrNull(u.record).c_str(),
+                 jsonOrNull(u.source).c_str(), jsonOrNull(u.time).c_str(),
+                 jsonOrNull(u.problem).c_str());
+    sep = ",\n";
+  }
+  std::fprintf(out, "%s],\n  \"received\": [", r.uploads.empty() ? "" : "\n  ");
+  sep = "\n";
+  for (const ReceivedItem& item : r.received) {
+    if (item.deliver) {
+      std::fprintf(out,
+                   "%s    {\"name\": %s, \"action\": \"deliver\", \"destination\": %s, "
+                   "\"disposition\": %s}",
+                   sep, json(item.name).c_str(), json(item.destination).c_str(),
+                   json(item.disposition).c_str());
+    } else {
+      std::fprintf(out, "%s    {\"name\": %s, \"action\": \"stay\", \"reason\": %s, \"detail\": %s}",
+                   sep, json(item.name).c_str(), json(item.reason).c_str(),
+                   jsonOrNull(item.detail).c_str());
+    }
+    sep = ",\n";
+  }
+  const ControlFileState& c = r.controlFile;
+  std::fprintf(out,
+               "%s],\n  \"control_file\": {\"path\": %s, \"present\": %s, \"records\": %ld, "
+               "\"last_record_whole\": %s},\n",
+               r.received.empty() ? "" : "\n  ", json(c.path).c_str(), boolean(c.present),
+               c.records, boolean(c.lastRecordWhole));
+  std::fprintf(out, "  \"counter\": {\"path\": %s, \"present\": %s, \"value\": ",
+               json(r.counter.path).c_str(), boolean(r.counter.present));
+  if (r.counter.readable) {
+    std::fprintf(out, "%d},\n", static_cast<int>(r.counter.value));
+  } else {
+    std::fprintf(out, "null},\n");
+  }
+  std::fprintf(out, "  \"leftovers\": [");
+  sep = "\n";
+  for (const Leftover& l : r.leftovers) {
+    std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s}", sep,
+                 json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str());
+    sep = ",\n";
+  }
+  std::fprintf(out, "%s]\n}\n", r.leftovers.empty() ? "" : "\n  ");
+}
+
+}  // namespace torvex::cli

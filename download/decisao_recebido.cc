@@ -1,0 +1,113 @@
+#include "download/decisao_recebido.h"
+
+#include <cstring>
+
+#include "download/controle_download.h"
+#include "download/troca_extensao.h"
+#include "journal/bookkeeping.h"
+#include "macros/trata_macro_fi.h"
+#include "platform/file.h"
+
+namespace torvex {
+namespace {
+
+// The archive library's error levels that tell an archive apart from a
+// damaged one.
+constexpr int kNivelCrc = 3;
+constexpr int kNivelNaoArquivo = 9;
+
+MotivoPermanencia motivoDaExtracao(int nivel) {
+  switch (nivel) {
+    case kNivelNaoArquivo:
+      return MotivoPermanencia::NaoArquivo;
+    case kNivelCrc:
+      return MotivoPermanencia::ErroCrc;
+    default:
+      return MotivoPermanencia::FalhaExtracao;
+  }
+}
+
+bool ehDiretorio(const char* caminho) {
+  uint32_t atributos = platform().fileAttributes(caminho);
+  return atributos != kInvalidAttributes && (atributos & kAttrDirectory);
+}
+
+// The final path's directory: the text before its last "/" ("/" itself when
+// that is empty; a drive's root for "X:"). A path without "/" is left to the
+// move itself.
+bool diretorioFinalExiste(const char* final) {
+  const char* barra = std::strrchr(final, '/');
+  if (!barra) return true;
+  char diretorio[kTamanhoCaminho];
+  size_t n = static_cast<size_t>(barra - final);
+  std::memcpy(diretorio, final, n + 1);  // keeps the "/", so roots stay roots
+  diretorio[n + (n == 0 || diretorio[n - 1] == ':' ? 1 : 0)] = '\0';
+  return ehDiretorio(diretorio);
+}
+
+// The control file is opened for appending before anything moves: it must be
+// a writable file, or be creatable in an existing directory.
+bool controleGravavel(const char* controle) {
+  uint32_t atributos = platform().fileAttributes(controle);
+  if (atributos == kInvalidAttributes) return diretorioFinalExiste(controle);
+  return (atributos & (kAttrDirectory | kAttrReadOnly)) == 0;
+}
+
+}  // namespace
+
+bool CaminhosRecebido::monta(const char* raiz, const char* nome) {
+  return formata(bandeja, sizeof bandeja, "%s%s/", raiz, "/Intray") &&
+         formata(arquivo, sizeof arquivo, "%s%s/%s", raiz, "/Intray/Work", nome) &&
+         formata(reservado, sizeof reservado, "%s.ENTREGA", arquivo) &&
+         formata(descritor, sizeof descritor, "%s%s", bandeja, nome) &&
+         trocaExtensao(descritor, sizeof descritor, "FN") && copia(dados, sizeof dados, descritor) &&
+         trocaExtensao(dados, sizeof dados, "ARQ") && caminhoControle(raiz, controle) &&
+         formata(comando, sizeof comando, "e \"%s\" \"%s\" -y", arquivo, bandeja);
+}
+
+bool motivoDeColocacao(MotivoPermanencia motivo) {
+  return motivo >= MotivoPermanencia::SemDados;
+}
+
+DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
+                               MembrosRecebido& membros, Numeracao& numeracao) {
+  DecisaoRecebido d;
+  auto fica = [&d](MotivoPermanencia motivo) {
+    d.motivo = motivo;
+    return d;
+  };
+  d.nivelExtracao = membros.extrai(c);
+  if (d.nivelExtracao != 0) return fica(motivoDaExtracao(d.nivelExtracao));
+  if (!membros.leDescritor(c, d.descritor)) return fica(MotivoPermanencia::SemDescritor);
+  if (expandeFI(d.destino, d.descritor.fi, raiz, d.descritor.carimbo) ==
+      FalhaExpansao::MacroSemValor) {
+    return fica(MotivoPermanencia::CarimboIlegivel);
+  }
+  normalizaPath(d.destino);
+  if (d.destino[0] == '\0') return fica(MotivoPermanencia::ExpansaoInvalida);
+  if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
+  if (isBookkeeping(raiz, d.destino)) return fica(MotivoPermanencia::DestinoReservado);
+  if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
+
+  // Replacing or appending needs a writable file there; a numbered message
+  // goes beside whatever the destination is.
+  const char codigo = d.descritor.disposicao[0];
+  if (codigo != 'M' && numeracao.existe(d.destino)) {
+    uint32_t atributos = platform().fileAttributes(d.destino);
+    if (atributos != kInvalidAttributes && (atributos & kAttrDirectory)) {
+      return fica(MotivoPermanencia::DestinoDiretorio);
+    }
+    if (atributos != kInvalidAttributes && (atributos & kAttrReadOnly)) {
+      return fica(MotivoPermanencia::DestinoSomenteLeitura);
+    }
+  }
+  if (!escolheColocacao(d.destino, codigo, raiz, d.colocacao, numeracao)) {
+    return fica(MotivoPermanencia::SemNomeNumerado);
+  }
+  if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
+  if (isBookkeeping(raiz, d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+  d.entrega = true;
+  return d;
+}
+
+}  // namespace torvex

@@ -1,0 +1,130 @@
+#include "download/simulacao_recebido.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "arj/check_extract.h"
+#include "arj/memory_stream.h"
+#include "download/percurso_recebidos.h"
+#include "platform/file.h"
+
+namespace torvex {
+namespace {
+
+std::string dobraAscii(std::string_view texto) {
+  std::string dobrado(texto);
+  for (char& ch : dobrado) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return dobrado;
+}
+
+std::string_view nomeDe(const char* caminho) {
+  std::string_view texto = caminho;
+  size_t barra = texto.rfind('/');
+  return barra == texto.npos ? texto : texto.substr(barra + 1);
+}
+
+// Keeps the first bytes of a member: a descriptor is read no further than
+// its first three lines of at most 79 characters.
+class InicioDoMembro : public arj::ByteSink {
+ public:
+  bool write(const uint8_t* p, size_t n) override {
+    bytes_.append(reinterpret_cast<const char*>(p), std::min(n, kLimite - bytes_.size()));
+    return true;
+  }
+  std::string_view bytes() const { return bytes_; }
+
+ private:
+  static constexpr size_t kLimite = 4096;
+  std::string bytes_;
+};
+
+// The members as the extraction would leave them in the tray, decoded in
+// memory; a later member of the same name takes the place of an earlier one,
+// as the extraction replaces the file.
+class MembrosEmMemoria : public MembrosRecebido {
+ public:
+  int extrai(const CaminhosRecebido& c) override {
+    descritor_.reset();
+    temDados_ = false;
+    const std::string descritor = dobraAscii(nomeDe(c.descritor));
+    const std::string dados = dobraAscii(nomeDe(c.dados));
+    return arj::checkExtract(c.arquivo, [&](const std::string& nome) -> arj::ByteSink* {
+      const std::string membro = dobraAscii(nome);
+      if (membro == descritor) return &descritor_.emplace();
+      if (membro == dados) temDados_ = true;
+      return nullptr;
+    });
+  }
+  bool leDescritor(const CaminhosRecebido&, DescritorNome& descritor) override {
+    if (!descritor_) return false;
+    torvex::leDescritor(descritor_->bytes(), descritor);
+    return true;
+  }
+  bool temDados(const CaminhosRecebido&) override { return temDados_; }
+
+ private:
+  std::optional<InicioDoMembro> descritor_;
+  bool temDados_ = false;
+};
+
+// Counts on from the counter file's number without writing it, and sees the
+// final paths of the deliveries decided so far.
+class NumeracaoSimulada : public Numeracao {
+ public:
+  explicit NumeracaoSimulada(const char* raiz) {
+    char caminho[kTamanhoCaminho];
+    cabe_ = caminhoContador(raiz, caminho);
+    if (cabe_) leContador(caminho, ultimo_);
+  }
+  int32_t proxima(const char*) override {
+    if (!cabe_) return 0;
+    ultimo_ = sucessorSequencia(ultimo_);
+    return ultimo_;
+  }
+  bool existe(const char* caminho) override {
+    return criados_.count(dobraAscii(caminho)) > 0 || pathExists(caminho);
+  }
+  void cria(const char* caminho) { criados_.insert(dobraAscii(caminho)); }
+
+ private:
+  bool cabe_ = false;
+  int32_t ultimo_ = 0;
+  std::set<std::string> criados_;
+};
+
+}  // namespace
+
+PrevisaoPasso simulaPasso(const char* raiz) {
+  PrevisaoPasso previsao;
+  previsao.coleta = listaAntesDeProcessar();
+  char padrao[kTamanhoCaminho];
+  if (!padraoRecebidos(raiz, padrao)) return previsao;
+  MembrosEmMemoria membros;
+  NumeracaoSimulada numeracao(raiz);
+  percorreRecebidos(
+      padrao, previsao.coleta,
+      [&](const DirEntry& arquivo) {
+        PrevisaoRecebido item;
+        item.arquivo = arquivo;
+        CaminhosRecebido c;
+        if (c.monta(raiz, arquivo.name.c_str())) {
+          item.decisao = decideRecebido(raiz, c, membros, numeracao);
+          if (item.decisao.entrega) numeracao.cria(item.decisao.colocacao.final);
+        }
+        previsao.recebidos.push_back(std::move(item));
+      },
+      [&](const DirEntry& arquivo) {
+        PrevisaoRecebido item;
+        item.arquivo = arquivo;
+        item.adiado = true;
+        previsao.recebidos.push_back(std::move(item));
+      });
+  return previsao;
+}
+
+}  // namespace torvex

@@ -1,0 +1,29 @@
+// A dry run of a distribution pass: what the next pass would do with each
+// received archive, decided by the pass's own routines while nothing on disk
+// changes. Members are decoded in memory, numbers are drawn from a copy of
+// the counter, and a delivery decided for one archive counts as made for the
+// archives after it (its final path then exists).
+#pragma once
+
+#include <vector>
+
+#include "download/decisao_recebido.h"
+#include "platform/platform.h"
+
+namespace torvex {
+
+struct PrevisaoRecebido {
+  DirEntry arquivo;
+  bool adiado = false;  // past the collect table: this pass does not take it
+  DecisaoRecebido decisao;
+};
+
+struct PrevisaoPasso {
+  bool coleta = false;  // collect-first mode: the listing's last archive goes first
+  std::vector<PrevisaoRecebido> recebidos;  // in the order the pass takes them
+};
+
+// `raiz` is the normalised root.
+PrevisaoPasso simulaPasso(const char* raiz);
+
+}  // namespace torvex

@@ -1,0 +1,436 @@
+// `torvex status`: what the report says about each kind of waiting,
+// stuck and left-over item, that its predictions are what the next pass then
+// does, and that it changes nothing in the tree.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "arj/exec_arj.h"
+#include "cli/read_only_platform.h"
+#include "cli/tray_report.h"
+#include "download/disponibiliza_arquivos.h"
+#include "platform/platform_posix.h"
+#include "tests/download/recebidos.h"
+#include "upload/gera_arquivo_upload.h"
+
+namespace torvex::cli {
+namespace {
+
+using testing::criaRecebido;
+using testing::descritor;
+
+const char* const kCarimbo = "ABCDEF.GH+202601311200+";
+
+// Answers the registry's directory for the expander with a text of its own.
+class RegistroFixo : public ForwardingPlatform {
+ public:
+  explicit RegistroFixo(std::string valor)
+      : ForwardingPlatform(platform()), valor_(std::move(valor)), anterior_(installPlatform(this)) {}
+  ~RegistroFixo() override { installPlatform(anterior_); }
+  bool registryRead(RegistryHive, const char*, const char*, std::string& data) override {
+    data = valor_;
+    return true;
+  }
+
+ private:
+  std::string valor_;
+  Platform* anterior_;
+};
+
+class StatusTest : public ::testing::Test {
+ protected:
+  StatusTest() {
+    ::setenv("TZ", "UTC0", 1);
+    usaVersao("2.5");
+    testing::criaBandejas(arvore);
+    arvore.mkdir("OUT");
+  }
+  ~StatusTest() override {
+    ::unsetenv("TORVEX_WINVER");
+    reloadEnvironment();
+  }
+  static void usaVersao(const char* versao) {
+    ::setenv("TORVEX_WINVER", versao, 1);
+    reloadEnvironment();
+  }
+
+  void recebe(const std::string& nome, const std::string& fi, const std::string& codigo,
+              const std::string& dados = "dados", const std::string& carimbo = kCarimbo) {
+    criaRecebido(arvore, nome, descritor(fi, carimbo, codigo), dados);
+  }
+  // An archive holding exactly the given members (name, contents).
+  void recebeMembros(const std::string& nome,
+                     const std::vector<std::pair<std::string, std::string>>& membros) {
+    for (const auto& [membro, conteudo] : membros) {
+      arvore.write("STAGE/" + membro, conteudo);
+      const std::string comando =
+          "a \"C:/T/INTRAY/WORK/" + nome + "\" \"C:/STAGE/" + membro + "\"";
+      ASSERT_EQ(ExecArj(comando.c_str(), 0), 0);
+    }
+    std::filesystem::remove_all(arvore.path("STAGE"));
+  }
+
+  // The report as the command makes it: under the read-only platform, which
+  // must not have had to refuse anything.
+  TrayReport relatorio() {
+    ReadOnlyPlatform somenteLeitura;
+    TrayReport r = inspectTray("C:/T");
+    EXPECT_EQ(somenteLeitura.refused(), 0);
+    return r;
+  }
+  static const ReceivedItem& recebido(const TrayReport& r, const std::string& nome) {
+    auto it = std::find_if(r.received.begin(), r.received.end(),
+                           [&](const ReceivedItem& i) { return i.name == nome; });
+    EXPECT_NE(it, r.received.end()) << nome;
+    static const ReceivedItem nenhum;
+    return it == r.received.end() ? nenhum : *it;
+  }
+  // One upload packed from C:/dados/a.txt, and an archive without its record.
+  void empacotaComUmAvulso() {
+    arvore.mkdir("dados");
+    arvore.write("dados/a.txt", "a");
+    ASSERT_EQ(geraArquivoUpload("C:/T", "C:/dados/a.txt", "", 1), 0);
+    arvore.write("T/OUTTRAY/WORK/F2_sozinho_txt.ARJ", "archive alone");
+  }
+  bool aguardando(const std::string& nome) const { return arvore.exists("T/INTRAY/WORK/" + nome); }
+
+  testing::TempTree arvore;
+};
+
+// Every reason an archive stays, each with the pass's own verdict after it.
+TEST_F(StatusTest, EachReasonAnArchiveStays) {
+  struct Caso {
+    const char* nome;
+    const char* motivo;
+  };
+  arvore.write("T/INTRAY/WORK/D00001.ARJ", "not an archive at all");
+  recebe("D00002.ARJ", "C:/OUT/crc.txt", "R", std::string(3000, 'c'));
+  {  // one byte of the packed data changed
+    std::string bytes = arvore.read("T/INTRAY/WORK/D00002.ARJ");
+    bytes[bytes.size() / 2] ^= 0x55;
+    arvore.write("T/INTRAY/WORK/D00002.ARJ", bytes);
+  }
+  recebeMembros("D00003.ARJ", {{"D00003.ARQ", "only data"}});
+  recebe("D00004.ARJ", "C:/OUT/r&PAA&PMM.txt", "R", "x", "no stamp here");
+  recebe("D00005.ARJ", "", "R");
+  recebe("D00006.ARJ", "&TELVORIN/&TELVORIN/&TELVORIN/x.txt", "R");
+  recebeMembros("D00007.ARJ", {{"D00007.FN", descritor("C:/OUT/sem.txt", kCarimbo, "R")}});
+  recebe("D00008.ARJ", "C:/OUT/missing/x.txt", "R");
+  arvore.mkdir("OUT/dir.txt");
+  recebe("D00009.ARJ", "C:/OUT/dir.txt", "R");
+  arvore.write("OUT/ro.txt", "keep");
+  std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_read);
+  recebe("D00010.ARJ", "C:/OUT/ro.txt", "A");
+  const Caso casos[] = {
+      {"D00001.ARJ", "not an archive"},
+      {"D00002.ARJ", "CRC error"},
+      {"D00003.ARJ", "no descriptor"},
+      {"D00004.ARJ", "stamp does not scan"},
+      {"D00005.ARJ", "expansion empty or too long"},
+      {"D00006.ARJ", "expansion empty or too long"},
+      {"D00007.ARJ", "no data file"},
+      {"D00008.ARJ", "destination directory missing"},
+      {"D00009.ARJ", "destination is a directory"},
+      {"D00010.ARJ", "read-only destination"},
+  };
+
+  RegistroFixo registro("C:/" + std::string(90, 'r'));
+  const TrayReport r = relatorio();
+  ASSERT_EQ(r.received.size(), std::size(casos));
+  for (const Caso& caso : casos) {
+    const ReceivedItem& item = recebido(r, caso.nome);
+    EXPECT_FALSE(item.deliver) << caso.nome;
+    EXPECT_EQ(item.reason, caso.motivo) << caso.nome;
+  }
+  EXPECT_EQ(recebido(r, "D00008.ARJ").detail, "C:/OUT/missing/x.txt");
+  EXPECT_TRUE(r.needsOperator());
+
+  // The pass agrees: every one of them is still waiting afterwards.
+  disponibilizaArquivos("C:/T");
+  for (const Caso& caso : casos) EXPECT_TRUE(aguardando(caso.nome)) << caso.nome;
+  EXPECT_EQ(arvore.read("OUT/ro.txt"), "keep");
+  std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_all);
+}
+
+// Deliveries with each disposition, later archives seeing what earlier ones
+// would have made, and numbers drawn on from the counter in memory.
+TEST_F(StatusTest, DeliveriesArePredictedAsThePassMakesThem) {
+  arvore.write("OUT/rep.txt", "old");
+  arvore.write("OUT/app.txt", "head");
+  arvore.write("T/DATA/SEQPOST.DAT", std::string("\x04\x00\x00\x00", 4));
+  recebe("D00001.ARJ", "C:/OUT/new.txt", "R", "new");
+  recebe("D00002.ARJ", "C:/OUT/new.txt", "R", "second over the first");
+  recebe("D00003.ARJ", "C:/OUT/rep.txt", "x", "replacement");
+  recebe("D00004.ARJ", "C:/OUT/app.txt", "A", "+tail");
+  recebe("D00005.ARJ", "C:/OUT/rep.txt", "M", "numbered");
+  recebe("D00006.ARJ", "C:/OUT/rep.txt", "M", "numbered again");
+
+  const TrayReport r = relatorio();
+  const std::vector<std::vector<std::string>> esperado = {
+      {"D00001.ARJ", "C:/OUT/new.txt", "new"},     {"D00002.ARJ", "C:/OUT/new.txt", "replace"},
+      {"D00003.ARJ", "C:/OUT/rep.txt", "replace"}, {"D00004.ARJ", "C:/OUT/app.txt", "append"},
+      {"D00005.ARJ", "C:/OUT/M00005.QVX", "numbered"},
+      {"D00006.ARJ", "C:/OUT/M00006.QVX", "numbered"}};
+  ASSERT_EQ(r.received.size(), esperado.size());
+  for (size_t i = 0; i < esperado.size(); ++i) {
+    EXPECT_EQ(r.received[i].name, esperado[i][0]);
+    EXPECT_TRUE(r.received[i].deliver) << r.received[i].name << ": " << r.received[i].reason;
+    EXPECT_EQ(r.received[i].destination, esperado[i][1]);
+    EXPECT_EQ(r.received[i].disposition, esperado[i][2]);
+  }
+  EXPECT_EQ(r.counter.value, 4);
+  EXPECT_FALSE(r.needsOperator());
+
+  // The pass then does exactly that.
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_EQ(arvore.read("OUT/new.txt"), "second over the first");
+  EXPECT_EQ(arvore.read("OUT/rep.txt"), "replacement");
+  EXPECT_EQ(arvore.read("OUT/app.txt"), "head+tail");
+  EXPECT_EQ(arvore.read("OUT/M00005.QVX"), "numbered");
+  EXPECT_EQ(arvore.read("OUT/M00006.QVX"), "numbered again");
+  EXPECT_TRUE(relatorio().received.empty());
+}
+
+TEST_F(StatusTest, CollectFirstModeTakesTheListingBackwards) {
+  usaVersao("1.4");
+  recebe("D00001.ARJ", "C:/OUT/a.txt", "R");
+  recebe("D00002.ARJ", "C:/OUT/b.txt", "R");
+  recebe("D00003.ARJ", "C:/OUT/c.txt", "R");
+  std::vector<std::string> listados = testing::listaRecebidos();
+  std::reverse(listados.begin(), listados.end());
+  const TrayReport r = relatorio();
+  EXPECT_TRUE(r.collectFirst);
+  std::vector<std::string> ordem;
+  for (const ReceivedItem& item : r.received) ordem.push_back(item.name);
+  EXPECT_EQ(ordem, listados);
+}
+
+TEST_F(StatusTest, UploadsWithTheirRecordsAndTheOddOnesOut) {
+  empacotaComUmAvulso();
+  arvore.write("T/OUTTRAY/WORK/F3_orfao_txt.DAT", "C:/dados/orfao.txt\r\n01/12/2026 10:00:00\r\n");
+  const TrayReport r = relatorio();
+  ASSERT_EQ(r.uploads.size(), 3u);
+  EXPECT_EQ(r.uploads[0].archive, "F1_a_txt.ARJ");
+  EXPECT_EQ(r.uploads[0].record, "F1_a_txt.DAT");
+  EXPECT_EQ(r.uploads[0].source, "C:/dados/a.txt");
+  EXPECT_EQ(r.uploads[0].problem, "");
+  // Listing order: the archives as the host lists them, then lone records.
+  bool achouSozinho = false;
+  for (const UploadItem& u : r.uploads) {
+    if (u.archive == "F2_sozinho_txt.ARJ") {
+      achouSozinho = true;
+      EXPECT_EQ(u.problem, "archive without its record");
+    }
+  }
+  EXPECT_TRUE(achouSozinho);
+  EXPECT_EQ(r.uploads[2].record, "F3_orfao_txt.DAT");
+  EXPECT_EQ(r.uploads[2].problem, "record without its archive");
+  EXPECT_EQ(r.uploads[2].source, "C:/dados/orfao.txt");
+  EXPECT_TRUE(r.needsOperator());
+}
+
+TEST_F(StatusTest, ControlFileRecordsAndACutOffOne) {
+  EXPECT_FALSE(relatorio().controlFile.present);
+  const std::string registro = "#\r\nstamp\r\nD00001.ARJ\r\nC:/OUT/a.txt\r\n01/01/2026 10:00:00\r\n";
+  arvore.write("T/OUTTRAY/ContDown.dat", registro + registro);
+  TrayReport r = relatorio();
+  EXPECT_TRUE(r.controlFile.present);
+  EXPECT_EQ(r.controlFile.records, 2);
+  EXPECT_TRUE(r.controlFile.lastRecordWhole);
+  EXPECT_FALSE(r.needsOperator());
+
+  arvore.write("T/OUTTRAY/ContDown.dat", registro + "#\r\nstamp\r\nD00002.A");
+  r = relatorio();
+  EXPECT_EQ(r.controlFile.records, 1);
+  EXPECT_FALSE(r.controlFile.lastRecordWhole);
+  EXPECT_TRUE(r.needsOperator());
+}
+
+TEST_F(StatusTest, CounterValue) {
+  EXPECT_FALSE(relatorio().counter.present);
+  arvore.write("T/DATA/SEQPOST.DAT", std::string("\x39\x30\x00\x00", 4));
+  TrayReport r = relatorio();
+  EXPECT_TRUE(r.counter.readable);
+  EXPECT_EQ(r.counter.value, 12345);
+  arvore.write("T/DATA/SEQPOST.DAT", "12");
+  r = relatorio();
+  EXPECT_TRUE(r.counter.present);
+  EXPECT_FALSE(r.counter.readable);
+}
+
+TEST_F(StatusTest, LeftoversOfInterruptedWork) {
+  recebe("D00001.ARJ", "", "R");  // stays; the pass leaves its members in the tray
+  disponibilizaArquivos("C:/T");
+  ASSERT_TRUE(arvore.exists("T/INTRAY/D00001.FN"));
+  // What a call cut short leaves, until the next call removes it.
+  arvore.write("T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "half");
+  arvore.write("T/OUTTRAY/WORK/ARJ$0.TMP", "scratch");
+  arvore.write("T/INTRAY/WORK/D00005.ARJ.ENTREGA", "parked, recorded");
+  arvore.write("T/INTRAY/WORK/D00006.ARJ.ENTREGA", "parked, not recorded");
+  arvore.write("T/OUTTRAY/ContDown.dat",
+               "#\r\ns\r\nD00005.ARJ\r\nC:/OUT/a.txt\r\n01/01/2026 10:00:00\r\n");
+  arvore.write("T/INTRAY/D00009.ARQ", "member of no archive");
+
+  const TrayReport r = relatorio();
+  std::map<std::string, std::string> tipos;
+  for (const Leftover& l : r.leftovers) tipos[l.path] = l.kind;
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/F1_a_txt.ARJ.tmp"], "half-made upload archive or record");
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/ARJ$0.TMP"], "scratch file of the archive library");
+  EXPECT_EQ(tipos["C:/T/Intray/Work/D00005.ARJ.ENTREGA"], "archive parked during its delivery");
+  EXPECT_EQ(tipos["C:/T/Intray/D00009.ARQ"], "extracted member of no waiting archive");
+  EXPECT_EQ(tipos["C:/T/Intray/D00001.FN"],
+            "extracted member of D00001.ARJ, which is still waiting");
+  EXPECT_EQ(tipos["C:/T/Intray/D00001.ARQ"],
+            "extracted member of D00001.ARJ, which is still waiting");
+  arvore.write("T/DATA/TORVEX.JNL", "plan");
+  const TrayReport comDiario = relatorio();
+  EXPECT_EQ(comDiario.leftovers.size(), 8u);
+  EXPECT_TRUE(std::any_of(comDiario.leftovers.begin(), comDiario.leftovers.end(), [](const Leftover& l) {
+    return l.path == "C:/T/DATA/TORVEX.JNL" &&
+           l.kind == "journal of an interrupted call, pending recovery";
+  }));
+  EXPECT_EQ(r.leftovers.size(), 7u);
+  for (const Leftover& l : r.leftovers) {
+    if (l.path.ends_with("D00005.ARJ.ENTREGA")) {
+      EXPECT_NE(l.advice.find("ContDown.dat records D00005.ARJ"), std::string::npos);
+    }
+    if (l.path.ends_with("D00006.ARJ.ENTREGA")) {
+      EXPECT_NE(l.advice.find("no record for D00006.ARJ"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(r.needsOperator());
+}
+
+TEST_F(StatusTest, CleanTreeNeedsNoOperator) {
+  const TrayReport r = relatorio();
+  EXPECT_TRUE(r.uploads.empty());
+  EXPECT_TRUE(r.received.empty());
+  EXPECT_TRUE(r.leftovers.empty());
+  EXPECT_FALSE(r.needsOperator());
+}
+
+// Everything the file system keeps about each entry below `raiz`, except
+// the last access time, which a read may move: names, kinds, permissions,
+// sizes, contents, modification and change times.
+std::map<std::string, std::string> retrato(const std::filesystem::path& raiz) {
+  std::map<std::string, std::string> entradas;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(raiz)) {
+    struct stat st{};
+    EXPECT_EQ(::lstat(e.path().c_str(), &st), 0);
+    std::string texto = std::to_string(st.st_mode) + " " + std::to_string(st.st_size) + " " +
+                        std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) +
+                        " " + std::to_string(st.st_ctim.tv_sec) + "." +
+                        std::to_string(st.st_ctim.tv_nsec);
+    if (S_ISREG(st.st_mode)) {
+      std::ifstream in(e.path(), std::ios::binary);
+      texto += " " + std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    entradas[std::filesystem::relative(e.path(), raiz).string()] = texto;
+  }
+  return entradas;
+}
+
+int executa(const std::string& argumentos, std::string& saida) {
+  const std::string arquivoSaida = std::filesystem::temp_directory_path() /
+                                   ("torvex-status-" + std::to_string(::getpid()) + ".out");
+  const std::string comando =
+      std::string("'") + TORVEX_CLI + "' " + argumentos + " >'" + arquivoSaida + "'";
+  const int status = std::system(comando.c_str());
+  std::ifstream in(arquivoSaida, std::ios::binary);
+  saida.assign(std::istreambuf_iterator<char>(in), {});
+  std::filesystem::remove(arquivoSaida);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A tree with something of every kind: waiting and odd uploads, archives
+// that would be delivered and archives that would stay, a numbered message
+// to draw, a cut-off control record, leftovers. The command, as text and as
+// JSON, leaves every byte, name, size and time as it was.
+TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
+  empacotaComUmAvulso();
+  arvore.write("T/OUTTRAY/WORK/F1_b_txt.DAT.tmp", "half");
+  arvore.write("OUT/msg.txt", "existing");
+  recebe("D00001.ARJ", "C:/OUT/new.txt", "R");
+  recebe("D00002.ARJ", "C:/OUT/msg.txt", "M");
+  recebe("D00003.ARJ", "C:/OUT/missing/x.txt", "R");
+  arvore.write("T/INTRAY/WORK/D00004.ARJ", "not an archive");
+  recebe("D00005.ARJ", "", "R");
+  disponibilizaArquivos("C:/T");  // delivers 1 and 2, leaves members of 5
+  recebe("D00001.ARJ", "C:/OUT/new.txt", "A");
+  recebe("D00002.ARJ", "C:/OUT/msg.txt", "M");
+  arvore.write("T/INTRAY/WORK/D00007.ARJ.ENTREGA", "parked");
+  arvore.write("T/OUTTRAY/ContDown.dat",
+               arvore.read("T/OUTTRAY/ContDown.dat") + "#\r\nstamp\r\nD0");
+
+  const auto antes = retrato(arvore.dir());
+  std::string texto, json;
+  EXPECT_EQ(executa("status C:/T", texto), 1);
+  EXPECT_EQ(executa("status C:\\\\T --json", json), 1);
+  EXPECT_EQ(retrato(arvore.dir()), antes);
+
+  EXPECT_NE(texto.find("D00002.ARJ  deliver to C:/OUT/M00002.QVX (numbered)"), std::string::npos)
+      << texto;
+  EXPECT_NE(texto.find("D00003.ARJ  ** stays: destination directory missing"), std::string::npos)
+      << texto;
+  for (const char* chave : {"\"uploads\": [", "\"received\": [", "\"control_file\": {",
+                            "\"counter\": {", "\"leftovers\": ["}) {
+    EXPECT_NE(json.find(chave), std::string::npos) << chave << "\n" << json;
+  }
+  EXPECT_NE(json.find("{\"name\": \"D00001.ARJ\", \"action\": \"deliver\", \"destination\": "
+                      "\"C:/OUT/new.txt\", \"disposition\": \"append\"}"),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("{\"name\": \"D00004.ARJ\", \"action\": \"stay\", \"reason\": "
+                      "\"not an archive\""),
+            std::string::npos)
+      << json;
+}
+
+TEST(StatusCommand, ExitStatus) {
+  testing::TempTree arvore;
+  testing::criaBandejas(arvore);
+  std::string saida;
+  EXPECT_EQ(executa("status C:/T", saida), 0);
+  EXPECT_NE(saida.find("Nothing is stuck or left over."), std::string::npos) << saida;
+  EXPECT_EQ(executa("status C:/T --json", saida), 0);
+  EXPECT_EQ(saida.front(), '{');
+  for (const char* errado : {"status", "status C:/T --xml", "status C:/T C:/U",
+                             "status --json --json C:/T"}) {
+    EXPECT_EQ(executa(std::string(errado) + " 2>/dev/null", saida), 2) << errado;
+    EXPECT_EQ(saida, "") << errado;
+  }
+  arvore.write("T/OUTTRAY/WORK/F1_x.ARJ.tmp", "half");
+  EXPECT_EQ(executa("status C:/T", saida), 1);
+}
+
+TEST(ReadOnlyPlatform, RefusesEveryChange) {
+  testing::TempTree arvore;
+  arvore.write("a.txt", "a");
+  ReadOnlyPlatform somenteLeitura;
+  EXPECT_EQ(platform().openFile("C:/a.txt", OpenMode::Write), nullptr);
+  EXPECT_EQ(platform().openFile("C:/b.txt", OpenMode::Append), nullptr);
+  EXPECT_EQ(platform().openFile("C:/a.txt", OpenMode::ReadWrite), nullptr);
+  EXPECT_FALSE(platform().deleteFile("C:/a.txt"));
+  EXPECT_FALSE(platform().moveFile("C:/a.txt", "C:/b.txt"));
+  EXPECT_FALSE(platform().replaceFile("C:/a.txt", "C:/b.txt"));
+  EXPECT_FALSE(platform().createDirectory("C:/d"));
+  EXPECT_EQ(somenteLeitura.refused(), 7);
+  FileHandle* f = platform().openFile("C:/a.txt", OpenMode::Read);
+  ASSERT_NE(f, nullptr);
+  platform().closeFile(f);
+  EXPECT_EQ(arvore.read("a.txt"), "a");
+  EXPECT_FALSE(arvore.exists("b.txt"));
+}
+
+}  // namespace
+}  // namespace torvex::cli
