@@ -291,7 +291,7 @@ int checkExtract(const char* archive, const std::function<ByteSink*(const std::s
 
 }  // namespace torvex::arj
 
-extern "C" int ExecArj(const char* commandLine, int reserved) {
+extern "C" int TORVEX_ARJ_CALL ExecArj(const char* commandLine, int reserved) {
   if (reserved != 0) return torvex::arj::kUserError;
   try {
     return torvex::arj::run(commandLine);

@@ -69,7 +69,7 @@ bool readStrings(const std::vector<uint8_t>& basic, size_t fixed, std::string& n
 // The fixed part, zero-extended to `known` bytes so absent fields read as 0.
 std::vector<uint8_t> fixedPart(const std::vector<uint8_t>& basic, size_t fhs, size_t known) {
   std::vector<uint8_t> f(known, 0);
-  for (size_t i = 0; i < fhs && i < known; ++i) f[i] = basic[i];
+  std::copy_n(basic.begin(), std::min(fhs, known), f.begin());
   return f;
 }
 

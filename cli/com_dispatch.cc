@@ -3,6 +3,7 @@
 // class factory) and the method is reached through GetIDsOfNames and
 // Invoke; parsing and printing are those of the direct mode.
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "cli/metodos.h"
@@ -17,13 +18,29 @@ class ChamadorTardio : public MethodCaller {
   ChamadorTardio() { CoInitialize(nullptr); }
   ~ChamadorTardio() override { CoUninitialize(); }
 
+  // The name goes to GetIDsOfNames as typed, so whatever letter case the
+  // type information accepts works, as with a script host; the table, read
+  // without regard to case, only says how to read the arguments.
+  const Metodo* procura(const char* nome) override {
+    nomeDigitado_ = nome;
+    return procuraMetodoSemCaixa(nome);
+  }
+
   bool chama(const Metodo& metodo, std::span<Valor> argumentos, Valor& resultado) override {
     IDispatch* objeto = nullptr;
     HRESULT hr = cria(&objeto);
     if (FAILED(hr)) return falha("cannot create TORVEX.Controlador", hr);
-    hr = invoca(objeto, metodo, argumentos, resultado);
+    Bstr nome = bstrDeUtf8(nomeDigitado_.c_str());
+    LPOLESTR nomes[] = {nome.get()};
+    DISPID id = 0;
+    hr = objeto->GetIDsOfNames(IID_NULL, nomes, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) {
+      objeto->Release();
+      return falha(("GetIDsOfNames does not know " + nomeDigitado_).c_str(), hr);
+    }
+    hr = invoca(objeto, id, metodo, argumentos, resultado);
     objeto->Release();
-    return SUCCEEDED(hr) || falha(metodo.nome, hr);
+    return SUCCEEDED(hr) || falha(nomeDigitado_.c_str(), hr);
   }
 
  private:
@@ -31,6 +48,8 @@ class ChamadorTardio : public MethodCaller {
     std::fprintf(stderr, "torvex: %s: 0x%08X\n", oque, static_cast<unsigned>(hr));
     return false;
   }
+
+  std::string nomeDigitado_;
 
   static HRESULT cria(IDispatch** objeto) {
     CLSID clsid;
@@ -40,13 +59,8 @@ class ChamadorTardio : public MethodCaller {
                             reinterpret_cast<void**>(objeto));
   }
 
-  static HRESULT invoca(IDispatch* objeto, const Metodo& metodo, std::span<Valor> argumentos,
-                        Valor& resultado) {
-    Bstr nome = bstrDeUtf8(metodo.nome);
-    LPOLESTR nomes[] = {nome.get()};
-    DISPID id = 0;
-    HRESULT hr = objeto->GetIDsOfNames(IID_NULL, nomes, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
+  static HRESULT invoca(IDispatch* objeto, DISPID id, const Metodo& metodo,
+                        std::span<Valor> argumentos, Valor& resultado) {
     // DISPPARAMS holds the last argument first. The BSTRs stay owned by `argumentos`.
     std::vector<VARIANT> variantes(argumentos.size());
     for (size_t i = 0; i < argumentos.size(); ++i) {
@@ -63,7 +77,7 @@ class ChamadorTardio : public MethodCaller {
     DISPPARAMS parametros = {variantes.data(), nullptr, static_cast<UINT>(variantes.size()), 0};
     VARIANT retorno;
     VariantInit(&retorno);
-    hr = objeto->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parametros, &retorno,
+    HRESULT hr = objeto->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parametros, &retorno,
                         nullptr, nullptr);
     if (FAILED(hr)) return hr;
     if (retorno.vt == VT_BSTR) {

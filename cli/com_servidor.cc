@@ -1,8 +1,10 @@
-// `torvex register` and `torvex unregister`: load the server library from
-// beside this executable and call its registration entry, as a registration
-// tool does; the HRESULT is printed in hex.
+// `torvex register` and `torvex unregister`: load the server library and call
+// its registration entry, as a registration tool does; the HRESULT is printed
+// in hex. The library is the one beside this executable (a build tree, or
+// Windows), else the one installed with it.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/subcomandos.h"
 #include "cli/uso.h"
@@ -14,17 +16,27 @@ namespace {
 
 using EntradaRegistro = HRESULT (*)();
 
-std::string bibliotecaAoLado() {
+// Beside the executable, then where the install rules put it.
+std::vector<std::string> lugaresDaBiblioteca() {
   std::string exe = executablePath();
   size_t fim = exe.find_last_of("/\\");
-  return (fim == std::string::npos ? std::string() : exe.substr(0, fim + 1)) +
-         componentLibraryName();
+  const std::string pasta = fim == std::string::npos ? std::string() : exe.substr(0, fim + 1);
+  return {pasta + componentLibraryName(),
+          pasta + TORVEX_INSTALLED_LIBRARY_DIR "/" + componentLibraryName()};
 }
 
 int chamaEntrada(std::span<char* const> args, const char* entrada) {
   if (!args.empty()) return erroDeUso(std::string(entrada) + " takes no arguments");
-  std::string caminho = bibliotecaAoLado();
-  ModuleHandle* biblioteca = loadModule(caminho.c_str());
+  std::string caminho;
+  ModuleHandle* biblioteca = nullptr;
+  for (const std::string& lugar : lugaresDaBiblioteca()) {
+    biblioteca = loadModule(lugar.c_str());
+    caminho += (caminho.empty() ? "" : " or ") + lugar;
+    if (biblioteca != nullptr) {
+      caminho = lugar;
+      break;
+    }
+  }
   if (biblioteca == nullptr) {
     std::fprintf(stderr, "torvex: cannot load %s\n", caminho.c_str());
     return kSaidaFalha;

@@ -1,5 +1,7 @@
 #include "cli/metodos.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -67,6 +69,16 @@ const Metodo* procuraMetodo(const char* nome) {
   return nullptr;
 }
 
+const Metodo* procuraMetodoSemCaixa(const char* nome) {
+  for (const Metodo& m : tabela()) {
+    const auto mesmaLetra = [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    if (std::ranges::equal(std::string_view(m.nome), std::string_view(nome), mesmaLetra)) return &m;
+  }
+  return nullptr;
+}
+
 bool ChamadorDireto::chama(const Metodo& metodo, std::span<Valor> a, Valor& r) {
   const std::string_view nome = metodo.nome;
   if (nome == "criaInfraEstrutura") {
@@ -93,7 +105,7 @@ bool ChamadorDireto::chama(const Metodo& metodo, std::span<Valor> a, Valor& r) {
 
 int chamaMetodo(MethodCaller& chamador, std::span<char* const> args) {
   if (args.empty()) return erroDeUso("a method name is missing");
-  const Metodo* metodo = procuraMetodo(args[0]);
+  const Metodo* metodo = chamador.procura(args[0]);
   if (metodo == nullptr) {
     return erroDeUso(std::string("unknown subcommand or method '") + args[0] + "'");
   }

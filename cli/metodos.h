@@ -29,6 +29,7 @@ struct Metodo {
 // The seven methods in interface order.
 std::span<const Metodo> metodos();
 const Metodo* procuraMetodo(const char* nome);
+const Metodo* procuraMetodoSemCaixa(const char* nome);  // letter case ignored
 
 // One argument or result: `texto` for Tipo::Texto (null is the null string),
 // `numero` for Tipo::Numero.
@@ -40,6 +41,8 @@ struct Valor {
 class MethodCaller {
  public:
   virtual ~MethodCaller() = default;
+  // The method a typed name calls, null when none; exact by default.
+  virtual const Metodo* procura(const char* nome) { return procuraMetodo(nome); }
   // Calls `metodo` with one Valor per parameter, of the parameter's type, and
   // fills `resultado` by the method's result type. False when the call could
   // not be made at all; the caller has printed why on stderr.

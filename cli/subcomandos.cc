@@ -8,6 +8,7 @@ namespace {
 
 constexpr Subcomando kSubcomandos[] = {
     {"--help", "--help", "This text.", executaAjuda},
+    {"--version", "--version", "The version of this command and its library.", executaVersao},
     {"demo", "demo [--keep]",
      "A full round trip in a fresh temporary tray tree, explained step by step.\n"
      "--keep leaves the tree in place and prints where it is.",
@@ -27,14 +28,16 @@ constexpr Subcomando kSubcomandos[] = {
      "Changes nothing. Exit status 1 when something needs an operator.",
      executaStatus},
     {"register", "register",
-     "Registers the component (the library beside this command) under\n"
-     "HKEY_CLASSES_ROOT with its type library; prints the HRESULT.",
+     "Registers the component (the library beside this command, or else the one\n"
+     "installed with it) under HKEY_CLASSES_ROOT with its type library; prints\n"
+     "the HRESULT.",
      executaRegister},
     {"unregister", "unregister",
      "Removes the component's registration; prints the HRESULT.", executaUnregister},
     {"--dispatch", "--dispatch METHOD ARG...",
      "Calls METHOD as a late-bound host does: creates TORVEX.Controlador through\n"
-     "the registry and calls through GetIDsOfNames and Invoke. Needs register.",
+     "the registry and calls through GetIDsOfNames and Invoke, which take the\n"
+     "name in any letter case. Needs register.",
      executaDispatch},
 };
 

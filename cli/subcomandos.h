@@ -19,6 +19,7 @@ std::span<const Subcomando> subcomandos();
 const Subcomando* procuraSubcomando(const char* nome);
 
 int executaAjuda(std::span<char* const> args);
+int executaVersao(std::span<char* const> args);
 int executaArj(std::span<char* const> args);
 int executaExpand(std::span<char* const> args);
 int executaDemo(std::span<char* const> args);

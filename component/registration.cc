@@ -71,6 +71,11 @@ bool removidaPorAscendente(const std::string& chave) {
   return false;
 }
 
+// The keys that removeEntradas deletes with their subtrees.
+bool removidaComSubchaves(const Entrada& e) {
+  return e.marca != Marca::NoRemove && !removidaPorAscendente(expande(e.chave, ""));
+}
+
 std::string comExtensaoTlb(const std::string& path) {
   size_t ponto = path.rfind('.');
   size_t separador = path.find_last_of("\\/:");
@@ -103,10 +108,21 @@ HRESULT registraEntradas(const std::string& modulePath) {
 
 void removeEntradas() {
   for (const Entrada& e : kEntradas) {
-    std::string chave = expande(e.chave, "");
-    if (e.marca != Marca::NoRemove && !removidaPorAscendente(chave))
-      platform().registryDeleteTree(RegistryHive::ClassesRoot, chave.c_str());
+    if (removidaComSubchaves(e))
+      platform().registryDeleteTree(RegistryHive::ClassesRoot, expande(e.chave, "").c_str());
   }
+}
+
+std::vector<EntradaRegistro> entradasRegistro(const std::string& modulePath) {
+  std::vector<EntradaRegistro> entradas;
+  for (const Entrada& e : kEntradas) {
+    if (e.marca == Marca::NoRemove) continue;
+    EntradaRegistro r{expande(e.chave, modulePath), e.valor ? e.valor : "", std::nullopt,
+                      removidaComSubchaves(e), e.marca == Marca::ForceRemove};
+    if (e.dado) r.dado = expande(e.dado, modulePath);
+    entradas.push_back(std::move(r));
+  }
+  return entradas;
 }
 
 HRESULT registraTypeLib(const std::string& modulePath) {

@@ -20,17 +20,17 @@ void insertSorted(std::vector<std::string>& names, std::string_view name) {
 
 }  // namespace
 
-bool DirCache::Stamp::operator==(const Stamp& o) const {
+bool DirStamp::operator==(const DirStamp& o) const {
   return dev == o.dev && ino == o.ino && mtime.tv_sec == o.mtime.tv_sec &&
          mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
          ctime.tv_nsec == o.ctime.tv_nsec;
 }
 
-DirCache::Stamp DirCache::stampOf(const struct stat& st) {
-  return Stamp{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim};
+DirStamp DirStamp::of(const struct stat& st) {
+  return DirStamp{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim};
 }
 
-bool DirCache::scan(const std::string& dir, const Stamp& stamp, Listing& out) {
+bool DirCache::scan(const std::string& dir, const DirStamp& stamp, Listing& out) {
   DIR* d = opendir(dir.c_str());
   if (!d) return false;
   out.stamp = stamp;
@@ -46,7 +46,7 @@ bool DirCache::scan(const std::string& dir, const Stamp& stamp, Listing& out) {
 std::vector<std::string> DirCache::namesLike(const std::string& dir, const struct stat& dirStat,
                                              std::string_view name) {
   std::lock_guard lock(mutex_);
-  const Stamp stamp = stampOf(dirStat);
+  const DirStamp stamp = DirStamp::of(dirStat);
   auto it = dirs_.find(dir);
   if (it == dirs_.end() || !(it->second.stamp == stamp)) {
     if (it == dirs_.end() && dirs_.size() >= kMaxDirectories) dirs_.clear();
@@ -61,13 +61,18 @@ std::vector<std::string> DirCache::namesLike(const std::string& dir, const struc
   return names == it->second.byKey.end() ? std::vector<std::string>{} : names->second;
 }
 
+bool DirCache::holds(const std::string& dir) {
+  std::lock_guard lock(mutex_);
+  return dirs_.count(dir) != 0;
+}
+
 void DirCache::changed(const std::string& dir, const struct stat& before,
-                       std::string_view removed, std::string_view added) {
+                       const struct stat* after, std::string_view removed,
+                       std::string_view added) {
   std::lock_guard lock(mutex_);
   auto it = dirs_.find(dir);
   if (it == dirs_.end()) return;
-  struct stat after;
-  if (!(it->second.stamp == stampOf(before)) || stat(dir.c_str(), &after) != 0) {
+  if (!after || !(it->second.stamp == DirStamp::of(before))) {
     dirs_.erase(it);  // someone else changed it too: read it afresh next time
     return;
   }
@@ -80,7 +85,7 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     }
   }
   if (!added.empty()) insertSorted(listing.byKey[unicode::foldedName(added)], added);
-  listing.stamp = stampOf(after);
+  listing.stamp = DirStamp::of(*after);
 }
 
 void DirCache::forget(const std::string& dir) {

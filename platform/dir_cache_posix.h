@@ -20,6 +20,16 @@
 
 namespace torvex::posix {
 
+// What tells a directory's listing has changed: its identity and the times
+// the kernel sets on every entry added, removed or renamed in it.
+struct DirStamp {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  timespec mtime{}, ctime{};
+  static DirStamp of(const struct stat& st);
+  bool operator==(const DirStamp& o) const;
+};
+
 class DirCache {
  public:
   // On-disk names in `dir` equal to `name` ignoring case, sorted by bytes.
@@ -27,27 +37,24 @@ class DirCache {
   std::vector<std::string> namesLike(const std::string& dir, const struct stat& dirStat,
                                      std::string_view name);
 
-  // This layer changed `dir` (whose stat before the change was `before`):
-  // `removed` left it, `added` entered it (either may be empty).
-  void changed(const std::string& dir, const struct stat& before, std::string_view removed,
-               std::string_view added);
+  // Whether a listing of `dir` is kept.
+  bool holds(const std::string& dir);
+
+  // This layer changed `dir` (whose stat before the change was `before`, and
+  // after it `after`, null when it could not be taken): `removed` left it,
+  // `added` entered it (either may be empty).
+  void changed(const std::string& dir, const struct stat& before, const struct stat* after,
+               std::string_view removed, std::string_view added);
 
   void forget(const std::string& dir);
   void clear();
 
  private:
-  struct Stamp {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    timespec mtime{}, ctime{};
-    bool operator==(const Stamp& o) const;
-  };
   struct Listing {
-    Stamp stamp;
+    DirStamp stamp;
     std::unordered_map<std::u32string, std::vector<std::string>> byKey;
   };
-  static Stamp stampOf(const struct stat& st);
-  bool scan(const std::string& dir, const Stamp& stamp, Listing& out);
+  bool scan(const std::string& dir, const DirStamp& stamp, Listing& out);
 
   std::mutex mutex_;
   std::unordered_map<std::string, Listing> dirs_;

@@ -1,12 +1,16 @@
 #include "platform/environment_posix.h"
 
+#include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string_view>
 
 #include "platform/dir_cache_posix.h"
 #include "platform/platform_posix.h"
+#include "platform/prefix_cache_posix.h"
 
 namespace torvex::posix {
 namespace {
@@ -14,7 +18,15 @@ namespace {
 std::mutex gMutex;
 std::shared_ptr<const Environment> gCurrent;
 
-// "C=/srv/c;D=/mnt/d"; entries that are not LETTER=ABSOLUTE-PATH are ignored.
+// Records the first malformed variable; later ones are still read, so that
+// each fault is seen once the first is mended.
+void complain(Environment& env, const char* name, std::string_view entry, const char* expected) {
+  if (!env.problem.empty()) return;
+  env.problem = std::string(name) + ": '" + std::string(entry) + "' is not " + expected;
+}
+
+// "C=/srv/c;D=/mnt/d". An empty item (a stray ';') is no mapping; a malformed
+// one maps nothing, so its drive does not exist.
 void readDrives(Environment& env) {
   const char* value = std::getenv("TORVEX_DRIVES");
   if (!value) {
@@ -26,13 +38,20 @@ void readDrives(Environment& env) {
     size_t end = rest.find(';');
     std::string_view item = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (item.size() < 3 || item[1] != '=' || item[2] != '/') continue;
+    if (item.empty()) continue;
     char letter = item[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    if (letter < 'A' || letter > 'Z') continue;
-    std::string dir(item.substr(2));
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    env.drives[letter - 'A' + 1] = dir;
+    if (item.size() < 3 || item[1] != '=' || item[2] != '/' || letter < 'A' || letter > 'Z') {
+      complain(env, "TORVEX_DRIVES", item, "LETTER=/ABSOLUTE/DIRECTORY");
+      continue;
+    }
+    std::string& drive = env.drives[letter - 'A' + 1];
+    if (!drive.empty()) {
+      complain(env, "TORVEX_DRIVES", item, "the only mapping of its letter");
+      continue;
+    }
+    drive = item.substr(2);
+    while (drive.size() > 1 && drive.back() == '/') drive.pop_back();
   }
 }
 
@@ -49,28 +68,65 @@ void readRegistryPath(Environment& env) {
   }
 }
 
+// An empty value counts as unset, as `NAME= command` in a shell means.
+const char* variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value ? value : nullptr;
+}
+
+// Decimal digits and nothing else.
+bool wholeNumber(std::string_view text, uint32_t& number) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
 void readVersion(Environment& env) {
-  const char* value = std::getenv("TORVEX_WINVER");
+  const char* value = variable("TORVEX_WINVER");
   if (!value) return;
-  unsigned id = 0, major = 0;
-  char extra = 0;
-  if (std::sscanf(value, "%u.%u%c", &id, &major, &extra) == 2) {
+  const std::string_view text = value;
+  const size_t dot = text.find('.');
+  uint32_t id = 0, major = 0;
+  if (text == "fail") {
+    env.versionFails = true;
+  } else if (dot != std::string_view::npos && wholeNumber(text.substr(0, dot), id) &&
+             wholeNumber(text.substr(dot + 1), major)) {
     env.platformId = id;
     env.majorVersion = major;
   } else {
-    env.versionFails = true;  // "fail" or anything unreadable
+    env.versionFails = true;
+    complain(env, "TORVEX_WINVER", value, "PLATFORMID.MAJOR (such as 2.5) or fail");
   }
 }
 
+bool validTime(const LocalTime& t) {
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  return t.year >= 1601 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+         t.day <= kDays[t.month - 1] - (t.month == 2 && !leap) && t.hour <= 23 &&
+         t.minute <= 59 && t.second <= 59;
+}
+
 void readNow(Environment& env) {
-  const char* value = std::getenv("TORVEX_NOW");
+  const char* value = variable("TORVEX_NOW");
   if (!value) return;
   LocalTime t;
-  char extra = 0;
-  if (std::sscanf(value, "%4d-%2d-%2dT%2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
-                  &t.minute, &t.second, &extra) == 6) {
+  // Digits exactly where the pattern has them: sscanf alone would take signs
+  // and spaces.
+  constexpr std::string_view kShape = "0000-00-00T00:00:00";
+  bool shaped = std::strlen(value) == kShape.size();
+  for (size_t i = 0; shaped && i < kShape.size(); ++i) {
+    shaped = kShape[i] == '0' ? std::isdigit(static_cast<unsigned char>(value[i])) != 0
+                              : value[i] == kShape[i];
+  }
+  if (shaped &&
+      std::sscanf(value, "%4d-%2d-%2dT%2d:%2d:%2d", &t.year, &t.month, &t.day, &t.hour,
+                  &t.minute, &t.second) == 6 &&
+      validTime(t)) {
     env.fixedNow = true;
     env.now = t;
+  } else {
+    complain(env, "TORVEX_NOW", value,
+             "a local time YYYY-MM-DDTHH:MM:SS (such as 2003-02-01T04:05:06)");
   }
 }
 
@@ -95,12 +151,15 @@ std::shared_ptr<const Environment> environment() {
 
 namespace torvex {
 
+std::string environmentProblem() { return posix::environment()->problem; }
+
 void reloadEnvironment() {
   {
     std::lock_guard lock(posix::gMutex);
     posix::gCurrent = posix::readAll();
   }
   posix::dirCache().clear();
+  posix::prefixCache().clear();
 }
 
 }  // namespace torvex

@@ -18,6 +18,7 @@ struct Environment {
   uint32_t platformId = 2, majorVersion = 10;
   bool fixedNow = false;
   LocalTime now;
+  std::string problem;  // the first malformed variable and entry; empty when all are sound
 };
 
 // The current snapshot; read from the variables on first use.

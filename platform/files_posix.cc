@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 
-#include "platform/dir_cache_posix.h"
 #include "platform/path_posix.h"
 #include "platform/posix_backend.h"
 #include "platform/win_path.h"
@@ -93,7 +92,7 @@ FileHandle* PosixPlatform::openFile(const char* path, OpenMode mode) {
     close(fd);
     return failWith<FileHandle*>(err, nullptr);
   }
-  if (!e.found) dirCache().changed(loc.dir, loc.dirStat, {}, e.name);
+  if (!e.found) noteChange(loc.dir, loc.dirStat, {}, e.name);
   openFiles().add(st.st_dev, st.st_ino);
   // As CreateFile reports opening an existing file where it might create.
   setLastError(e.found && (flags & O_CREAT) ? kErrorAlreadyExists : kErrorSuccess);

@@ -23,17 +23,15 @@ bool sameDirectory(const Location& a, const Location& b) {
   return a.dirStat.st_dev == b.dirStat.st_dev && a.dirStat.st_ino == b.dirStat.st_ino;
 }
 
-// Resolves an existing entry named by `path`, with its own lstat in `self`.
-uint32_t existing(const char* path, Location& loc, Entry& e, struct stat& self) {
+// Resolves an existing entry named by `path`.
+uint32_t existing(const char* path, Location& loc, Entry& e) {
   if (!path) return kErrorInvalidParameter;
   if (uint32_t err = locate(path, loc)) return err;
   if (loc.last.empty()) return kErrorAccessDenied;  // a root
   if (winpath::isInvalidName(loc.last)) return kErrorInvalidName;
   if (winpath::isDeviceName(loc.last)) return kErrorAccessDenied;
   if (uint32_t err = lookup(loc, e)) return err;
-  if (!e.found) return kErrorFileNotFound;
-  if (lstat(e.path.c_str(), &self) != 0) return win32Error(errno);
-  return 0;
+  return e.found ? kErrorSuccess : kErrorFileNotFound;
 }
 
 // Resolves an entry that must exist, following links.
@@ -62,22 +60,21 @@ uint32_t destination(const char* path, Location& loc, Entry& e) {
 struct Move {
   Location src, dst;
   Entry s, d;
-  struct stat self;
 };
 
 uint32_t locateMove(const char* from, const char* to, Move& m) {
-  if (uint32_t err = existing(from, m.src, m.s, m.self)) return err;
-  if (heldOpen(m.self)) return kErrorSharingViolation;
+  if (uint32_t err = existing(from, m.src, m.s)) return err;
+  if (heldOpen(m.s.self)) return kErrorSharingViolation;
   return destination(to, m.dst, m.d);
 }
 
 void noteMove(const Location& from, const std::string& fromName, const Location& to,
               const std::string& toName) {
   if (sameDirectory(from, to)) {
-    dirCache().changed(from.dir, from.dirStat, fromName, toName);
+    noteChange(from.dir, from.dirStat, fromName, toName);
   } else {
-    dirCache().changed(from.dir, from.dirStat, fromName, {});
-    dirCache().changed(to.dir, to.dirStat, {}, toName);
+    noteChange(from.dir, from.dirStat, fromName, {});
+    noteChange(to.dir, to.dirStat, {}, toName);
   }
 }
 
@@ -178,20 +175,20 @@ bool PosixPlatform::createDirectory(const char* path) {
   if (mkdir(e.path.c_str(), 0777) != 0) {
     return fail(errno == EEXIST ? kErrorAlreadyExists : win32Error(errno));
   }
-  dirCache().changed(loc.dir, loc.dirStat, {}, e.name);
+  noteChange(loc.dir, loc.dirStat, {}, e.name);
   return true;
 }
 
 bool PosixPlatform::removeDirectory(const char* path) {
   Location loc;
   Entry e;
-  struct stat self;
-  if (uint32_t err = existing(path, loc, e, self)) return fail(err);
+  if (uint32_t err = existing(path, loc, e)) return fail(err);
+  const struct stat& self = e.self;
   if (!S_ISDIR(self.st_mode)) return fail(kErrorDirectory);
   if (rmdir(e.path.c_str()) != 0) {
     return fail(errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : win32Error(errno));
   }
-  dirCache().changed(loc.dir, loc.dirStat, e.name, {});
+  noteChange(loc.dir, loc.dirStat, e.name, {});
   dirCache().forget(e.path);
   return true;
 }
@@ -199,21 +196,22 @@ bool PosixPlatform::removeDirectory(const char* path) {
 bool PosixPlatform::deleteFile(const char* path) {
   Location loc;
   Entry e;
-  struct stat self;
-  if (uint32_t err = existing(path, loc, e, self)) return fail(err);
+  if (uint32_t err = existing(path, loc, e)) return fail(err);
+  const struct stat& self = e.self;
   if (S_ISDIR(self.st_mode)) return fail(kErrorAccessDenied);
   if (loc.trailingSeparator) return fail(kErrorInvalidName);
   if (isReadOnly(self)) return fail(kErrorAccessDenied);
   if (heldOpen(self)) return fail(kErrorSharingViolation);
   if (unlink(e.path.c_str()) != 0) return fail(win32Error(errno));
-  dirCache().changed(loc.dir, loc.dirStat, e.name, {});
+  noteChange(loc.dir, loc.dirStat, e.name, {});
   return true;
 }
 
 bool PosixPlatform::moveFile(const char* from, const char* to) {
   Move m;
   if (uint32_t err = locateMove(from, to, m)) return fail(err);
-  auto& [src, dst, s, d, self] = m;
+  auto& [src, dst, s, d] = m;
+  const struct stat& self = s.self;
   if (d.found) {
     const bool sameEntry = sameDirectory(src, dst) && d.name == s.name;
     if (!sameEntry) return fail(kErrorAlreadyExists);
@@ -243,13 +241,12 @@ bool PosixPlatform::moveFile(const char* from, const char* to) {
 bool PosixPlatform::replaceFile(const char* from, const char* to) {
   Move m;
   if (uint32_t err = locateMove(from, to, m)) return fail(err);
-  auto& [src, dst, s, d, self] = m;
+  auto& [src, dst, s, d] = m;
+  const struct stat& self = s.self;
   if (d.found) {
     if (sameDirectory(src, dst) && d.name == s.name) return true;
-    struct stat old;
-    if (lstat(d.path.c_str(), &old) != 0) return fail(win32Error(errno));
-    if (S_ISDIR(old.st_mode) || isReadOnly(old)) return fail(kErrorAccessDenied);
-    if (heldOpen(old)) return fail(kErrorSharingViolation);
+    if (S_ISDIR(d.self.st_mode) || isReadOnly(d.self)) return fail(kErrorAccessDenied);
+    if (heldOpen(d.self)) return fail(kErrorSharingViolation);
   }
   // An existing target keeps its spelling, so no second name is left behind.
   const std::string target = d.found ? d.path : joinPath(dst.dir, dst.last);

@@ -9,6 +9,7 @@
 #include "platform/dir_cache_posix.h"
 #include "platform/environment_posix.h"
 #include "platform/platform.h"
+#include "platform/prefix_cache_posix.h"
 #include "platform/win_path.h"
 
 namespace torvex::posix {
@@ -25,13 +26,25 @@ bool isDirectory(const std::string& path, struct stat& st) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Stats the entry at `path` itself, then what a link leads to unless it
+// dangles: one call for a plain entry, one for a missing one.
+bool statEntry(const std::string& path, Entry& out) {
+  if (lstat(path.c_str(), &out.self) != 0) return false;
+  out.st = out.self;
+  if (S_ISLNK(out.self.st_mode)) {
+    struct stat target;
+    if (stat(path.c_str(), &target) == 0) out.st = target;
+  }
+  return true;
+}
+
 // Looks `name` up in `dir` ignoring case; fills `out` when found.
 uint32_t findIn(const std::string& dir, const struct stat& dirStat, std::string_view name,
                 Entry& out) {
   out = Entry{};
   out.name = std::string(name);
   out.path = joinPath(dir, name);
-  if (stat(out.path.c_str(), &out.st) == 0 || lstat(out.path.c_str(), &out.st) == 0) {
+  if (statEntry(out.path, out)) {
     out.found = true;
     return 0;
   }
@@ -40,7 +53,7 @@ uint32_t findIn(const std::string& dir, const struct stat& dirStat, std::string_
     bool stale = false;
     for (const std::string& candidate : dirCache().namesLike(dir, dirStat, name)) {
       std::string path = joinPath(dir, candidate);
-      if (stat(path.c_str(), &out.st) == 0 || lstat(path.c_str(), &out.st) == 0) {
+      if (statEntry(path, out)) {
         out.name = candidate;
         out.path = std::move(path);
         out.found = true;
@@ -54,6 +67,24 @@ uint32_t findIn(const std::string& dir, const struct stat& dirStat, std::string_
   return 0;
 }
 
+// Walks the directory part from `root` one component at a time. Each step
+// whose spelling came from a listing is noted in `choices`.
+uint32_t walk(const std::string& root, const std::vector<std::string>& comps, size_t count,
+              Location& out, std::vector<PrefixCache::Choice>& choices) {
+  out.dir = root;
+  if (!isDirectory(out.dir, out.dirStat)) return kErrorPathNotFound;
+  for (size_t i = 0; i < count; ++i) {
+    Entry e;
+    if (findIn(out.dir, out.dirStat, comps[i], e) != 0 || !e.found || !S_ISDIR(e.st.st_mode)) {
+      return kErrorPathNotFound;
+    }
+    if (e.name != comps[i]) choices.push_back({out.dir, DirStamp::of(out.dirStat)});
+    out.dir = std::move(e.path);
+    out.dirStat = e.st;
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::string joinPath(const std::string& dir, std::string_view name) {
@@ -61,6 +92,15 @@ std::string joinPath(const std::string& dir, std::string_view name) {
   if (out.empty() || out.back() != '/') out.push_back('/');
   out.append(name);
   return out;
+}
+
+void noteChange(const std::string& dir, const struct stat& before, std::string_view removed,
+                std::string_view added) {
+  if (!dirCache().holds(dir) && !prefixCache().restsOn(dir)) return;
+  struct stat after;
+  const struct stat* now = stat(dir.c_str(), &after) == 0 ? &after : nullptr;
+  dirCache().changed(dir, before, now, removed, added);
+  prefixCache().changed(dir, before, now);
 }
 
 std::string driveDirectory(int drive) {
@@ -109,18 +149,15 @@ uint32_t locate(std::string_view path, Location& out) {
   }
   if (!comps.empty()) out.last = comps.back();
 
-  // Fast path: the directory part exists exactly as spelled.
-  out.dir = joinAll(root, comps, dirCount);
-  if (!isDirectory(out.dir, out.dirStat)) {
-    out.dir = root;
-    if (!isDirectory(out.dir, out.dirStat)) return kErrorPathNotFound;
-    for (size_t i = 0; i < dirCount; ++i) {
-      Entry e;
-      if (findIn(out.dir, out.dirStat, comps[i], e) != 0 || !e.found || !S_ISDIR(e.st.st_mode)) {
-        return kErrorPathNotFound;
-      }
-      out.dir = std::move(e.path);
-      out.dirStat = e.st;
+  // The directory part as spelled: it exists as it stands, or was found
+  // before in other letter cases, or is looked up one component at a time.
+  const std::string spelled = joinAll(root, comps, dirCount);
+  if (dirCount == 0 || !prefixCache().find(spelled, out.dir, out.dirStat)) {
+    out.dir = spelled;
+    if (!isDirectory(out.dir, out.dirStat)) {
+      std::vector<PrefixCache::Choice> choices;
+      if (uint32_t err = walk(root, comps, dirCount, out, choices)) return err;
+      if (!choices.empty()) prefixCache().remember(spelled, out.dir, std::move(choices));
     }
   }
   out.dirIsRoot = comps.size() <= 1;

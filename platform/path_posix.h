@@ -26,6 +26,7 @@ struct Entry {
   std::string name;  // on-disk spelling when found, else `last` as given
   bool found = false;
   struct stat st{};  // when found: followed through links, or of a dangling link itself
+  struct stat self{};  // when found: the entry itself, a link not followed
   std::string path;  // dir joined with name
 };
 
@@ -39,6 +40,12 @@ uint32_t locate(std::string_view path, Location& out);
 // Finds `loc.last` in `loc.dir` ignoring case. Returns 0 or a Win32 error
 // for failures other than "not there".
 uint32_t lookup(const Location& loc, Entry& out);
+
+// This layer changed `dir` (its stat before the change: `before`): `removed`
+// left it, `added` entered it (either may be empty). Keeps what the lookup
+// caches know of it true.
+void noteChange(const std::string& dir, const struct stat& before, std::string_view removed,
+                std::string_view added);
 
 // The host directory of a mapped drive, or "" when the letter is unmapped.
 std::string driveDirectory(int drive);

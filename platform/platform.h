@@ -167,6 +167,13 @@ Platform* installPlatform(Platform* p);
 // The back end compiled into this build (POSIX or Win32).
 Platform& nativePlatform();
 
+// What is wrong with the environment that stands in for Windows, as one line
+// naming the variable and its bad entry; empty when it is sound (always on
+// Windows, which reads no such variables). The back end never uses a
+// malformed entry: a drive so mapped does not exist, the version query fails,
+// the clock is the host's. Commands refuse to run instead.
+std::string environmentProblem();
+
 // SetLastError: what lastError() of the back end reports next on this thread.
 // Lets a wrapper that fails an operation on purpose leave a real error code.
 void setLastError(uint32_t code);

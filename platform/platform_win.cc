@@ -412,4 +412,6 @@ Platform& nativePlatform() {
   return instance;
 }
 
+std::string environmentProblem() { return {}; }
+
 }  // namespace torvex

@@ -39,6 +39,17 @@ bool createScratchDirectory(char letter, ScratchDirectory& out) {
   // The mapping list uses ";" and "=" as its own separators.
   if (pattern.find_first_of(";=") != std::string::npos) return false;
   if (mkdtemp(pattern.data()) == nullptr) return false;
+  // A drive maps an absolute directory; TMPDIR may be relative.
+  if (pattern.front() != '/') {
+    char* absolute = realpath(pattern.c_str(), nullptr);
+    if (absolute == nullptr || std::string_view(absolute).find_first_of(";=") != std::string_view::npos) {
+      free(absolute);
+      rmdir(pattern.c_str());
+      return false;
+    }
+    pattern = absolute;
+    free(absolute);
+  }
   std::string drives = std::string(1, letter) + "=" + pattern + otherMappings(letter);
   if (setenv("TORVEX_DRIVES", drives.c_str(), 1) != 0) {
     rmdir(pattern.c_str());

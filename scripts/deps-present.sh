@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Exits 0 when everything scripts/install-deps.sh installs is already here.
-for tool in cmake ninja g++ clang++ arj 7zz; do
+for tool in cmake ninja g++ clang++ arj 7zz dpkg-shlibdeps; do
   command -v "$tool" >/dev/null || exit 1
 done
 for header in gtest/gtest.h gmock/gmock.h benchmark/benchmark.h; do

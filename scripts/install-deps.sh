@@ -6,6 +6,7 @@ packages=(
   libclang-rt-14-dev                   # sanitizer and libFuzzer runtimes for clang
   libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
   arj 7zip                             # other ARJ programs the tests compare with
+  dpkg-dev                             # dpkg-shlibdeps, for the Debian package's Depends
 )
 export DEBIAN_FRONTEND=noninteractive
 apt-get update

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test; what CI runs. Installs the
 # dependencies first when some are missing. Four stages:
-#   1. the release build with all tests (and the benchmarks built);
-#   2. the Windows DLLs, cross-built and tested end to end under Wine;
+#   1. the Release build that we ship (preset "release", warnings as errors)
+#      with all tests and the benchmarks built, then its Debian package and
+#      tarball, unpacked and run (scripts/package-test.sh), and a short run of
+#      the exchange benchmark on the disk (/var/tmp);
+#   2. the Windows DLLs (x86 and x64) and the MSI, cross-built and tested end
+#      to end under Wine;
 #   3. the Linux tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   4. a short run of every fuzzer (clang, libFuzzer).
 # TORVEX_TEST_STAGES picks stages, e.g. "1" or "1 3" (default "1 2 3 4");
@@ -15,23 +19,26 @@ stages=${TORVEX_TEST_STAGES:-1 2 3 4}
 stage() { printf '\n=== %s ===\n' "$*"; }
 
 if [[ " $stages " == *" 1 "* ]]; then
-  stage "Release build and tests"
-  cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTORVEX_TESTS=ON -DTORVEX_BENCH=ON
-  cmake --build "$top/build" -j2
-  ctest --test-dir "$top/build" -j2 --output-on-failure
+  stage "Release build and tests, and the packages"
+  (cd "$top" && cmake --preset release && cmake --build --preset release &&
+    ctest --preset release)
+  "$top/scripts/package-test.sh" "$top/build-release"
+  stage "Exchange benchmark, short run (fails only when a call fails)"
+  "$top/build-release/bench/exchange/torvex_exchange_bench" 200 1000
 fi
 
 if [[ " $stages " == *" 2 "* ]]; then
   stage "Windows DLLs under Wine"
-  # The Linux torvex of stage 1 writes the archives the test receives.
-  TORVEX_CLI=$top/build/torvex "$top/scripts/windows-test.sh"
+  # The Linux torvex of stage 1 writes the archives the test receives; its
+  # build tree also holds the installer's host tool.
+  TORVEX_CLI=$top/build-release/torvex TORVEX_HOST_BUILD=$top/build-release \
+    "$top/scripts/windows-test.sh"
 fi
 
 if [[ " $stages " == *" 3 "* ]]; then
   stage "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
   cmake -S "$top" -B "$top/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DTORVEX_SANITIZE=ON -DTORVEX_TESTS=ON -DTORVEX_BENCH=OFF
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DTORVEX_SANITIZE=ON -DTORVEX_TESTS=ON -DTORVEX_BENCH=OFF
   cmake --build "$top/build-asan" -j2
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$top/build-asan" -j2 --output-on-failure
@@ -40,7 +47,7 @@ fi
 if [[ " $stages " == *" 4 "* ]]; then
   stage "Fuzz smoke run"
   cmake -S "$top" -B "$top/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DTORVEX_FUZZ=ON -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DTORVEX_FUZZ=ON -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF
   cmake --build "$top/build-fuzz" --target fuzz/all -j2
   seconds=${TORVEX_FUZZ_SECONDS:-20}
   work=$(mktemp -d)

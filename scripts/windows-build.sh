@@ -1,24 +1,66 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows DLLs (torvex.dll, Arjlib32.dll) and the test client
-# with mingw-w64 into build-win/ (or $1). Installs the toolchain when missing.
+# Cross-builds the Windows deliverables of both architectures with mingw-w64,
+# then the installer with wixl, into build-win/ (or $1):
+#   x86/windows/   32-bit torvex.dll and Arjlib32.dll (and the test programs)
+#   x64/windows/   the same, 64-bit
+#   registry.wxi   the installer's registry data, made by torvex_write_wxs
+#                  (which also gives the RemoveRegistry rows msibuild adds)
+#   torvex-VERSION.msi  the installer, VERSION being project(VERSION)
+# torvex_write_wxs is a Linux program of this source tree, built in
+# TORVEX_HOST_BUILD (default build-win/host; CI passes its release build).
+# TORVEX_MSI_VERSION builds the installer with another product version
+# (the upgrade test's older one). Installs the toolchain and wixl when missing.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-win}
+build=$(mkdir -p "${1:-$root/build-win}" && cd "${1:-$root/build-win}" && pwd)
+host=${TORVEX_HOST_BUILD:-$build/host}
 
 need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(mingw-w64)
-command -v x86_64-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
+for prefix in i686 x86_64; do
+  command -v $prefix-w64-mingw32-g++-posix >/dev/null || need+=(mingw-w64)
+  command -v $prefix-w64-mingw32-widl >/dev/null || need+=(mingw-w64-tools)
+done
+command -v wixl >/dev/null || need+=(wixl)
+command -v msibuild >/dev/null || need+=(msitools)
+# stdole2.tlb, which the type library imports.
+[ -e /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/stdole2.tlb ] || need+=(libwine)
+command -v g++ >/dev/null || need+=(g++)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
 if ((${#need[@]})); then
   apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y $(printf '%s\n' "${need[@]}" | sort -u)
 fi
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# RelWithDebInfo (-O2), the project's usual build: g++ 12 at -O3 reports false
-# buffer overflows in vectorised loops, which -Werror turns into errors.
-cmake -S "$root" -B "$build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF
-cmake --build "$build" --target torvex_windows -j2
+# Release, as shipped; any warning fails the build.
+for arch in x86 x64; do
+  toolchain=$root/cmake/mingw-w64.cmake
+  [ $arch = x86 ] && toolchain=$root/cmake/mingw-w64-i686.cmake
+  cmake -S "$root" -B "$build/$arch" -G Ninja "${launcher[@]}" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF >/dev/null
+  cmake --build "$build/$arch" --target torvex_windows -j2
+done
+
+if [ ! -f "$host/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$host" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTORVEX_TESTS=OFF >/dev/null
+fi
+cmake --build "$host" --target torvex_write_wxs -j2
+"$host/component/torvex_write_wxs" >"$build/registry.wxi"
+
+# wixl takes File sources relative to the current directory: the build folder.
+version=${TORVEX_MSI_VERSION:-$(cat "$build/x64/windows/version.txt")}
+(cd "$build" && wixl -a x64 -D Version="$version" -I "$build" -I "$root/windows/installer" \
+  -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
+# The keys that registration makes afresh are deleted first at install: a
+# table wixl cannot write, added with msibuild (rows of each torvex.dll's
+# component, named in windows/installer/pair.wxi).
+queries=()
+while IFS= read -r query; do queries+=(-q "$query"); done \
+  < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
+msibuild "$build/torvex-$version.msi" "${queries[@]}"
+echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"

@@ -1,6 +1,7 @@
 // Builds a deterministic mixed corpus (~45 MiB of text, binary records and
 // random bytes), then times ExecArj against `arj` and `7zz` in the same run
-// and prints the ratios, plus our peak memory. Usage: torvex_arj_bench [DIR]
+// and prints the ratios, plus our peak memory. Usage: torvex_arj_bench (it
+// works in a fresh directory under $TMPDIR).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "arj/exec_arj.h"
+#include "bench/support/bench_directory.h"
 
 namespace fs = std::filesystem;
 
@@ -145,11 +147,11 @@ void report(const char* what, Timing o, const char* theirs, Timing t, const char
 }
 
 void sh(const std::string& cmd) {
-  if (std::system((cmd + " >/dev/null 2>&1").c_str()) != 0) std::fprintf(stderr, "failed: %s\n", cmd.c_str());
+  if (std::system((cmd + " >/dev/null 2>&1").c_str()) != 0) torvex::bench::failRun(cmd);
 }
 
 void check(int level, const std::string& what) {
-  if (level != 0) std::fprintf(stderr, "ExecArj %s: level %d\n", what.c_str(), level);
+  if (level != 0) torvex::bench::failRun("ExecArj " + what + ": level " + std::to_string(level));
 }
 
 uint64_t dirSize(const fs::path& d) {
@@ -162,10 +164,9 @@ uint64_t dirSize(const fs::path& d) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fs::path root = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "torvex-arj-bench";
-  fs::remove_all(root);
-  fs::create_directories(root);
-  ::setenv("TORVEX_DRIVES", ("C=" + root.string()).c_str(), 1);
+  torvex::bench::takeNoArguments(argc, argv);
+  const torvex::bench::BenchDirectory directory;  // drive C:
+  const fs::path& root = directory.path();
   const fs::path corpus = root / "corpus";
   auto names = buildCorpus(corpus);
   const double input = static_cast<double>(dirSize(corpus));
@@ -214,6 +215,5 @@ int main(int argc, char** argv) {
   report("test", oursT, "arj t", arjT, "target >= 2x");
   if (!same) std::printf("EXTRACTED SIZE MISMATCH\n");
   std::printf("peak memory of this process: %.1f MB (target < 8)\n", peakMemoryMb());
-  fs::remove_all(root);
-  return 0;
+  return same ? 0 : 1;
 }

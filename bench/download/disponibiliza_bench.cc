@@ -4,7 +4,7 @@
 // the same archives (one `arj` process per archive, as a host without the
 // library would run it).
 //
-// Usage: torvex_download_bench [scratch-dir]   (default: a fresh temp dir)
+// Usage: torvex_download_bench   (works in a fresh directory under $TMPDIR)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "arj/exec_arj.h"
+#include "bench/support/bench_directory.h"
 #include "download/disponibiliza_arquivos.h"
 
 namespace fs = std::filesystem;
@@ -34,17 +35,16 @@ struct Medida {
 
 void escreve(const fs::path& p, const std::string& texto) {
   std::FILE* f = std::fopen(p.c_str(), "wb");
-  if (!f || std::fwrite(texto.data(), 1, texto.size(), f) != texto.size()) {
-    std::fprintf(stderr, "cannot write %s\n", p.c_str());
-    std::exit(2);
-  }
-  std::fclose(f);
+  const bool escrito = f && std::fwrite(texto.data(), 1, texto.size(), f) == texto.size();
+  if (f) std::fclose(f);
+  if (!escrito) torvex::bench::failRun("cannot write " + p.string());
 }
 
 // A fresh tray tree at C:/T with `n` received archives, each a 2 KB text
-// payload for its own new destination under C:/OUT.
+// payload for its own new destination under C:/OUT. `raiz` is the run's own
+// directory: only what is inside it goes.
 void preparaRecebidos(const fs::path& raiz, int n) {
-  fs::remove_all(raiz);
+  for (const auto& e : fs::directory_iterator(raiz)) fs::remove_all(e.path());
   for (const char* d : {"T/DATA", "T/INTRAY/WORK", "T/OUTTRAY/WORK", "OUT", "STAGE"}) {
     fs::create_directories(raiz / d);
   }
@@ -61,10 +61,7 @@ void preparaRecebidos(const fs::path& raiz, int n) {
     for (const char* extensao : {".FN", ".ARQ"}) {
       std::string comando = std::string("a \"C:/T/INTRAY/WORK/") + base + ".ARJ\" \"C:/STAGE/" +
                             base + extensao + "\"";
-      if (ExecArj(comando.c_str(), 0) != 0) {
-        std::fprintf(stderr, "cannot build %s\n", base);
-        std::exit(2);
-      }
+      if (ExecArj(comando.c_str(), 0) != 0) torvex::bench::failRun(std::string("cannot build ") + base);
     }
   }
   fs::remove_all(raiz / "STAGE");
@@ -80,8 +77,9 @@ Medida microsPorArquivoNoPasse(const fs::path& raiz, int n) {
   size_t restantes = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(raiz / "T/INTRAY/WORK")) ++restantes;
   if (resultado != 0 || restantes != 0) {
-    std::fprintf(stderr, "pass of %d: result %ld, %zu archives left\n", n, resultado, restantes);
-    std::exit(1);
+    torvex::bench::failRun("pass of " + std::to_string(n) + ": result " +
+                           std::to_string(resultado) + ", " + std::to_string(restantes) +
+                           " archives left");
   }
   return m;
 }
@@ -96,10 +94,7 @@ double microsPorArquivoComArj(const fs::path& raiz) {
     std::snprintf(base, sizeof base, "D%05d", i);
     std::string comando = "arj e -y '" + (trabalho / (std::string(base) + ".ARJ")).string() +
                           "' '" + bandeja.string() + "/' >/dev/null";
-    if (std::system(comando.c_str()) != 0) {
-      std::fprintf(stderr, "arj failed: %s\n", comando.c_str());
-      std::exit(1);
-    }
+    if (std::system(comando.c_str()) != 0) torvex::bench::failRun("arj failed: " + comando);
     fs::rename(bandeja / (std::string(base) + ".ARQ"), raiz / "OUT" / (std::string(base) + ".TXT"));
   }
   return segundosDesde(inicio) * 1e6 / kAmostraArj;
@@ -108,18 +103,14 @@ double microsPorArquivoComArj(const fs::path& raiz) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  fs::path raiz = argc > 1 ? fs::path(argv[1])
-                           : fs::temp_directory_path() / ("torvex-download-bench-" +
-                                                           std::to_string(std::rand()));
-  fs::create_directories(raiz);
-  raiz = fs::canonical(raiz);
-  ::setenv("TORVEX_DRIVES", ("C=" + raiz.string()).c_str(), 1);
+  torvex::bench::takeNoArguments(argc, argv);
   ::setenv("TORVEX_WINVER", "2.5", 1);  // direct mode: one pass takes every archive
+  torvex::bench::BenchDirectory diretorio;  // drive C:
+  const fs::path& raiz = diretorio.path();
 
   Medida mil = microsPorArquivoNoPasse(raiz, 1000);
   Medida dezMil = microsPorArquivoNoPasse(raiz, 10000);
   double arj = microsPorArquivoComArj(raiz);
-  fs::remove_all(raiz);
 
   std::printf("one pass,  1,000 archives: %8.1f us wall, %7.1f us CPU per archive\n", mil.parede,
               mil.cpu);

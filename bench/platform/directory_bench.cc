@@ -4,44 +4,31 @@
 // per file).
 #include <benchmark/benchmark.h>
 
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
+#include "bench/support/bench_directory.h"
 #include "platform/file.h"
-#include "platform/platform_posix.h"
 
 namespace fs = std::filesystem;
 using namespace torvex;
 
 namespace {
 
-// A scratch directory mapped as drive C: for the whole run.
-class Scratch {
- public:
-  Scratch() {
-    std::random_device random;
-    root_ = fs::temp_directory_path() / ("torvex-bench-" + std::to_string(random()));
-    fs::create_directories(root_);
-    ::setenv("TORVEX_DRIVES", ("C=" + root_.string()).c_str(), 1);
-    reloadEnvironment();
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  const fs::path& root() const { return root_; }
+// The run's own directory, drive C:, made by main before any benchmark runs.
+const torvex::bench::BenchDirectory* gScratch = nullptr;
 
- private:
-  fs::path root_;
-};
+const fs::path& scratchRoot() { return gScratch->path(); }
 
-Scratch& scratch() {
-  static Scratch s;
-  return s;
+// A benchmark that met a failed call; the run then exits non-zero.
+bool gFailed = false;
+
+void fail(benchmark::State& state, const char* what) {
+  gFailed = true;
+  state.SkipWithError(what);
 }
 
 std::string entryName(long i) {
@@ -53,7 +40,7 @@ std::string entryName(long i) {
 // "C:/fill<n>" holding n files, made once per size.
 std::string filledDirectory(long n) {
   const std::string rel = "fill" + std::to_string(n);
-  const fs::path dir = scratch().root() / rel;
+  const fs::path dir = scratchRoot() / rel;
   if (!fs::exists(dir)) {
     fs::create_directories(dir);
     for (long i = 0; i < n; ++i) std::ofstream(dir / entryName(i)) << i;
@@ -77,7 +64,7 @@ void BM_SearchAndList(benchmark::State& state) {
       do ++seen;
       while (s.next());
     }
-    if (seen != n) state.SkipWithError("wrong count");
+    if (seen != n) fail(state, "wrong count");
   }
   perEntry(state, n);
 }
@@ -96,7 +83,7 @@ void BM_ExistsOtherCase(benchmark::State& state) {
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const std::string path = filledDirectory(state.range(0)) + "/" + name;
   for (auto _ : state) {
-    if (!pathExists(path.c_str())) state.SkipWithError("not found");
+    if (!pathExists(path.c_str())) fail(state, "not found");
   }
 }
 BENCHMARK(BM_ExistsOtherCase)->Arg(1000)->Arg(10000);
@@ -109,18 +96,18 @@ void BM_CreateOneByOne(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     const std::string rel = "create" + std::to_string(n) + "-" + std::to_string(round++);
-    fs::create_directories(scratch().root() / rel);
+    fs::create_directories(scratchRoot() / rel);
     const std::string dir = "C:/" + rel + "/";
     state.ResumeTiming();
     for (long i = 0; i < n; ++i) {
       File f((dir + entryName(i)).c_str(), OpenMode::CreateNew);
       if (!f) {
-        state.SkipWithError("create failed");
+        fail(state, "create failed");
         break;
       }
     }
     state.PauseTiming();
-    fs::remove_all(scratch().root() / rel);
+    fs::remove_all(scratchRoot() / rel);
     state.ResumeTiming();
   }
   perEntry(state, n);
@@ -134,14 +121,14 @@ void BM_CreateOneByOneDirect(benchmark::State& state) {
   long round = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const fs::path dir = scratch().root() / ("direct" + std::to_string(n) + "-" +
+    const fs::path dir = scratchRoot() / ("direct" + std::to_string(n) + "-" +
                                              std::to_string(round++));
     fs::create_directories(dir);
     state.ResumeTiming();
     for (long i = 0; i < n; ++i) {
       std::FILE* f = std::fopen((dir / entryName(i)).c_str(), "wx");
       if (!f) {
-        state.SkipWithError("create failed");
+        fail(state, "create failed");
         break;
       }
       std::fclose(f);
@@ -156,4 +143,12 @@ BENCHMARK(BM_CreateOneByOneDirect)->Arg(1000)->Arg(10000)->Iterations(3)->Unit(b
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  torvex::bench::BenchDirectory directory;
+  gScratch = &directory;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return gFailed ? 1 : 0;
+}

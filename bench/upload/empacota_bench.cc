@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "bench/support/bench_directory.h"
 #include "upload/gera_arquivo_upload.h"
 
 namespace fs = std::filesystem;
@@ -45,9 +46,14 @@ struct Medida {
   double cpuPorArquivo = -1;  // processor seconds per file, free of the disk's waits
 };
 
+// Empties the run's own directory `base`, leaving it in place.
+void esvazia(const fs::path& base) {
+  for (const auto& e : fs::directory_iterator(base)) fs::remove_all(e.path());
+}
+
 // One call packing `n` files.
 Medida medeUpload(const fs::path& base, int n) {
-  fs::remove_all(base);
+  esvazia(base);
   fs::create_directories(base / "T/OUTTRAY/WORK");
   criaFontes(base / "fontes", n);
   auto inicio = Relogio::now();
@@ -63,7 +69,7 @@ Medida medeUpload(const fs::path& base, int n) {
 
 // Seconds per file for the arj program making one archive per file.
 double medeArj(const fs::path& base, int amostra) {
-  fs::remove_all(base);
+  esvazia(base);
   fs::create_directories(base / "saida");
   criaFontes(base / "fontes", amostra);
   std::string script = "cd '" + (base / "fontes").string() +
@@ -80,21 +86,20 @@ double medeArj(const fs::path& base, int amostra) {
 
 }  // namespace
 
-int main() {
-  const fs::path base =
-      fs::temp_directory_path() / ("torvex_upload_bench_" + std::to_string(std::random_device()()));
-  setenv("TORVEX_DRIVES", ("C=" + base.string()).c_str(), 1);
+int main(int argc, char** argv) {
+  torvex::bench::takeNoArguments(argc, argv);
+  const torvex::bench::BenchDirectory diretorio;  // drive C:
+  const fs::path& base = diretorio.path();
 
   const Medida mil = medeUpload(base, 1000);
   const Medida dezMil = medeUpload(base, 10000);
   const bool temArj = std::system("command -v arj >/dev/null 2>&1") == 0;
   const double arj = temArj ? medeArj(base, 500) : -1;
-  fs::remove_all(base);
 
   if (mil.porArquivo < 0 || dezMil.porArquivo < 0) {
-    std::printf("upload: some files were not packed\n");
-    return 1;
+    torvex::bench::failRun("geraArquivoUpload: some files were not packed");
   }
+  if (temArj && arj < 0) torvex::bench::failRun("arj a failed");
   // Each file is flushed to the medium several times, so the wall clock
   // follows the disk; the processor time shows the work of the call itself.
   std::printf("geraArquivoUpload,  1,000 files: %8.3f ms per file (%.3f ms processor)\n",
@@ -108,7 +113,7 @@ int main() {
     std::printf("geraArquivoUpload / arj a (10,000 files):       %8.2f\n",
                 dezMil.porArquivo / arj);
   } else {
-    std::printf("arj a: not measured (%s)\n", temArj ? "it failed" : "not installed");
+    std::printf("arj a: not measured (not installed)\n");
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -111,6 +112,42 @@ TEST_F(Cli, HelpNamesEveryMethodSubcommandAndVariable) {
         "expand", "TORVEX_DRIVES", "TORVEX_REGISTRY", "TORVEX_WINVER", "TORVEX_NOW",
         "docs/environment.md"}) {
     EXPECT_NE(e.saida.find(termo), std::string::npos) << termo;
+  }
+}
+
+TEST_F(Cli, VersionIsTheProjectVersion) {
+  Execucao e = torvex({"--version"});
+  EXPECT_EQ(e.status, 0);
+  EXPECT_EQ(e.saida, "torvex " TORVEX_VERSION "\n");
+  EXPECT_EQ(e.erros, "");
+  esperaErroDeUso({"--version", "extra"});
+}
+
+// A malformed variable stops the command before it does anything: status 1,
+// nothing on stdout, one line on stderr naming the variable and the entry.
+TEST_F(Cli, MalformedEnvironmentIsRefusedWithOneLine) {
+  tree.write("Troca/x.txt", "x");
+  const std::pair<const char*, const char*> casos[] = {
+      {"TORVEX_DRIVES", "C=relative/dir"},
+      {"TORVEX_WINVER", "5"},
+      {"TORVEX_NOW", "2024-07-01"},
+  };
+  for (const auto& [nome, valor] : casos) {
+    const std::string ambiente = std::string(nome) + "=" + citado(valor);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"existeArquivo", "C:/Troca/x.txt"},
+          std::vector<std::string>{"deletaArquivo", "C:/Troca/x.txt"},
+          std::vector<std::string>{"demo"}, std::vector<std::string>{"expand", "&YY"}}) {
+      Execucao e = torvex(args, ambiente);
+      EXPECT_EQ(e.status, 1) << ambiente << " " << args[0];
+      EXPECT_EQ(e.saida, "");
+      EXPECT_EQ(e.erros.rfind(std::string("torvex: ") + nome + ": '" + valor + "' is not ", 0), 0u)
+          << e.erros;
+      EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
+    }
+    EXPECT_TRUE(tree.exists("Troca/x.txt")) << ambiente << ": nothing was done";
+    EXPECT_EQ(torvex({"--version"}, ambiente).status, 0) << "--version reads no environment";
+    EXPECT_EQ(torvex({"--help"}, ambiente).status, 0) << "--help reads no environment";
   }
 }
 

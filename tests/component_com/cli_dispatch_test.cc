@@ -1,5 +1,7 @@
 // `torvex --dispatch` answers as the direct mode does, once `torvex register`
 // has registered the library beside the command, and not before.
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -48,6 +50,18 @@ TEST_F(CommandLine, DispatchGivesTheDirectAnswersAfterRegistration) {
   EXPECT_EQ(torvex("existeArquivo C:/ausente.txt").out, "1\n");
   EXPECT_EQ(torvex("--dispatch recuperaArquivoUpload C:/T 1").out, "F1_a_txt.ARJ\n");
   EXPECT_EQ(torvex("--dispatch recuperaControleDownload C:/T").out, "C:/T/Outtray/ContDown.dat\n");
+
+  // Names reach GetIDsOfNames as typed, as a script host sends them.
+  for (const char* name : {"EXISTEARQUIVO", "existearquivo", "ExisteArquivo"}) {
+    Run late = torvex(std::string("--dispatch ") + name + " C:/presente.txt");
+    EXPECT_EQ(late.status, 0) << name;
+    EXPECT_EQ(late.out, "0\n") << name;
+  }
+  EXPECT_EQ(torvex("--dispatch RECUPERAARQUIVOUPLOAD C:/T 1").out, "F1_a_txt.ARJ\n");
+  Run unknown = torvex("--dispatch existeArquivos C:/presente.txt");
+  EXPECT_EQ(WEXITSTATUS(unknown.status), 2) << "an unknown name is a usage error";
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_NE(torvex("existearquivo C:/presente.txt").status, 0) << "the direct mode is exact";
 
   EXPECT_EQ(torvex("unregister").out, "0x00000000\n");
   EXPECT_NE(torvex("--dispatch existeArquivo C:/presente.txt").status, 0);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "component/guid_text.h"
 #include "component/icontrolador.h"
@@ -76,6 +77,41 @@ TEST_F(Registration, TwiceIsLikeOnceAndNothingStaleSurvives) {
   EXPECT_TRUE(classesKeyExists("CLSID\\{OtherClass}")) << "only our class key is made afresh";
   ASSERT_TRUE(platform().registryDeleteTree(RegistryHive::ClassesRoot, "CLSID\\{OtherClass}"));
   EXPECT_EQ(registrySections(), once);
+}
+
+// The installer writes entradasRegistro itself, after deleting the keys made
+// afresh; the result must be what DllRegisterServer leaves, stale entries
+// gone, and removing the keys it marks must leave what DllUnregisterServer
+// leaves.
+TEST_F(Registration, TheInstallerListWritesAndRemovesWhatRegistrationDoes) {
+  const std::string path = "C:\\Program Files\\TORVEX\\torvex.dll";
+  const RegistryHive hkcr = RegistryHive::ClassesRoot;
+  ASSERT_EQ(registraEntradas(path), S_OK);
+  const std::set<std::string> registered = registrySections();
+  removeEntradas();
+  const std::set<std::string> unregistered = registrySections();
+
+  ASSERT_TRUE(platform().registryCreateKey(hkcr, (classKey() + "\\Stale").c_str()));
+  const std::vector<EntradaRegistro> entradas = entradasRegistro(path);
+  for (const EntradaRegistro& e : entradas) {
+    if (e.refeitaAoRegistrar) {
+      ASSERT_TRUE(platform().registryDeleteTree(hkcr, e.chave.c_str()));
+    }
+  }
+  for (const EntradaRegistro& e : entradas) {
+    ASSERT_TRUE(platform().registryCreateKey(hkcr, e.chave.c_str())) << e.chave;
+    if (e.dado) {
+      ASSERT_TRUE(platform().registrySetValue(
+          hkcr, e.chave.c_str(), e.valor.empty() ? nullptr : e.valor.c_str(), *e.dado));
+    }
+  }
+  EXPECT_EQ(registrySections(), registered);
+  for (const EntradaRegistro& e : entradas) {
+    if (e.removidaComSubchaves) {
+      ASSERT_TRUE(platform().registryDeleteTree(hkcr, e.chave.c_str()));
+    }
+  }
+  EXPECT_EQ(registrySections(), unregistered);
 }
 
 TEST_F(Registration, APathWithAQuoteIsStoredAsItIs) {
