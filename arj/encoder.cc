@@ -15,22 +15,30 @@ namespace {
 
 // Effort settings: method 1 searches hardest, method 4 least.
 constexpr MatchParams kLzhParams[3] = {
-    {kWindowLzh, 16, 8, 128, 32},  // 1
-    {kWindowLzh, 8, 4, 64, 16},    // 2
-    {kWindowLzh, 4, 4, 32, 8},     // 3
+    {kWindowLzh, 56, 32, 96, 48, true},  // 1
+    {kWindowLzh, 8, 4, 64, 16, false},   // 2
+    {kWindowLzh, 4, 4, 32, 8, false},    // 3
 };
-constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8};
+constexpr MatchParams kFastestParams = {kWindowFastest, 8, 4, 32, 8, false};
 
 // Symbols per block: small blocks let the codes follow the data; below
 // about 4096 the table headers start to cost more than that gains.
-constexpr size_t kBlockSymbols = 4096;
+constexpr size_t kBlockSymbols = 16384;
 constexpr int kMaxCodeLengthEnc = 16;
 
-// Stops a compression once it can no longer beat storing.
+// Stops a compression once it can no longer beat storing, or as soon as
+// the data written so far shows the input does not compress (noise, packed
+// or encrypted files): those are then stored at copy speed instead of being
+// compressed to the end first.
 struct Budget {
   const BitWriter& bw;
   uint64_t limit;
-  bool keepGoing() const { return bw.bytes() < limit; }
+  uint64_t covered = 0;  // input bytes the written output stands for
+  static constexpr uint64_t kProbe = 64 * 1024;
+  bool keepGoing() const {
+    const uint64_t written = bw.bytes();
+    return written < limit && !(covered >= kProbe && written * 32 > covered * 31);
+  }
 };
 
 void putLength(BitWriter& bw, int len) {
@@ -74,13 +82,26 @@ int prepareCode(const uint32_t* freq, int size, uint8_t* lengths, uint16_t* code
   return -1;
 }
 
+// Prices before the first block's codes exist: about what a block of
+// mixed data ends up with.
+void initialLzhPrices(Prices& p) {
+  std::fill_n(p.literal, 256, 8u);
+  for (size_t len = kMinMatch; len <= kMaxMatch; ++len)
+    p.length[len] = 3 + static_cast<uint32_t>(std::bit_width(len - 2));
+  for (int j = 0; j < kNP; ++j) p.slot[j] = 4 + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
+}
+
 class LzhBlockEncoder {
  public:
-  explicit LzhBlockEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
+  explicit LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budget_(budget) {
+    initialLzhPrices(prices_);
+  }
+  const Prices& prices() const { return prices_; }
 
   void literal(uint8_t b) {
     syms_[n_] = b;
     ++freqC_[b];
+    ++pendingBytes_;
     if (++n_ == kBlockSymbols) writeBlock();
   }
   void match(size_t length, size_t distance) {
@@ -90,6 +111,7 @@ class LzhBlockEncoder {
     ++freqC_[c];
     dists_[m_++] = p;
     ++freqP_[std::bit_width(p)];
+    pendingBytes_ += length;
     if (++n_ == kBlockSymbols) writeBlock();
   }
   bool keepGoing() const { return budget_.keepGoing(); }
@@ -100,12 +122,15 @@ class LzhBlockEncoder {
  private:
   void writeBlock();
   void writeCLengths();
+  void updatePrices(int singleC, int singleP);
 
   BitWriter& bw_;
-  const Budget& budget_;
+  Budget& budget_;
+  Prices prices_;
   uint16_t syms_[kBlockSymbols];
   uint16_t dists_[kBlockSymbols];
   size_t n_ = 0, m_ = 0;
+  uint64_t pendingBytes_ = 0;  // input bytes of the symbols not written yet
   uint32_t freqC_[kNC] = {}, freqP_[kNP] = {};
   uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
   uint16_t codeC_[kNC], codeP_[kNP], codeT_[kNT];
@@ -188,16 +213,44 @@ void LzhBlockEncoder::writeBlock() {
     bw_.put(lenP_[slot], codeP_[slot]);
     if (slot >= 2) bw_.put(slot - 1, p - (1u << (slot - 1)));
   }
+  updatePrices(singleC, singleP);
+  budget_.covered += pendingBytes_;
+  pendingBytes_ = 0;
   n_ = m_ = 0;
   std::fill_n(freqC_, kNC, 0);
   std::fill_n(freqP_, kNP, 0);
 }
 
+// The next block's codes will look much like this one's; a symbol it did not
+// use is priced a little above its longest code.
+void LzhBlockEncoder::updatePrices(int singleC, int singleP) {
+  auto fromLengths = [](const uint8_t* lengths, int size, int single, auto&& set) {
+    uint32_t longest = 0;
+    for (int i = 0; i < size; ++i) longest = std::max<uint32_t>(longest, lengths[i]);
+    const uint32_t unused = std::max<uint32_t>(longest, 8) + 2;
+    for (int i = 0; i < size; ++i) set(i, lengths[i] ? lengths[i] : i == single ? 1 : unused);
+  };
+  fromLengths(lenC_, kNC, singleC, [&](int i, uint32_t bits) {
+    if (i < 256) {
+      prices_.literal[i] = bits;
+    } else {
+      prices_.length[i - 253] = bits;
+    }
+  });
+  fromLengths(lenP_, kNP, singleP, [&](int j, uint32_t bits) {
+    prices_.slot[j] = bits + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
+  });
+}
+
 class FastestEncoder {
  public:
-  FastestEncoder(BitWriter& bw, const Budget& budget) : bw_(bw), budget_(budget) {}
-  void literal(uint8_t b) { bw_.put(9, b); }
+  FastestEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budget_(budget) {}
+  void literal(uint8_t b) {
+    bw_.put(9, b);
+    ++budget_.covered;
+  }
   void match(size_t length, size_t distance) {
+    budget_.covered += length;
     uint32_t c = static_cast<uint32_t>(length - 2);
     int k = std::bit_width(c + 1) - 1;
     bw_.put(k < 7 ? k + 1 : 7, k < 7 ? (1u << (k + 1)) - 2 : 0x7F);
@@ -213,7 +266,7 @@ class FastestEncoder {
 
  private:
   BitWriter& bw_;
-  const Budget& budget_;
+  Budget& budget_;
 };
 
 template <class Encoder>

@@ -102,10 +102,14 @@ File createTemp(const std::string& dirWithSeparator, std::string& name) {
   return File();
 }
 
-// Closes a finished temporary file for good and renames it over `target`;
-// on failure it is removed. The target is untouched unless all went well.
-int commitTemp(File& tmp, FileSink& sink, const std::string& tmpName, const std::string& target) {
-  bool ok = sink.flush() && tmp.sync();
+// Closes a finished temporary file and renames it over `target`; on failure
+// it is removed. The target is untouched unless all went well. A `durable`
+// file is synced first; extracted members are not: the caller that
+// publishes one syncs it then, and a crash before that only costs a new
+// extraction from the archive, which stays until the delivery stands.
+int commitTemp(File& tmp, FileSink& sink, const std::string& tmpName, const std::string& target,
+               bool durable) {
+  bool ok = sink.flush() && (!durable || tmp.sync());
   ok = tmp.close() && ok;
   if (ok && platform().replaceFile(tmpName.c_str(), target.c_str())) return kSuccess;
   platform().deleteFile(tmpName.c_str());
@@ -177,7 +181,7 @@ int add(const std::string& archive, const std::string& file) {
     discardTemp(tmp, tmpName);
     return levelOf(s);
   }
-  return commitTemp(tmp, sink, tmpName, archive);
+  return commitTemp(tmp, sink, tmpName, archive, true);
 }
 
 int test(const std::string& archive) {
@@ -210,7 +214,7 @@ Status extractOne(ArchiveReader& r, const std::string& dir, const std::string& n
   FileSink sink(tmp);
   Status s = r.extract(sink);
   if (s == Status::Ok) {
-    level = std::max(level, commitTemp(tmp, sink, tmpName, dir + name));
+    level = std::max(level, commitTemp(tmp, sink, tmpName, dir + name, false));
   } else {
     discardTemp(tmp, tmpName);
     level = std::max(level, levelOf(s));

@@ -3,13 +3,39 @@
 #include <algorithm>
 
 namespace torvex::arj {
+namespace {
+
+// Common prefix of cur and m, both known equal in their first two bytes;
+// the buffer's slack makes the 8-byte reads past `limit` safe.
+size_t matchLength(const uint8_t* cur, const uint8_t* m, size_t limit) {
+  size_t len = 2;
+  while (len < limit) {
+    if constexpr (std::endian::native == std::endian::little) {
+      uint64_t a, b;
+      std::memcpy(&a, cur + len, 8);
+      std::memcpy(&b, m + len, 8);
+      if (uint64_t x = a ^ b) {
+        len += static_cast<size_t>(std::countr_zero(x) >> 3);
+        break;
+      }
+      len += 8;
+    } else {
+      if (cur[len] != m[len]) break;
+      ++len;
+    }
+  }
+  return std::min(len, limit);
+}
+
+}  // namespace
 
 LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint)
     : src_(src),
       params_(params),
       bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))),
       buf_(bufSize_ + 16, 0),
-      head_(size_t{1} << kHashBits, kNone),
+      head_(size_t{1} << kHash4Bits, kNone),
+      head3_(size_t{1} << kHash3Bits, kNone),
       prev_(kHistory, kNone) {}
 
 bool LzMatcher::fill() {
@@ -34,46 +60,40 @@ bool LzMatcher::fill() {
   return true;
 }
 
-size_t LzMatcher::longestMatch(uint64_t pos, uint32_t cand, size_t prevLength,
+// Tries the latest three-byte candidate, then walks the chain of four-byte
+// ones (nearest first), calling `take(length, distance)` for each match
+// longer than `best`; `take` returns false to end the walk.
+template <class Take>
+void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const {
+  const size_t limit = std::min<uint64_t>(kMaxMatch, end_ - pos);
+  if (best >= limit) return;
+  const uint8_t* cur = at(pos);
+  auto tryAt = [&](uint32_t c) {
+    const uint8_t* m = at(c);
+    if (m[best] != cur[best] || m[0] != cur[0] || m[1] != cur[1]) return true;
+    size_t len = matchLength(cur, m, limit);
+    if (len <= best) return true;
+    if (best < params_.goodLength && len >= params_.goodLength) chain = (chain + 3) / 4;
+    best = len;
+    return take(len, static_cast<size_t>(pos - c)) && len < limit;
+  };
+  if (cand.three != kNone && pos - cand.three <= params_.maxDistance && !tryAt(cand.three)) return;
+  for (uint32_t c = cand.chain; c != kNone && pos - c <= params_.maxDistance; c = prev_[c & (kHistory - 1)]) {
+    if (!tryAt(c) || --chain <= 0) return;
+  }
+}
+
+size_t LzMatcher::longestMatch(uint64_t pos, Candidates cand, size_t prevLength,
                                size_t& distance) const {
   int chain = params_.maxChain;
   if (prevLength >= params_.goodLength) chain >>= 2;
-  const size_t limit = std::min<uint64_t>(kMaxMatch, end_ - pos);
-  const uint8_t* cur = at(pos);
-  size_t best = prevLength;
-  if (best >= limit) return 0;
-  while (cand != kNone && cand < pos) {
-    uint64_t dist = pos - cand;
-    if (dist > params_.maxDistance) break;
-    const uint8_t* m = at(cand);
-    if (m[best] == cur[best] && m[0] == cur[0] && m[1] == cur[1]) {
-      size_t len = 2;
-      while (len < limit) {
-        if constexpr (std::endian::native == std::endian::little) {
-          uint64_t a, b;
-          std::memcpy(&a, cur + len, 8);
-          std::memcpy(&b, m + len, 8);
-          if (uint64_t x = a ^ b) {
-            len += static_cast<size_t>(std::countr_zero(x) >> 3);
-            break;
-          }
-          len += 8;
-        } else {
-          if (cur[len] != m[len]) break;
-          ++len;
-        }
-      }
-      if (len > limit) len = limit;
-      if (len > best) {
-        best = len;
-        distance = static_cast<size_t>(dist);
-        if (len >= params_.niceLength || len == limit) break;
-      }
-    }
-    if (--chain <= 0) break;
-    cand = prev_[cand & (kHistory - 1)];
-  }
-  return best > prevLength ? best : 0;
+  size_t best = 0;
+  walk(pos, cand, std::max(prevLength, kMinMatch - 1), chain, [&](size_t len, size_t dist) {
+    best = len;
+    distance = dist;
+    return len < params_.niceLength;
+  });
+  return best;
 }
 
 }  // namespace torvex::arj

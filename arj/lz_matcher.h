@@ -1,6 +1,7 @@
-// Greedy-with-lazy-evaluation LZ77 parser over hash chains, shared by both
-// compressed formats. The input streams through a fixed buffer that keeps
-// 32 KiB of history; chain length is bounded, so time per byte is bounded.
+// LZ77 parsers over hash chains, shared by both compressed formats: greedy
+// with lazy evaluation, and a price-driven shortest-path parse. The input
+// streams through a fixed buffer that keeps 32 KiB of history; chain length
+// and the parse span are bounded, so time per byte and memory are bounded.
 #pragma once
 
 #include <bit>
@@ -19,8 +20,19 @@ struct MatchParams {
   size_t maxDistance;
   int maxChain;        // candidates looked at per position
   size_t goodLength;   // a previous match this long quarters the search
-  size_t niceLength;   // a match this long ends the search
+  size_t niceLength;   // a match this long ends the search (and, parsing by price, is taken)
   size_t maxLazy;      // a previous match this long is taken without looking further
+  bool byPrice;        // shortest-path parse by the emitter's prices instead of lazy
+};
+
+// Bits each symbol is expected to cost, as the emitter's codes stand.
+struct Prices {
+  uint32_t literal[256];
+  uint32_t length[kMaxMatch + 1];  // by match length
+  uint32_t slot[kNP];              // by position slot of distance - 1, extra bits included
+  uint32_t match(size_t length, size_t distance) const {
+    return this->length[length] + slot[std::bit_width(distance - 1)];
+  }
 };
 
 class LzMatcher {
@@ -31,8 +43,13 @@ class LzMatcher {
   // Parses the whole source. `emit` has literal(uint8_t) and
   // match(size_t length, size_t distance) and keepGoing() (checked now and
   // then; false aborts with Status::Ok and aborted() true).
+  // Parsing by price needs emit.prices() too.
   template <class Emit>
-  Status run(Emit& emit);
+  Status run(Emit& emit) {
+    if constexpr (requires { emit.prices(); })
+      if (params_.byPrice) return runByPrice(emit);
+    return runLazy(emit);
+  }
 
   uint32_t crc() const { return crc_; }
   uint64_t size() const { return end_; }
@@ -42,46 +59,63 @@ class LzMatcher {
   static constexpr size_t kHistory = 32768;
   static constexpr size_t kMinBuffer = 1 << 17;  // room to slide: twice history + matches
   static constexpr size_t kMaxBuffer = 1 << 20;
-  static constexpr int kHashBits = 15;
+  // Chains link positions by their first four bytes, so a walk meets few
+  // candidates that match only three; the latest position of each
+  // three-byte hash is kept apart for the shortest matches.
+  static constexpr size_t kHashBytes = 4;
+  static constexpr int kHash4Bits = 16;
+  static constexpr int kHash3Bits = 14;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr size_t kSparseAfter = 256;
 
   bool fill();  // false on read error
-  uint32_t hashAt(uint64_t pos) const {
-    const uint8_t* p = at(pos);
-    uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    return (v * 2654435761u) >> (32 - kHashBits);
-  }
   const uint8_t* at(uint64_t pos) const { return buf_.data() + (pos - base_); }
-  uint32_t insert(uint64_t pos) {  // returns the previous head of its chain
-    uint32_t h = hashAt(pos);
-    uint32_t old = head_[h];
-    prev_[pos & (kHistory - 1)] = old;
-    head_[h] = static_cast<uint32_t>(pos);
-    return old;
+  struct Candidates {
+    uint32_t chain, three;  // the previous head of pos's chain, the latest same-three-byte position
+  };
+  // Needs kHashBytes bytes at pos.
+  Candidates insert(uint64_t pos) {
+    const uint8_t* p = at(pos);
+    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+    uint32_t h3 = (v * 2654435761u) >> (32 - kHash3Bits);
+    uint32_t h4 = ((v | uint32_t(p[3]) << 24) * 2654435761u) >> (32 - kHash4Bits);
+    Candidates c{head_[h4], head3_[h3]};
+    prev_[pos & (kHistory - 1)] = c.chain;
+    head_[h4] = head3_[h3] = static_cast<uint32_t>(pos);
+    return c;
   }
-  size_t longestMatch(uint64_t pos, uint32_t cand, size_t prevLength, size_t& distance) const;
+  template <class Take>
+  void walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const;
+  size_t longestMatch(uint64_t pos, Candidates cand, size_t prevLength, size_t& distance) const;
+  // Refills when fewer than a longest match plus a hash remain buffered.
+  Status ensureLookahead(uint64_t pos) {
+    if (!eof_ && end_ - pos < kMaxMatch + kMinMatch && !fill()) return Status::ReadError;
+    return end_ > kMaxMemberSize ? Status::TooLarge : Status::Ok;
+  }
+  template <class Emit>
+  Status runLazy(Emit& emit);
+  template <class Emit>
+  Status runByPrice(Emit& emit);
 
   ByteSource& src_;
   MatchParams params_;
   size_t bufSize_;
   std::vector<uint8_t> buf_;
-  std::vector<uint32_t> head_, prev_;
+  std::vector<uint32_t> head_, head3_, prev_;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data
   bool eof_ = false, aborted_ = false;
   uint32_t crc_ = 0;
 };
 
 template <class Emit>
-Status LzMatcher::run(Emit& emit) {
+Status LzMatcher::runLazy(Emit& emit) {
   uint64_t pos = 0;
   size_t prevLength = 0, prevDistance = 0;
   bool pendingLiteral = false;
   uint64_t nextCheck = 0;
   size_t literalRun = 0;
   while (true) {
-    if (!eof_ && end_ - pos < kMaxMatch + kMinMatch && !fill()) return Status::ReadError;
-    if (end_ > kMaxMemberSize) return Status::TooLarge;
+    if (Status s = ensureLookahead(pos); s != Status::Ok) return s;
     if (pos >= end_) break;
     if (pos >= nextCheck) {
       if (!emit.keepGoing()) {
@@ -95,9 +129,9 @@ Status LzMatcher::run(Emit& emit) {
     // fourth position is looked up: the fallback to storing stays exact,
     // and incompressible input costs a fraction of the search.
     const bool search = literalRun < kSparseAfter || (pos & 3) == 0;
-    if (search && end_ - pos >= kMinMatch) {
-      uint32_t cand = insert(pos);
-      if (cand != kNone && prevLength < params_.maxLazy) {
+    if (search && end_ - pos >= kHashBytes) {
+      Candidates cand = insert(pos);
+      if (prevLength < params_.maxLazy) {
         length = longestMatch(pos, cand, prevLength, distance);
         // A minimum-length match far back costs more than three literals.
         if (length == kMinMatch && distance > 4096) length = 0;
@@ -108,7 +142,7 @@ Status LzMatcher::run(Emit& emit) {
       // The match started at pos - 1; pos is already hashed.
       uint64_t last = pos - 1 + prevLength;
       for (uint64_t p = pos + 1; p < last; ++p)
-        if (end_ - p >= kMinMatch) insert(p);
+        if (end_ - p >= kHashBytes) insert(p);
       pos = last;
       pendingLiteral = false;
       prevLength = 0;
@@ -126,6 +160,69 @@ Status LzMatcher::run(Emit& emit) {
   }
   if (pendingLiteral) emit.literal(*at(pos - 1));
   return Status::Ok;
+}
+
+// Lazy evaluation that weighs matches by the bits they save at the
+// emitter's current prices instead of by length: a short match far back
+// that costs more than its literals is not taken, and the match at the next
+// position wins when it saves more, whatever their lengths.
+template <class Emit>
+Status LzMatcher::runByPrice(Emit& emit) {
+  uint64_t pos = 0, nextCheck = 0, hashed = 0;  // positions below `hashed` are in the chains
+  size_t literalRun = 0;
+  // The longest match at p and the bits it saves; length 0 when it saves none.
+  auto search = [&](uint64_t p, const Prices& price, size_t& length, size_t& distance) {
+    length = 0;
+    if (end_ - p < kHashBytes) return int32_t{0};
+    size_t found = longestMatch(p, insert(p), 0, distance);
+    hashed = p + 1;
+    if (found == 0) return int32_t{0};
+    int32_t saved = -static_cast<int32_t>(price.match(found, distance));
+    for (const uint8_t *b = at(p), *e = b + found; b < e; ++b) saved += price.literal[*b];
+    if (saved > 0) length = found;
+    return saved;
+  };
+  while (true) {
+    if (Status s = ensureLookahead(pos); s != Status::Ok) return s;
+    if (pos >= end_) return Status::Ok;
+    if (pos >= nextCheck) {
+      if (!emit.keepGoing()) {
+        aborted_ = true;
+        return Status::Ok;
+      }
+      nextCheck = pos + 65536;
+    }
+    const Prices& price = emit.prices();
+    size_t length = 0, distance = 0;
+    // After a long run without matches (noise, packed data) only every
+    // fourth position is looked up: the fallback to storing stays exact,
+    // and incompressible input costs a fraction of the search.
+    int32_t saved = 0;
+    if (literalRun < kSparseAfter || (pos & 3) == 0) saved = search(pos, price, length, distance);
+    if (length == 0) {
+      emit.literal(*at(pos++));
+      ++literalRun;
+      continue;
+    }
+    // The match at the next position wins when it saves more bits, less
+    // two bits for each byte it reaches further: the bytes beyond the
+    // shorter match are usually matched anyway, not sent as literals.
+    while (length < params_.maxLazy) {
+      if (Status s = ensureLookahead(pos + 1); s != Status::Ok) return s;
+      size_t nextLength, nextDistance;
+      int32_t nextSaved = search(pos + 1, price, nextLength, nextDistance);
+      const int64_t reach = static_cast<int64_t>(nextLength + 1) - static_cast<int64_t>(length);
+      if (nextLength == 0 || nextSaved - saved <= 2 * reach) break;
+      emit.literal(*at(pos++));
+      length = nextLength, distance = nextDistance, saved = nextSaved;
+    }
+    emit.match(length, distance);
+    for (uint64_t p = std::max(hashed, pos + 1), last = pos + length; p < last; ++p)
+      if (end_ - p >= kHashBytes) insert(p);
+    pos += length;
+    hashed = std::max(hashed, pos);
+    literalRun = 0;
+  }
 }
 
 }  // namespace torvex::arj

@@ -1,7 +1,10 @@
-// Builds a deterministic mixed corpus (~45 MiB of text, binary records and
-// random bytes), then times ExecArj against `arj` and `7zz` in the same run
-// and prints the ratios, plus our peak memory. Usage: torvex_arj_bench (it
-// works in a fresh directory under $TMPDIR).
+// Times ExecArj against `arj` and `7zz` in the same run on two corpora made
+// at run time: real files every Debian system has (headers and documentation,
+// executables and libraries, taken in sorted order and cut to fixed sizes,
+// plus random bytes from a fixed seed) and a deterministic synthetic mix.
+// Prints per kind and overall the size and time ratios (medians of three,
+// wall and CPU) and our peak memory; exits non-zero when any call fails.
+// Usage: torvex_arj_bench (it works in a fresh directory under $TMPDIR).
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -10,16 +13,24 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include <sys/resource.h>
+
+#include "arj/archive_writer.h"
 #include "arj/exec_arj.h"
+#include "arj/file_streams.h"
 #include "bench/support/bench_directory.h"
+#include "platform/file.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr uint64_t kMiB = 1 << 20;
+void fail(const std::string& what) { torvex::bench::failRun(what); }
 
 struct Rng {
   uint64_t s;
@@ -28,6 +39,8 @@ struct Rng {
     return static_cast<uint32_t>(s >> 33);
   }
 };
+
+// ---- synthetic corpus -----------------------------------------------------
 
 // Zipf-like prose over a fixed vocabulary.
 void textChunk(Rng& r, std::string& out, size_t n) {
@@ -74,51 +87,130 @@ void randomChunk(Rng& r, std::string& out, size_t n) {
 }
 
 // Writes files chunk by chunk so the corpus never sits in memory.
-std::vector<std::string> buildCorpus(const fs::path& dir) {
+void buildSynthetic(const fs::path& dir) {
   fs::create_directories(dir);
-  std::vector<std::string> names;
   Rng r{2026};
   uint32_t counter = 0;
-  const size_t kChunk = 1 << 20;
   auto make = [&](const std::string& name, size_t size, int kind) {
     std::ofstream f(dir / name, std::ios::binary);
-    for (size_t done = 0; done < size; done += kChunk) {
+    for (size_t done = 0; done < size; done += kMiB) {
       std::string chunk;
-      size_t n = std::min(kChunk, size - done);
+      size_t n = std::min<size_t>(kMiB, size - done);
       if (kind == 0) textChunk(r, chunk, n);
       if (kind == 1) binaryChunk(r, chunk, n, counter);
       if (kind == 2) randomChunk(r, chunk, n);
       f.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     }
-    names.push_back(name);
   };
-  const size_t MiB = 1 << 20;
-  for (int i = 0; i < 6; ++i) make("text" + std::to_string(i) + ".txt", (1 + i) * MiB + 12345 * i, 0);
-  for (int i = 0; i < 4; ++i) make("prog" + std::to_string(i) + ".bin", (2 + i) * MiB + 777 * i, 1);
-  make("noise.dat", 6 * MiB, 2);
-  make("log.txt", 4 * MiB, 0);
-  return names;
+  for (int i = 0; i < 6; ++i) make("text" + std::to_string(i) + ".txt", (1 + i) * kMiB + 12345 * i, 0);
+  for (int i = 0; i < 4; ++i) make("prog" + std::to_string(i) + ".bin", (2 + i) * kMiB + 777 * i, 1);
+  make("noise.dat", 6 * kMiB, 2);
+  make("log.txt", 4 * kMiB, 0);
 }
 
-// Best of `runs` timings: wall clock and CPU time (user + system) of this
-// process and its children, so a busy machine does not blur the ratios.
-struct Timing {
-  double wall = 1e9, cpu = 1e9;
+// ---- real corpus ------------------------------------------------------------
+
+// Regular files under `root` (links skipped) in byte order of their paths.
+std::vector<fs::path> sortedFiles(const fs::path& root, const std::function<bool(const fs::path&)>& keep) {
+  std::vector<fs::path> out;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
+    if (keep(it->path())) out.push_back(it->path());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Concatenates the sources' files in order, up to each source's quota, into
+// pieces of `piece` bytes named KIND00, KIND01, ...
+class PieceWriter {
+ public:
+  PieceWriter(const fs::path& dir, std::string kind, uint64_t piece)
+      : dir_(dir), kind_(std::move(kind)), piece_(piece) {
+    fs::create_directories(dir_);
+  }
+  void take(const std::vector<fs::path>& files, uint64_t quota) {
+    std::vector<char> buf(kMiB);
+    uint64_t taken = 0;
+    for (const fs::path& p : files) {
+      std::ifstream in(p, std::ios::binary);
+      while (taken < quota && in) {
+        in.read(buf.data(), static_cast<std::streamsize>(std::min<uint64_t>(buf.size(), quota - taken)));
+        put(buf.data(), static_cast<uint64_t>(in.gcount()));
+        taken += static_cast<uint64_t>(in.gcount());
+      }
+      if (taken >= quota) break;
+    }
+  }
+  void put(const char* p, uint64_t n) {
+    while (n > 0) {
+      if (!out_.is_open() || inPiece_ == piece_) {
+        out_.close();
+        char name[32];
+        std::snprintf(name, sizeof name, "%s%02d", kind_.c_str(), count_++);
+        out_.open(dir_ / name, std::ios::binary);
+        inPiece_ = 0;
+      }
+      uint64_t k = std::min(n, piece_ - inPiece_);
+      out_.write(p, static_cast<std::streamsize>(k));
+      inPiece_ += k, p += k, n -= k;
+    }
+  }
+
+ private:
+  fs::path dir_;
+  std::string kind_;
+  uint64_t piece_, inPiece_ = 0;
+  int count_ = 0;
+  std::ofstream out_;
 };
 
-// CPU seconds of this process and its waited-for children, from
-// /proc/self/stat (utime, stime, cutime, cstime: fields 14-17, in the
-// kernel's fixed 100 ticks per second).
+bool packed(const fs::path& p) {
+  static const char* kPacked[] = {".gz", ".xz", ".bz2", ".zst", ".lz", ".zip", ".jar", ".png", ".jpg", ".pdf"};
+  const std::string ext = p.extension().string();
+  return std::any_of(std::begin(kPacked), std::end(kPacked), [&](const char* e) { return ext == e; });
+}
+
+void buildReal(const fs::path& corpus) {
+  auto all = [](const fs::path&) { return true; };
+  {
+    PieceWriter w(corpus / "text", "text", 2 * kMiB);
+    w.take(sortedFiles("/usr/include", all), 14 * kMiB);
+    w.take(sortedFiles("/usr/share/doc", [](const fs::path& p) { return !packed(p); }), 6 * kMiB);
+  }
+  {
+    PieceWriter w(corpus / "exec", "exec", 2 * kMiB);
+    w.take(sortedFiles("/usr/bin", all), 12 * kMiB);
+    w.take(sortedFiles("/usr/lib", [](const fs::path& p) {
+             return p.filename().string().find(".so") != std::string::npos;
+           }), 8 * kMiB);
+  }
+  {
+    PieceWriter w(corpus / "random", "random", 5 * kMiB);
+    Rng r{1605};
+    std::string chunk;
+    for (int i = 0; i < 5; ++i) {
+      chunk.clear();
+      randomChunk(r, chunk, kMiB);
+      w.put(chunk.data(), chunk.size());
+    }
+  }
+}
+
+// ---- measuring --------------------------------------------------------------
+
+// CPU seconds (user + system) of this process and its waited-for children.
 double cpuNow() {
-  std::ifstream f("/proc/self/stat");
-  std::string line;
-  std::getline(f, line);
-  std::istringstream rest(line.substr(line.rfind(')') + 2));
-  std::string field;
-  double ticks = 0;
-  for (int i = 3; i <= 17 && rest >> field; ++i)
-    if (i >= 14) ticks += std::stod(field);
-  return ticks / 100.0;
+  double t = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    ::getrusage(who, &u);
+    t += static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return t;
 }
 
 // Peak resident memory of this process (VmHWM), in MB.
@@ -129,29 +221,48 @@ double peakMemoryMb() {
   return -1;
 }
 
-Timing timed(const std::function<void()>& f, int runs = 2) {
-  Timing best;
-  for (int i = 0; i < runs; ++i) {
+struct Timing {
+  double wall = 0, cpu = 0;
+  Timing& operator+=(const Timing& o) {
+    wall += o.wall, cpu += o.cpu;
+    return *this;
+  }
+};
+
+double median3(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Medians of three runs; `prepare` runs untimed before each.
+Timing timed(const std::function<void()>& prepare, const std::function<void()>& f) {
+  std::vector<double> walls, cpus;
+  for (int i = 0; i < 3; ++i) {
+    prepare();
     double c0 = cpuNow();
     auto t0 = std::chrono::steady_clock::now();
     f();
-    best.wall = std::min(best.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    best.cpu = std::min(best.cpu, cpuNow() - c0);
+    walls.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    cpus.push_back(cpuNow() - c0);
   }
-  return best;
+  return {median3(walls), median3(cpus)};
 }
 
-void report(const char* what, Timing o, const char* theirs, Timing t, const char* target) {
-  std::printf("%-8s ours %.3f s wall / %.3f s cpu; %s %.3f s wall / %.3f s cpu -> %.2fx wall, %.2fx cpu (%s)\n",
-              what, o.wall, o.cpu, theirs, t.wall, t.cpu, t.wall / o.wall, t.cpu / o.cpu, target);
-}
+std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
 void sh(const std::string& cmd) {
-  if (std::system((cmd + " >/dev/null 2>&1").c_str()) != 0) torvex::bench::failRun(cmd);
+  if (std::system((cmd + " >/dev/null 2>&1").c_str()) != 0) fail(cmd);
 }
 
-void check(int level, const std::string& what) {
-  if (level != 0) torvex::bench::failRun("ExecArj " + what + ": level " + std::to_string(level));
+void execArj(const std::string& line) {
+  if (int level = ExecArj(line.c_str(), 0); level != 0) fail("ExecArj " + line + ": level " + std::to_string(level));
+}
+
+std::vector<std::string> namesIn(const fs::path& d) {
+  std::vector<std::string> n;
+  for (auto& e : fs::directory_iterator(d)) n.push_back(e.path().filename().string());
+  std::sort(n.begin(), n.end());
+  return n;
 }
 
 uint64_t dirSize(const fs::path& d) {
@@ -161,59 +272,140 @@ uint64_t dirSize(const fs::path& d) {
   return n;
 }
 
+bool sameFile(const fs::path& a, const fs::path& b) {
+  std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+  std::istreambuf_iterator<char> xi(x), yi(y), end;
+  return std::equal(xi, end, yi, end);
+}
+
+void freshDir(const fs::path& d) {
+  fs::remove_all(d);
+  fs::create_directories(d);
+}
+
+// Writes one archive per file with the codec's method 4 (ExecArj writes
+// method 1 only), through the same file streams ExecArj uses. `from` and
+// `to` are the drive paths of the directories.
+void codecArchives(const std::vector<std::string>& names, const std::string& from, const std::string& to,
+                   int method) {
+  for (const std::string& n : names) {
+    torvex::File in((from + "/" + n).c_str(), torvex::OpenMode::Read);
+    torvex::File out((to + "/" + n + ".ARJ").c_str(), torvex::OpenMode::Write);
+    if (!in || !out) return fail("open " + n);
+    torvex::arj::FileSource source(in);
+    torvex::arj::FileSink sink(out);
+    torvex::arj::ArchiveWriter w(sink);
+    torvex::arj::MainHeader m;
+    m.name = n + ".ARJ";
+    torvex::arj::MemberHeader h;
+    h.name = n;
+    if (w.begin(m) != torvex::arj::Status::Ok ||
+        w.addMember(h, source, method, static_cast<uint64_t>(in.size())) != torvex::arj::Status::Ok ||
+        w.finish() != torvex::arj::Status::Ok || !sink.flush())
+      fail("method " + std::to_string(method) + " archive of " + n);
+  }
+}
+
+struct Row {
+  std::string kind;
+  double mib = 0;
+  double oursM1 = 0, arjM1 = 0, oursM4 = 0, arjM4 = 0;  // bytes
+  Timing oursA, arjA, oursA4, arjA4, oursE, arjE, sevenX, oursT, arjT;
+  Row& operator+=(const Row& o) {
+    mib += o.mib, oursM1 += o.oursM1, arjM1 += o.arjM1, oursM4 += o.oursM4, arjM4 += o.arjM4;
+    oursA += o.oursA, arjA += o.arjA, oursA4 += o.oursA4, arjA4 += o.arjA4, oursE += o.oursE;
+    arjE += o.arjE, sevenX += o.sevenX, oursT += o.oursT, arjT += o.arjT;
+    return *this;
+  }
+};
+
+// Everything for one kind: `dir` holds its files; work goes under `work`.
+Row measure(const std::string& kind, const fs::path& dir, const fs::path& work) {
+  Row row;
+  row.kind = kind;
+  row.mib = static_cast<double>(dirSize(dir)) / kMiB;
+  const std::vector<std::string> names = namesIn(dir);
+  const fs::path w = work / kind;
+  fs::create_directories(w);
+  const fs::path arj1 = w / "arj1.arj", arj4 = w / "arj4.arj";
+  const std::string drive = "C:/" + fs::relative(w, work.parent_path()).generic_string();
+
+  // Writing: arj puts every file in one archive; the component makes one
+  // archive per file, so ours does that.
+  row.arjA = timed([&] { fs::remove(arj1); },
+                   [&] { sh("cd " + quoted(dir) + " && arj a -m1 -y " + quoted(arj1) + " '*'"); });
+  row.arjA4 = timed([&] { fs::remove(arj4); },
+                    [&] { sh("cd " + quoted(dir) + " && arj a -m4 -y " + quoted(arj4) + " '*'"); });
+  row.oursA = timed([&] { freshDir(w / "ours1"); }, [&] {
+    for (const std::string& n : names)
+      execArj("a \"" + drive + "/ours1/" + n + ".ARJ\" \"C:/corpus/" + kind + "/" + n + "\"");
+  });
+  row.oursA4 = timed([&] { freshDir(w / "ours4"); },
+                     [&] { codecArchives(names, "C:/corpus/" + kind, drive + "/ours4", 4); });
+  row.arjM1 = static_cast<double>(fs::file_size(arj1));
+  row.arjM4 = static_cast<double>(fs::file_size(arj4));
+  row.oursM1 = static_cast<double>(dirSize(w / "ours1"));
+  row.oursM4 = static_cast<double>(dirSize(w / "ours4"));
+  // Our archives must pass arj's own test.
+  for (const char* sub : {"ours1", "ours4"})
+    for (const std::string& a : namesIn(w / sub)) sh("arj t " + quoted(w / sub / a));
+
+  // Reading arj's archive: extraction and test.
+  row.arjE = timed([&] { freshDir(w / "x_arj"); }, [&] { sh("cd " + quoted(w / "x_arj") + " && arj e -y " + quoted(arj1)); });
+  row.sevenX = timed([&] { freshDir(w / "x_7zz"); },
+                     [&] { sh("7zz x -y -o" + quoted(w / "x_7zz") + " " + quoted(arj1)); });
+  row.oursE = timed([&] { freshDir(w / "x_ours"); }, [&] { execArj("e \"" + drive + "/arj1.arj\" \"" + drive + "/x_ours/\" -y"); });
+  row.arjT = timed([] {}, [&] { sh("arj t " + quoted(arj1)); });
+  row.oursT = timed([] {}, [&] { execArj("t \"" + drive + "/arj1.arj\""); });
+  for (const std::string& n : names)
+    if (!sameFile(dir / n, w / "x_ours" / n)) fail("extracted " + kind + "/" + n + " differs");
+  fs::remove_all(w);
+  return row;
+}
+
+void printHeader() {
+  std::printf("%-9s %6s | %-8s %-15s | %-8s %-15s | %-15s %-15s | %-15s\n", "kind", "MiB", "m1 size", "m1 write",
+              "m4 size", "m4 write", "extract", "extract", "test");
+  std::printf("%-9s %6s | %-8s %-15s | %-8s %-15s | %-15s %-15s | %-15s\n", "", "", "ours/arj", "vs arj a -m1",
+              "ours/arj", "vs arj a -m4", "vs arj e", "vs 7zz x", "vs arj t");
+}
+
+// Speed-up: their time over ours, wall (CPU).
+std::string speedup(const Timing& ours, const Timing& theirs) {
+  char s[40];
+  std::snprintf(s, sizeof s, "%.2fx (%.2fx)", theirs.wall / ours.wall, theirs.cpu / ours.cpu);
+  return s;
+}
+
+void printRow(const Row& r) {
+  std::printf("%-9s %6.1f | %8.4f %-15s | %8.4f %-15s | %-15s %-15s | %-15s\n", r.kind.c_str(), r.mib,
+              r.oursM1 / r.arjM1, speedup(r.oursA, r.arjA).c_str(), r.oursM4 / r.arjM4,
+              speedup(r.oursA4, r.arjA4).c_str(), speedup(r.oursE, r.arjE).c_str(),
+              speedup(r.oursE, r.sevenX).c_str(), speedup(r.oursT, r.arjT).c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   torvex::bench::takeNoArguments(argc, argv);
-  const torvex::bench::BenchDirectory directory;  // drive C:
-  const fs::path& root = directory.path();
-  const fs::path corpus = root / "corpus";
-  auto names = buildCorpus(corpus);
-  const double input = static_cast<double>(dirSize(corpus));
-  std::printf("corpus: %zu files, %.1f MiB\n", names.size(), input / (1 << 20));
+  const torvex::bench::BenchDirectory root;  // drive C:
+  const fs::path corpus = root.path() / "corpus", work = root.path() / "work";
+  buildReal(corpus);
+  buildSynthetic(corpus / "synthetic");
 
-  // Writing: arj puts every file in one archive; the component makes one
-  // archive per file, so ours does that.
-  Timing arjA = timed([&] {
-    fs::remove(root / "arj.arj");
-    sh("cd '" + corpus.string() + "' && arj a -m1 -y ../arj.arj '*'");
-  });
-  Timing oursA = timed([&] {
-    fs::remove_all(root / "ours");
-    fs::create_directories(root / "ours");
-    for (auto& n : names)
-      check(ExecArj(("a \"C:/ours/" + n + ".ARJ\" \"C:/corpus/" + n + "\"").c_str(), 0), "a " + n);
-  });
-  double arjSize = static_cast<double>(fs::file_size(root / "arj.arj"));
-  double oursSize = static_cast<double>(dirSize(root / "ours"));
-
-  auto fresh = [&](const char* d) {
-    fs::remove_all(root / d);
-    fs::create_directories(root / d);
-  };
-  Timing arjE = timed([&] {
-    fresh("x_arj");
-    sh("cd '" + (root / "x_arj").string() + "' && arj e -y ../arj.arj");
-  });
-  Timing sevenX = timed([&] {
-    fresh("x_7zz");
-    sh("7zz x -y -o'" + (root / "x_7zz").string() + "' '" + (root / "arj.arj").string() + "'");
-  });
-  Timing oursE = timed([&] {
-    fresh("x_ours");
-    check(ExecArj("e \"C:/arj.arj\" \"C:/x_ours/\" -y", 0), "e");
-  });
-  Timing arjT = timed([&] { sh("arj t '" + (root / "arj.arj").string() + "'"); });
-  Timing oursT = timed([&] { check(ExecArj("t \"C:/arj.arj\"", 0), "t"); });
-  bool same = dirSize(root / "x_ours") == static_cast<uint64_t>(input);
-
-  report("write", oursA, "arj a -m1", arjA, "target >= 2x");
-  std::printf("size     ours %.3f of input, arj %.3f -> ours/arj %.4f (target <= 1.01)\n", oursSize / input,
-              arjSize / input, oursSize / arjSize);
-  report("extract", oursE, "arj e", arjE, "target >= 2x");
-  report("extract", oursE, "7zz x", sevenX, "target > 1x");
-  report("test", oursT, "arj t", arjT, "target >= 2x");
-  if (!same) std::printf("EXTRACTED SIZE MISMATCH\n");
-  std::printf("peak memory of this process: %.1f MB (target < 8)\n", peakMemoryMb());
-  return same ? 0 : 1;
+  std::printf("Ratios: size ours/arj (<= 1 is smaller); times arj-or-7zz/ours, wall (CPU), medians of 3.\n");
+  printHeader();
+  Row real;
+  real.kind = "real";
+  for (const char* kind : {"text", "exec", "random"}) {
+    Row r = measure(kind, corpus / kind, work);
+    printRow(r);
+    real += r;
+  }
+  printRow(real);
+  printRow(measure("synthetic", corpus / "synthetic", work));
+  std::printf("targets on real: m1 size <= 1, m1 write >= 2.5x, extract >= 2x arj e and > 1x 7zz x, test >= 2x;"
+              " random write >= 1x\n");
+  std::printf("peak memory of this process: %.1f MB\n", peakMemoryMb());
+  return 0;
 }

@@ -88,5 +88,33 @@ TEST_F(Falhas, EveryPayloadIsDeliveredOnceWithItsRecordOrStillWaiting) {
   }
 }
 
+// Extraction leaves its files unsynced; a data file placed by a rename must
+// be on the disk before its new name is, or a power loss could publish it
+// empty. (An append copies the bytes and its batch syncs the destination.)
+TEST_F(Falhas, ExtractedDataIsSyncedBeforeItIsRenamedIntoPlace) {
+  testing::FaultyPlatform falhas;
+  arranja();
+  falhas.failAt(0);
+  ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
+  const std::vector<std::string>& log = falhas.log();
+  int renomeados = 0;
+  for (size_t k = 0; k < log.size(); ++k) {
+    const size_t seta = log[k].find(".ARQ -> ");
+    if (seta == std::string::npos || log[k].starts_with("open ")) continue;
+    const size_t espaco = log[k].find(' ');
+    const std::string origem = log[k].substr(espaco + 1, seta + 4 - espaco - 1);
+    // Synced on its own, or by a sync of the whole file system.
+    bool sincronizado = false;
+    for (size_t j = 0; j + 1 < k; ++j) {
+      if ((log[j] == "open " + origem && log[j + 1] == "sync ") || log[j].starts_with("syncfs ")) {
+        sincronizado = true;
+      }
+    }
+    EXPECT_TRUE(sincronizado) << log[k];
+    ++renomeados;
+  }
+  EXPECT_EQ(renomeados, 4);
+}
+
 }  // namespace
 }  // namespace torvex
