@@ -110,6 +110,7 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::DestinoSomenteLeitura: return "read-only destination";
     case MotivoPermanencia::SemNomeNumerado: return "no numbered name is free";
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
+    case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
   }
   return "unknown";
 }

@@ -35,6 +35,13 @@ bool ControleDownload::abre(const char* caminho) {
   return true;
 }
 
+bool ControleDownload::retomaEm(uint64_t tamanho) {
+  if (tamanhoAnterior_ <= tamanho) return true;
+  if (!arquivo_.truncate(tamanho)) return false;
+  tamanhoAnterior_ = tamanho;
+  return true;
+}
+
 bool ControleDownload::grava(std::string_view registro) {
   if (writeText(arquivo_, registro) && arquivo_.sync()) return true;
   retira();

@@ -19,22 +19,23 @@ bool caminhoControle(const char* raiz, char* saida);
 std::string montaRegistro(const char* carimbo, const char* nomeArquivo, const char* caminhoFinal,
                           const LocalTime& hora);
 
-// The control file held open for one delivery. It is opened before the data
-// file is placed, so a control file that cannot be opened stops a delivery
-// before anything moves.
+// The control file held open while a batch's records are written.
 class ControleDownload {
  public:
   bool abre(const char* caminho);
+
+  // For records written again after a crash: what stands past `tamanho`
+  // (the file's length when the batch was planned) is cut off first.
+  bool retomaEm(uint64_t tamanho);
 
   // Writes the record in one write and syncs it. On any failure the file is
   // cut back to its former size: a record is there whole or not at all.
   bool grava(std::string_view registro);
 
-  // Takes back the record that `grava` just wrote, for a delivery that could
-  // not be finished after it.
+  // Takes back what `grava` just wrote.
   bool retira();
 
-  // For a delivery that did not happen: a control file that this opening
+  // For records that could not be written: a control file that this opening
   // created is removed again, so an empty file never tells the host that
   // something was delivered.
   void abandona();

@@ -4,6 +4,7 @@
 
 #include "download/controle_download.h"
 #include "download/troca_extensao.h"
+#include "journal/bookkeeping.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
 
@@ -85,6 +86,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   normalizaPath(d.destino);
   if (d.destino[0] == '\0') return fica(MotivoPermanencia::ExpansaoInvalida);
   if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
+  if (isBookkeeping(raiz, d.destino)) return fica(MotivoPermanencia::DestinoReservado);
   if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
 
   // Replacing or appending needs a writable file there; a numbered message
@@ -103,6 +105,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
     return fica(MotivoPermanencia::SemNomeNumerado);
   }
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
+  if (isBookkeeping(raiz, d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
   d.entrega = true;
   return d;
 }

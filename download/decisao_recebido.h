@@ -40,6 +40,7 @@ enum class MotivoPermanencia {
   DestinoSomenteLeitura,  // replace or append onto a read-only file
   SemNomeNumerado,        // no numbered name is free beside the destination
   DiretorioAusente,       // the final path's directory does not exist
+  DestinoReservado,       // the destination is one of the tray tree's bookkeeping files
 };
 
 // The motives that arise once the members are read and the destination is

@@ -2,8 +2,10 @@
 
 #include "conventions/conventions.h"
 #include "download/controle_download.h"
+#include "download/lote_entrega.h"
 #include "download/percurso_recebidos.h"
 #include "download/processa_recebido.h"
+#include "journal/tray_session.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -15,10 +17,19 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   char padrao[kTamanhoCaminho];
   char controle[kTamanhoCaminho];
   if (!padraoRecebidos(raiz, padrao) || !caminhoControle(raiz, controle)) return 1;
+  // Whatever an interrupted call left is finished before anything else.
+  TraySession sessao(raiz);
+  if (!sessao.ready()) return DirSearch(controle).found() ? 0 : 1;
+  // Archives are decided one by one into batches; a batch that cannot be
+  // finished stops the pass, and the journal keeps it for the next call.
+  LoteEntrega lote(raiz, sessao.journal());
+  bool segue = true;
   const bool encontrou = percorreRecebidos(
       padrao, listaAntesDeProcessar(),
-      [raiz](const DirEntry& arquivo) { processaRecebido(raiz, arquivo); }, {});
+      [&](const DirEntry& arquivo) { segue = segue && processaRecebido(raiz, arquivo, lote); },
+      {});
   if (!encontrou) return 1;
+  if (segue) lote.executa();
   return DirSearch(controle).found() ? 0 : 1;
 }
 

@@ -4,7 +4,6 @@
 #include "conventions/conventions.h"
 #include "download/controle_download.h"
 #include "download/decisao_recebido.h"
-#include "download/entrega.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -34,46 +33,49 @@ class MembrosExtraidos : public MembrosRecebido {
   bool temDados(const CaminhosRecebido& c) override { return arquivoComum(c.dados); }
 };
 
-bool entregaDados(const DirEntry& arquivo, const CaminhosRecebido& c, const DecisaoRecebido& d) {
-  ControleDownload controle;
-  if (!controle.abre(c.controle)) return false;
-  if (entrega(c.dados, d.colocacao, controle,
-              {d.descritor.carimbo, arquivo.name.c_str(), arquivo.creationTime})) {
-    return true;
-  }
-  controle.abandona();
-  return false;
+Entrega planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const DecisaoRecebido& d) {
+  Entrega e;
+  e.dados = c.dados;
+  e.descritor = c.descritor;
+  e.arquivo = c.arquivo;
+  e.reservado = c.reservado;
+  e.colocacao = d.colocacao;
+  e.tamanhoAnterior = d.colocacao.modo == ModoEntrega::Anexa ? tamanhoAtual(d.colocacao.final) : 0;
+  e.carimbo = d.descritor.carimbo;
+  e.nomeArquivo = arquivo.name;
+  e.criacaoArquivo = arquivo.creationTime;
+  e.tamanho = arquivo.size;
+  return e;
 }
 
 }  // namespace
 
-bool processaRecebido(const char* raiz, const DirEntry& arquivo) {
+bool processaRecebido(const char* raiz, const DirEntry& arquivo, LoteEntrega& lote) {
   CaminhosRecebido c;
-  if (!c.monta(raiz, arquivo.name.c_str())) return false;
+  if (!c.monta(raiz, arquivo.name.c_str())) return true;
+  // Names differing only in letter case extract to the same members: a
+  // delivery still waiting in the batch must not see its data file replaced.
+  if (lote.colide(c.dados) && !lote.executa()) return false;
   MembrosExtraidos membros;
-  const DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
-  // The archive still holds both members; the next pass extracts them anew.
-  auto descartaMembros = [&c] {
-    platform().deleteFile(c.dados);
-    platform().deleteFile(c.descritor);
-  };
+  DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+  // The destination's state was judged without the batch's own deliveries:
+  // when one of them goes to the same final path the batch runs first and
+  // the archive is decided again (a numbered name beside an existing
+  // destination depends on nothing in the batch, so no number is wasted).
+  if (d.entrega && lote.colide(d.colocacao.final)) {
+    if (!lote.executa()) return false;
+    d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+  }
   if (!d.entrega) {
-    if (motivoDeColocacao(d.motivo)) descartaMembros();
-    return false;
+    // The archive still holds both members; the next pass extracts them anew.
+    if (motivoDeColocacao(d.motivo)) {
+      platform().deleteFile(c.dados);
+      platform().deleteFile(c.descritor);
+    }
+    return true;
   }
-  // The archive leaves the search pattern before anything is delivered: once
-  // the delivery stands, an archive that cannot be deleted is never found
-  // and delivered again. A delivery that fails puts it back. A reserved name
-  // left by such an undeletable, delivered archive is taken over.
-  bool reservou = platform().replaceFile(c.arquivo, c.reservado);
-  if (!reservou || !entregaDados(arquivo, c, d)) {
-    if (reservou) platform().moveFile(c.reservado, c.arquivo);
-    descartaMembros();
-    return false;
-  }
-  platform().deleteFile(c.reservado);
-  platform().deleteFile(c.descritor);
-  return true;
+  lote.adiciona(planeja(arquivo, c, d));
+  return !lote.cheio() || lote.executa();
 }
 
 }  // namespace torvex

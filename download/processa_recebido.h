@@ -1,15 +1,16 @@
-// One received archive taken from "/Intray/Work" to its delivered state.
+// One received archive taken from "/Intray/Work" into a batch of deliveries:
+// decided as a dry run decides it (decisao_recebido.h), then planned.
 #pragma once
 
+#include "download/lote_entrega.h"
 #include "platform/platform.h"
 
 namespace torvex {
 
-// Extracts the archive into the incoming tray, reads its name descriptor,
-// expands the destination, places the data file and records the delivery,
-// then deletes the archive and the descriptor. Whenever a step fails the
-// archive stays in the work area for a later pass and nothing is delivered.
-// True when the archive was delivered.
-bool processaRecebido(const char* raiz, const DirEntry& arquivo);
+// Decides the archive; one to be delivered joins `lote`, which first runs
+// when the delivery concerns one of its files. An archive that cannot be
+// placed stays for a later pass, its extracted members removed. False when
+// a batch could not be finished: the pass stops.
+bool processaRecebido(const char* raiz, const DirEntry& arquivo, LoteEntrega& lote);
 
 }  // namespace torvex

@@ -36,6 +36,7 @@ class File {
   int64_t size() { return platform().fileSize(h_); }
   bool truncate(uint64_t size) { return platform().truncateFile(h_, size); }
   bool sync() { return platform().syncFile(h_); }
+  bool lock() { return platform().lockFile(h_); }  // exclusive, until closed
   // Closes now; false when the close itself reported a failure.
   bool close() {
     if (!h_) return true;

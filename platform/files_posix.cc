@@ -1,5 +1,6 @@
 // File contents and handles.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,6 +150,16 @@ bool PosixPlatform::truncateFile(FileHandle* f, uint64_t size) {
 bool PosixPlatform::syncFile(FileHandle* f) {
   if (!f) return fail(kErrorInvalidHandle);
   if (fsync(f->fd) != 0) return fail(win32Error(errno));
+  return true;
+}
+
+bool PosixPlatform::lockFile(FileHandle* f) {
+  if (!f) return fail(kErrorInvalidHandle);
+  // flock, not fcntl: its lock belongs to the open file, so two handles of
+  // one process exclude each other as two processes do.
+  while (flock(f->fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return fail(win32Error(errno));
+  }
   return true;
 }
 

@@ -34,6 +34,15 @@ uint32_t existing(const char* path, Location& loc, Entry& e) {
   return e.found ? kErrorSuccess : kErrorFileNotFound;
 }
 
+// Resolves an entry that must exist, following links.
+uint32_t resolved(const char* path, Entry& e) {
+  if (!path) return kErrorInvalidParameter;
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return err;
+  if (uint32_t err = lookup(loc, e)) return err;
+  return e.found ? 0u : static_cast<uint32_t>(kErrorFileNotFound);
+}
+
 // Resolves the destination of a move: its directory must exist and its name
 // must be one Win32 can create.
 uint32_t destination(const char* path, Location& loc, Entry& e) {
@@ -266,14 +275,33 @@ bool PosixPlatform::replaceFile(const char* from, const char* to) {
 }
 
 bool PosixPlatform::syncDirectory(const char* path) {
-  if (!path) return fail(kErrorInvalidParameter);
-  Location loc;
-  if (uint32_t err = locate(path, loc)) return fail(err);
   Entry e;
-  if (uint32_t err = lookup(loc, e)) return fail(err);
-  if (!e.found) return fail(kErrorFileNotFound);
+  if (uint32_t err = resolved(path, e)) return fail(err);
   if (!S_ISDIR(e.st.st_mode)) return fail(kErrorDirectory);
   if (!syncHostDirectory(e.path)) return fail(win32Error(errno));
+  return true;
+}
+
+bool PosixPlatform::syncFileSystem(const char* path) {
+  Entry e;
+  if (uint32_t err = resolved(path, e)) return fail(err);
+#ifdef __linux__
+  int fd = open(e.path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail(win32Error(errno));
+  bool ok = syncfs(fd) == 0;
+  int err = errno;
+  close(fd);
+  return ok || fail(win32Error(err));
+#else
+  return fail(kErrorInvalidParameter);
+#endif
+}
+
+bool PosixPlatform::fileIdentity(const char* path, FileIdentity& id) {
+  Entry e;
+  if (uint32_t err = resolved(path, e)) return fail(err);
+  id.volume = static_cast<uint64_t>(e.st.st_dev);
+  id.index = static_cast<uint64_t>(e.st.st_ino);
   return true;
 }
 

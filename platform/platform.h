@@ -76,6 +76,13 @@ enum class OpenMode {
 
 enum class RegistryHive { ClassesRoot, LocalMachine };
 
+// Which file a path names once links are followed: the volume and the file's
+// number on it. Two paths name one file when their identities are equal.
+struct FileIdentity {
+  uint64_t volume = 0, index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // Opaque handles; only the back end that made one knows what is inside.
 struct FileHandle;
 struct SearchHandle;
@@ -119,6 +126,14 @@ class Platform {
   virtual bool moveFile(const char* from, const char* to) = 0;  // fails when `to` exists
   virtual bool replaceFile(const char* from, const char* to) = 0;  // MoveFileEx REPLACE_EXISTING
   virtual bool syncDirectory(const char* path) = 0;  // makes renames and creations durable
+  // Flushes every change on the file system that holds `path` in one call
+  // (syncfs); false where the system has no such call, and the caller then
+  // syncs each file and directory itself.
+  virtual bool syncFileSystem(const char* path) = 0;
+  virtual bool fileIdentity(const char* path, FileIdentity& id) = 0;  // false when absent
+  // Waits for the exclusive lock of an open file (flock, LockFileEx). It is
+  // held until the handle is closed; the system drops it when the process ends.
+  virtual bool lockFile(FileHandle* f) = 0;
 
   // Drives: 1 = A ... 26 = Z.
   virtual bool setCurrentDrive(int drive) = 0;
@@ -234,6 +249,11 @@ class ForwardingPlatform : public Platform {
   bool moveFile(const char* a, const char* b) override { return inner_.moveFile(a, b); }
   bool replaceFile(const char* a, const char* b) override { return inner_.replaceFile(a, b); }
   bool syncDirectory(const char* p) override { return inner_.syncDirectory(p); }
+  bool syncFileSystem(const char* p) override { return inner_.syncFileSystem(p); }
+  bool fileIdentity(const char* p, FileIdentity& id) override {
+    return inner_.fileIdentity(p, id);
+  }
+  bool lockFile(FileHandle* f) override { return inner_.lockFile(f); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
   int currentDrive() override { return inner_.currentDrive(); }
   int64_t utcNow() override { return inner_.utcNow(); }

@@ -222,6 +222,34 @@ class WinPlatform final : public Platform {
     return true;
   }
 
+  // Flushing a whole volume needs administrator rights: the caller syncs
+  // each file instead.
+  bool syncFileSystem(const char*) override {
+    tLastError = ERROR_INVALID_FUNCTION;
+    return false;
+  }
+
+  bool fileIdentity(const char* path, FileIdentity& id) override {
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      noteFailure();
+      return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = check(GetFileInformationByHandle(h, &info));
+    CloseHandle(h);
+    if (!ok) return false;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    return true;
+  }
+
+  bool lockFile(FileHandle* f) override {
+    OVERLAPPED at = {};
+    return check(LockFileEx(f->h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));
+  }
+
   bool setCurrentDrive(int drive) override {
     // The CRT treats a number outside 1-26 as a programming error and aborts.
     if (drive < 1 || drive > 26) {

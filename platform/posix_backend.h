@@ -64,6 +64,9 @@ class PosixPlatform final : public Platform {
   bool moveFile(const char* from, const char* to) override;
   bool replaceFile(const char* from, const char* to) override;
   bool syncDirectory(const char* path) override;
+  bool syncFileSystem(const char* path) override;
+  bool fileIdentity(const char* path, FileIdentity& id) override;
+  bool lockFile(FileHandle* f) override;
 
   bool setCurrentDrive(int drive) override;
   int currentDrive() override;

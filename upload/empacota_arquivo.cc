@@ -5,7 +5,6 @@
 #include "arj/exec_arj.h"
 #include "platform/file.h"
 #include "upload/grava_controle_upload.h"
-#include "upload/gravacao_duravel.h"
 #include "upload/nomes_upload.h"
 
 namespace torvex {
@@ -33,7 +32,7 @@ bool nomeLivreParaOrigem(const PacoteUpload& p) {
          chaveCaminho(origem) == chaveCaminho(p.origem);
 }
 
-ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* area, const char* dataHora) {
+ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* dataHora) {
   // "a" adds to an archive that exists; a leftover of a crashed call must go.
   platform().deleteFile(p.arquivoTemporario);
   long adiciona = ExecArj(p.comandoAdiciona, 0);
@@ -42,31 +41,11 @@ ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* area, const c
     platform().deleteFile(p.arquivoTemporario);
     return ResultadoPacote::FalhaBiblioteca;
   }
-
-  auto descartaTemporarios = [&p] {
+  if (gravaControleUpload(p.controleTemporario, p.origem, dataHora) != 0) {
     platform().deleteFile(p.arquivoTemporario);
-    platform().deleteFile(p.controleTemporario);
-  };
-  if (!sincronizaArquivo(p.arquivoTemporario) ||
-      gravaControleUpload(p.controleTemporario, p.origem, dataHora) != 0) {
-    descartaTemporarios();
     return ResultadoPacote::NaoGuardado;
   }
-  // An older archive of the same name goes before the new record arrives, so
-  // no archive ever stands beside a record that describes another file.
-  if (!removeDuravel(p.arquivo, area)) {
-    descartaTemporarios();
-    return ResultadoPacote::NaoGuardado;
-  }
-  if (!publicaArquivo(p.controleTemporario, p.controle, area) ||
-      !platform().replaceFile(p.arquivoTemporario, p.arquivo)) {
-    descartaTemporarios();
-    platform().deleteFile(p.controle);
-    return ResultadoPacote::NaoGuardado;
-  }
-  // The pair is complete; without a durable directory the source still stays.
-  return platform().syncDirectory(area) ? ResultadoPacote::Guardado
-                                        : ResultadoPacote::NaoGuardado;
+  return ResultadoPacote::Preparado;
 }
 
 }  // namespace torvex

@@ -1,5 +1,6 @@
 // One found file's way into the outgoing work area: add and test through the
-// archive library, then the record and the archive made durable, record first.
+// archive library into temporary names, and the record beside them. The
+// batch (lote_upload.h) makes them durable and publishes them.
 #pragma once
 
 #include "conventions/conventions.h"
@@ -37,14 +38,13 @@ bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
 bool nomeLivreParaOrigem(const PacoteUpload& p);
 
 enum class ResultadoPacote {
-  Guardado,         // archive and record are on disk for good
+  Preparado,        // archive and record stand under their temporary names
   FalhaBiblioteca,  // add + test was not 0; nothing of this file is left
-  NaoGuardado,      // a disk step failed; the source must stay
+  NaoGuardado,      // the record could not be written; nothing is left
 };
 
-// Packs and tests the source, then writes the record with `dataHora` and
-// publishes record and archive. Whatever fails, no archive of this file is
-// left without its record.
-ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* area, const char* dataHora);
+// Packs and tests the source into the temporary archive, then writes the
+// record with `dataHora` under its temporary name.
+ResultadoPacote empacotaArquivo(const PacoteUpload& p, const char* dataHora);
 
 }  // namespace torvex

@@ -6,10 +6,11 @@
 #include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
+#include "upload/lote_upload.h"
 #include "upload/nomes_upload.h"
 #include "upload/procura_arquivo.h"
-#include "upload/substitui_arquivo.h"
 
 namespace torvex {
 
@@ -21,13 +22,15 @@ enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 // made, is remembered by its full path (as the file system compares paths),
 // so a file that stays in the search, or comes back under its rename target,
 // is not packed twice and the run ends, while a file elsewhere that merely
-// shares a name with one of them is still packed.
+// shares a name with one of them is still packed. Packed files wait in a
+// batch, which publishes them and takes their sources out of the search
+// together.
 class Envio {
  public:
   Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
-        LONG lIndice)
+        LONG lIndice, Journal& journal)
       : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice) {}
+        lIndice_(lIndice), lote_(journal) {}
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -43,11 +46,15 @@ class Envio {
           case Passo::Continua:
             break;
           case Passo::EncerraOk:
+            lote_.executa();
             return 0;
           case Passo::EncerraSemDiretorio:
+            lote_.executa();
             return 2;
         }
       }
+      // The next listing must not find this one's sources again.
+      if (!lote_.executa()) return 0;
     }
     return 0;
   }
@@ -77,13 +84,19 @@ class Envio {
       char destinoBruto[kTamanhoCaminho];
       if (!montaNomeDestino(diretorioFI_, nome, renomeia_, destinoBruto)) return Passo::Continua;
       trataMacroFI(destino, destinoBruto, raiz_, nullptr);
+      if (lote_.colide(destino)) {
+        if (!lote_.executa()) return Passo::EncerraOk;
+        trataMacroFI(destino, destinoBruto, raiz_, nullptr);
+      }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
       tratados_.insert(chaveCaminho(destino));
     }
 
     // Names differing only in case, or a.b_c beside a_b.c, give one archive
     // name: while the host has not taken the earlier file's archive, the
-    // later file waits in place instead of replacing it.
+    // later file waits in place instead of replacing it. One still in the
+    // batch is published first, so that the test sees it.
+    if (lote_.colide(pacote.arquivo) && !lote_.executa()) return Passo::EncerraOk;
     if (!nomeLivreParaOrigem(pacote)) return Passo::Continua;
     for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
                               pacote.controleTemporario}) {
@@ -92,19 +105,18 @@ class Envio {
 
     char dataHora[kTamanhoDataHora];
     formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
-    switch (empacotaArquivo(pacote, area_, dataHora)) {
+    switch (empacotaArquivo(pacote, dataHora)) {
       case ResultadoPacote::FalhaBiblioteca:
         return Passo::EncerraOk;
       case ResultadoPacote::NaoGuardado:
         return Passo::Continua;
-      case ResultadoPacote::Guardado:
+      case ResultadoPacote::Preparado:
         break;
     }
-    if (destino[0] == '\0') {
-      platform().deleteFile(origem);
-    } else {
-      substituiArquivo(origem, destino);
-    }
+    Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
+    copia(feito.destino, sizeof feito.destino, destino);
+    lote_.adiciona(feito);
+    if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
@@ -113,6 +125,7 @@ class Envio {
   const char* diretorioFI_;
   char* renomeia_;
   LONG lIndice_;
+  LoteUpload lote_;
   std::unordered_set<std::string> tratados_;
 };
 
@@ -130,6 +143,10 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   normalizaPath(renomeia);
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
+  // Whatever an interrupted call left is finished before anything else.
+  TraySession sessao(raizNormalizada);
+  if (!sessao.ready()) return 0;
+
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);
   normalizaPath(padrao);
@@ -137,7 +154,8 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice).executa(padrao, filtro);
+  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice, sessao.journal())
+      .executa(padrao, filtro);
 }
 
 }  // namespace torvex

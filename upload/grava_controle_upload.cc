@@ -18,7 +18,7 @@ int gravaControleUpload(const char* caminho, const char* origem, const char* dat
   platform().deleteFile(caminho);
   File f(caminho, OpenMode::Write);
   if (!f) return 1;
-  bool gravado = writeText(f, std::string(linhaOrigem) + linhaDataHora) && f.sync();
+  bool gravado = writeText(f, std::string(linhaOrigem) + linhaDataHora);
   if (!f.close() || !gravado) {
     platform().deleteFile(caminho);
     return 1;

@@ -6,8 +6,8 @@
 
 namespace torvex {
 
-// Writes the record to `caminho` in one write and flushes it to the medium.
-// 0, or 1 when it cannot be written whole (nothing is left at `caminho` then).
+// Writes the record to `caminho` in one write; the batch that publishes it
+// makes it durable. 0, or 1 when it cannot be written whole (nothing is left at `caminho` then).
 int gravaControleUpload(const char* caminho, const char* origem, const char* dataHora);
 
 // Reads both lines of the record at `caminho` into path-sized buffers, line

@@ -20,7 +20,7 @@ std::vector<ArquivoEncontrado> procuraArquivo(const char* padrao, size_t filtro)
     const DirEntry& e = busca.entry();
     if (e.name == "." || e.name == ".." || (e.attributes & kAttrDirectory)) continue;
     if (filtro != 0 && e.name.size() != filtro) continue;
-    encontrados.push_back({e.name, e.lastWriteTime});
+    encontrados.push_back({e.name, e.lastWriteTime, e.size});
   } while (busca.next());
   return encontrados;
 }

@@ -12,6 +12,7 @@ namespace torvex {
 struct ArquivoEncontrado {
   std::string nome;  // the entry's name as stored, never normalised
   int64_t ultimaGravacao = 0;  // last-write time, seconds since 1970 UTC
+  uint64_t tamanho = 0;
 };
 
 // The name-length filter of a search pattern: with "?" and no "*", the length

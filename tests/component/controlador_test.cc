@@ -106,6 +106,7 @@ TEST_F(Controle, GeraArquivoUploadRefusesNullAndTooLongArguments) {
 TEST_F(Controle, GeraArquivoUploadTakesANullRenameAsEmpty) {
   tree.write("Dados/a.txt", "x");
   tree.mkdir("Troca/OUTTRAY/WORK");
+  tree.mkdir("Troca/DATA");  // the tree keeps its lock and journal there
   EXPECT_EQ(0, Controlador::geraArquivoUpload(bstr(u"C:\\Troca").get(),
                                               bstr(u"C:\\Dados\\a.txt").get(), nullptr, 7));
   EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK/F7_a_txt.ARJ"));

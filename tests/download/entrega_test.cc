@@ -1,4 +1,4 @@
-#include "download/entrega.h"
+#include "download/lote_entrega.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <string>
 
 #include "download/colocacao.h"
+#include "journal/journal_file.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/scoped_platform.h"
 
@@ -40,10 +41,21 @@ class Colocar : public ::testing::Test {
     EXPECT_TRUE(escolheColocacao(destino, codigo, "C:/T", c));
     return c;
   }
+  // A batch of this one delivery; true when it was delivered.
   bool entregaEm(const Colocacao& c, int64_t criacao = 0) {
-    ControleDownload controle;
-    EXPECT_TRUE(controle.abre("C:/T/Outtray/ContDown.dat"));
-    return entrega("C:/T/Intray/D00017.ARQ", c, controle, {"stamp", "D00017.ARJ", criacao});
+    Journal journal;
+    EXPECT_TRUE(journal.open("C:/T"));
+    LoteEntrega lote("C:/T", journal);
+    Entrega e;
+    e.dados = "C:/T/Intray/D00017.ARQ";
+    e.colocacao = c;
+    e.tamanhoAnterior = tamanhoAtual(c.final);
+    e.carimbo = "stamp";
+    e.nomeArquivo = "D00017.ARJ";
+    e.criacaoArquivo = criacao;
+    lote.adiciona(e);
+    EXPECT_TRUE(lote.executa());
+    return arvore.read("T/OUTTRAY/ContDown.dat").find("D00017.ARJ") != std::string::npos;
   }
   std::string controle() const { return arvore.read("T/OUTTRAY/ContDown.dat"); }
   testing::TempTree arvore;

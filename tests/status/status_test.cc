@@ -267,6 +267,10 @@ TEST_F(StatusTest, CounterValue) {
 }
 
 TEST_F(StatusTest, LeftoversOfInterruptedWork) {
+  recebe("D00001.ARJ", "", "R");  // stays; the pass leaves its members in the tray
+  disponibilizaArquivos("C:/T");
+  ASSERT_TRUE(arvore.exists("T/INTRAY/D00001.FN"));
+  // What a call cut short leaves, until the next call removes it.
   arvore.write("T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "half");
   arvore.write("T/OUTTRAY/WORK/ARJ$0.TMP", "scratch");
   arvore.write("T/INTRAY/WORK/D00005.ARJ.ENTREGA", "parked, recorded");
@@ -274,9 +278,6 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   arvore.write("T/OUTTRAY/ContDown.dat",
                "#\r\ns\r\nD00005.ARJ\r\nC:/OUT/a.txt\r\n01/01/2026 10:00:00\r\n");
   arvore.write("T/INTRAY/D00009.ARQ", "member of no archive");
-  recebe("D00001.ARJ", "", "R");  // stays; the pass leaves its members in the tray
-  disponibilizaArquivos("C:/T");
-  ASSERT_TRUE(arvore.exists("T/INTRAY/D00001.FN"));
 
   const TrayReport r = relatorio();
   std::map<std::string, std::string> tipos;

@@ -80,6 +80,16 @@ bool FaultyPlatform::syncDirectory(const char* p) {
   return inner().syncDirectory(p);
 }
 
+bool FaultyPlatform::syncFileSystem(const char* p) {
+  if (fails("syncfs", p)) return false;
+  return inner().syncFileSystem(p);
+}
+
+bool FaultyPlatform::lockFile(FileHandle* f) {
+  if (fails("lock", "")) return false;
+  return inner().lockFile(f);
+}
+
 LocalTime FaultyPlatform::localNow() { return fixedNow_ ? now_ : inner().localNow(); }
 
 }  // namespace torvex::testing

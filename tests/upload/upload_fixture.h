@@ -75,6 +75,7 @@ class UploadTest : public ::testing::Test {
     arvore_.reset();
     arvore_.emplace();
     arvore().mkdir(kTrabalho);
+    arvore().mkdir("T/DATA");
     arvore().mkdir("dados");
   }
   TempTree& arvore() { return *arvore_; }

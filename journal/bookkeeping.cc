@@ -1,0 +1,78 @@
+#include "journal/bookkeeping.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace torvex {
+namespace {
+
+bool identity(const std::string& path, FileIdentity& id) {
+  return platform().fileIdentity(path.c_str(), id);
+}
+
+std::string joined(const std::string& root, const char* dir, const char* name) {
+  std::string path;
+  path.append(root).append(dir);
+  if (name) path.append("/").append(name);
+  return path;
+}
+
+std::string folded(const char* name) {
+  std::string s(name);
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return s;
+}
+
+}  // namespace
+
+bool caminhoTrava(const char* raiz, char (&saida)[kTamanhoCaminho]) {
+  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.LCK");
+}
+
+bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]) {
+  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.JNL");
+}
+
+bool isBookkeeping(const char* raiz, const char* caminho) {
+  const std::string root(raiz);
+  const struct {
+    const char* dir;
+    const char* name;  // null: everything in the directory
+  } kOwn[] = {
+      {"/Outtray", "contdown.dat"}, {"/DATA", "seqpost.dat"}, {"/DATA", "torvex.lck"},
+      {"/DATA", "torvex.jnl"},      {"/Intray/Work", nullptr},
+  };
+  // An existing file: compare it with each bookkeeping file that exists.
+  FileIdentity target;
+  if (identity(caminho, target)) {
+    for (const auto& own : kOwn) {
+      FileIdentity id;
+      if (own.name && identity(joined(root, own.dir, own.name), id) && id == target) return true;
+    }
+  }
+  // Otherwise by its directory and name, which also covers files to come.
+  const char* slash = std::strrchr(caminho, '/');
+  std::string dir = ".";
+  if (slash == caminho) {
+    dir = "/";
+  } else if (slash) {
+    dir.assign(caminho, static_cast<size_t>(slash - caminho));
+  }
+  const std::string name = folded(slash ? slash + 1 : caminho);
+  FileIdentity parent;
+  if (!identity(dir, parent)) return false;
+  for (const auto& own : kOwn) {
+    FileIdentity id;
+    if ((!own.name || name == own.name) && identity(joined(root, own.dir, nullptr), id) &&
+        id == parent) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace torvex

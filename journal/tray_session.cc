@@ -1,0 +1,70 @@
+#include "journal/tray_session.h"
+
+#include <string>
+#include <vector>
+
+#include "journal/bookkeeping.h"
+#include "journal/plan.h"
+
+namespace torvex {
+namespace {
+
+bool endsWithFolded(const std::string& name, std::string_view suffix) {
+  if (name.size() < suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    char c = name[name.size() - suffix.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+// Deletes the files of `dir` that `pattern` lists and whose name ends in
+// `suffix` (the search's own matching is looser than that).
+void deleteListed(const std::string& dir, const char* pattern, std::string_view suffix) {
+  std::vector<std::string> found;
+  {
+    DirSearch search((dir + pattern).c_str());
+    if (!search.found()) return;
+    do {
+      const DirEntry& e = search.entry();
+      if (!(e.attributes & kAttrDirectory) && endsWithFolded(e.name, suffix)) found.push_back(e.name);
+    } while (search.next());
+  }
+  for (const std::string& name : found) platform().deleteFile((dir + name).c_str());
+}
+
+}  // namespace
+
+BatchLimits& batchLimits() {
+  static BatchLimits limits;
+  return limits;
+}
+
+TraySession::TraySession(const char* raiz) {
+  char trava[kTamanhoCaminho];
+  if (!caminhoTrava(raiz, trava)) return;
+  lock_ = File(trava, OpenMode::Append);
+  if (!lock_ || !lock_.lock() || !journal_.open(raiz)) return;
+  Plan plan;
+  if (journal_.read(plan)) {
+    if (!runPlan(journal_, plan, true)) return;
+  } else if (!journal_.clear()) {
+    return;
+  }
+  removeScratch(raiz);
+  ready_ = true;
+}
+
+// Under the lock nobody else is making these, and no plan names them any
+// more: half-made archives and records, the archive library's scratch files,
+// and reserved archives whose delete after delivery failed.
+void TraySession::removeScratch(const char* raiz) {
+  const std::string root(raiz);
+  deleteListed(root + "/Outtray/Work/", "*.tmp", ".tmp");
+  deleteListed(root + "/Outtray/Work/", "ARJ$*.TMP", ".tmp");
+  deleteListed(root + "/Intray/", "ARJ$*.TMP", ".tmp");
+  deleteListed(root + "/Intray/Work/", "*.ENTREGA", ".entrega");
+}
+
+}  // namespace torvex

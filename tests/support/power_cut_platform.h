@@ -1,0 +1,77 @@
+// Wraps the live platform to model a machine whose power fails: it remembers
+// what of a directory tree reached the medium (file contents at their last
+// sync, directory entries at their directory's last sync, everything at a
+// whole-file-system sync) and, from a chosen operation on, lets nothing more
+// change, as if the machine had stopped there. cut() then puts the tree in
+// one of the states a real disk could come back in.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace torvex::testing {
+
+enum class Survivor {
+  Everything,  // the process died, the machine did not: nothing is lost
+  Synced,      // only what was synced: unsynced names and contents are lost
+  NamesOnly,   // unsynced names survive, unsynced contents are lost
+  DataOnly,    // unsynced contents survive, unsynced names are lost
+};
+constexpr Survivor kSurvivors[] = {Survivor::Everything, Survivor::Synced, Survivor::NamesOnly,
+                                   Survivor::DataOnly};
+const char* survivorName(Survivor s);
+
+class PowerCutPlatform : public ForwardingPlatform {
+ public:
+  // Models the tree below `root` (a host path); installed for its lifetime.
+  explicit PowerCutPlatform(std::filesystem::path root);
+  ~PowerCutPlatform() override;
+
+  // The n-th (1-based) operation that changes the disk, and all after it,
+  // do nothing and fail; 0 = none. Resets the count.
+  void stopAt(long n) { stopAt_ = n; count_ = 0; }
+  // Without a whole-file-system sync the caller syncs file by file, as on
+  // Windows.
+  void offerWholeSync(bool yes) { wholeSync_ = yes; }
+  long count() const { return count_; }
+  // Brings the tree back as the power cut leaves it, then takes that state
+  // as durable for what follows.
+  void cut(Survivor s);
+
+  FileHandle* openFile(const char* p, OpenMode m) override;
+  long writeFile(FileHandle* f, const void* b, size_t n) override;
+  bool truncateFile(FileHandle* f, uint64_t s) override;
+  bool syncFile(FileHandle* f) override;
+  bool closeFile(FileHandle* f) override;
+  bool createDirectory(const char* p) override;
+  bool removeDirectory(const char* p) override;
+  bool deleteFile(const char* p) override;
+  bool moveFile(const char* a, const char* b) override;
+  bool replaceFile(const char* a, const char* b) override;
+  bool syncDirectory(const char* p) override;
+  bool syncFileSystem(const char* p) override;
+
+ private:
+  using Inode = uint64_t;
+  bool alive();  // counts one changing operation; false once stopped
+  void snapshotAll();
+  void snapshotDirectory(const std::filesystem::path& dir);
+  std::map<std::string, Inode> currentNames() const;  // relative path -> inode
+  std::filesystem::path hostPathOf(Inode ino) const;
+
+  std::filesystem::path root_;
+  Platform* previous_;
+  long stopAt_ = 0, count_ = 0;
+  bool wholeSync_ = true;
+  std::map<FileHandle*, std::string> open_;  // platform path of each handle
+  std::map<std::string, Inode> names_;       // durable: relative path -> inode
+  std::map<Inode, std::string> data_;        // durable contents
+  std::map<Inode, std::filesystem::file_time_type> times_;  // last-write times, kept by a cut
+  std::set<std::string> dirs_;               // relative directories
+};
+
+}  // namespace torvex::testing
