@@ -55,6 +55,7 @@ void esvazia(const fs::path& base) {
 Medida medeUpload(const fs::path& base, int n) {
   esvazia(base);
   fs::create_directories(base / "T/OUTTRAY/WORK");
+  fs::create_directories(base / "T/DATA");  // the tray tree's lock and journal live here
   criaFontes(base / "fontes", n);
   auto inicio = Relogio::now();
   std::clock_t cpuInicio = std::clock();
