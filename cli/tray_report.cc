@@ -86,11 +86,12 @@ void inspectUploads(const std::string& work, TrayReport& report) {
   for (const std::string& name : filesMatching(work + "/*.tmp")) {
     if (startsWithNoCase(name, "ARJ$")) {
       report.leftovers.push_back({work + "/" + name, "scratch file of the archive library",
-                                  "left by an interrupted packing; belongs to no archive: delete it"});
+                                  "left by an interrupted packing; belongs to no archive: the next call removes it"});
     } else {
       report.leftovers.push_back(
           {work + "/" + name, "half-made upload archive or record",
-           "left by an interrupted packing, whose source file is still in place: delete it"});
+           "left by an interrupted packing, whose source file is still in place: the next "
+           "call removes it"});
     }
   }
 }
@@ -220,7 +221,7 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
     const std::string path = tray + "/" + name;
     if (startsWithNoCase(name, "ARJ$") && endsWithNoCase(name, ".TMP")) {
       report.leftovers.push_back({path, "scratch file of the archive library",
-                                  "left by an interrupted extraction: delete it"});
+                                  "left by an interrupted extraction: the next call removes it"});
       continue;
     }
     const std::string base = upper(name.substr(0, name.rfind('.')));
@@ -241,12 +242,13 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
     const bool inControl = std::find(recorded.begin(), recorded.end(), archive) != recorded.end();
     report.leftovers.push_back(
         {work + "/" + name, "archive parked during its delivery",
-         inControl ? "ContDown.dat records " + archive +
-                         ": when its data is at the recorded destination, delete this file; "
-                         "otherwise rename it back to " + archive
-                   : "no record for " + archive +
-                         " in ContDown.dat: unless the host took a control file since, rename it "
-                         "back to " + archive + " and the next pass delivers it"});
+         // A call finishes a journalled delivery or deletes a delivered one
+         // whose delete failed; renaming it back would deliver it twice.
+         (inControl ? "ContDown.dat records " + archive + ": delivered, its delete failed"
+                    : "no record for " + archive +
+                          " in ContDown.dat: a pending journal finishes its delivery, else it "
+                          "was delivered and the host took the control file") +
+             "; the next call deals with it: never rename it back"});
   }
 }
 
