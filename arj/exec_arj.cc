@@ -180,15 +180,19 @@ int add(const std::string& archive, const std::string& file) {
   FileSink sink(tmp);
   ArchiveWriter w(sink);
   FileSource in(src);
+  // Replacing an archive must never lose the one there, so the new one is
+  // synced before it takes its place; a brand-new archive has nothing to
+  // lose, and a caller that needs it to last syncs it with its own batch.
+  const bool replaces = pathExists(archive.c_str());
   Status s = w.begin(m);
-  if (s == Status::Ok && pathExists(archive.c_str())) s = copyOthers(archive, h.name, w);
+  if (s == Status::Ok && replaces) s = copyOthers(archive, h.name, w);
   if (s == Status::Ok) s = w.addMember(h, in, 1, static_cast<uint64_t>(size));
   if (s == Status::Ok) s = w.finish();
   if (s != Status::Ok) {
     discardTemp(tmp, tmpName);
     return levelOf(s);
   }
-  return commitTemp(tmp, sink, tmpName, archive, true);
+  return commitTemp(tmp, sink, tmpName, archive, replaces);
 }
 
 int test(const std::string& archive) {

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "arj/byte_stream.h"
@@ -39,6 +40,9 @@ class LzMatcher {
  public:
   // `sizeHint` only sizes the input buffer; any input length is handled.
   LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint);
+  ~LzMatcher();
+  LzMatcher(const LzMatcher&) = delete;
+  LzMatcher& operator=(const LzMatcher&) = delete;
 
   // Parses the whole source. `emit` has literal(uint8_t) and
   // match(size_t length, size_t distance) and keepGoing() (checked now and
@@ -97,11 +101,25 @@ class LzMatcher {
   template <class Emit>
   Status runByPrice(Emit& emit);
 
+  // The buffer and tables outlive a matcher: packing many small files
+  // would otherwise map, fault in and free half a megabyte for each.
+  struct Storage {
+    std::vector<uint8_t> buf;
+    std::vector<uint32_t> head, head3, prev;
+  };
+  struct Pool;
+  static Pool& pool();
+  static std::unique_ptr<Storage> takeStorage();
+  static void giveBack(std::unique_ptr<Storage> storage);
+
   ByteSource& src_;
   MatchParams params_;
   size_t bufSize_;
-  std::vector<uint8_t> buf_;
-  std::vector<uint32_t> head_, head3_, prev_;
+  std::unique_ptr<Storage> storage_;
+  std::vector<uint8_t>& buf_;
+  std::vector<uint32_t>& head_;
+  std::vector<uint32_t>& head3_;
+  std::vector<uint32_t>& prev_;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data
   bool eof_ = false, aborted_ = false;
   uint32_t crc_ = 0;
