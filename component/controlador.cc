@@ -6,6 +6,7 @@
 
 #include "conventions/arguments.h"
 #include "download/disponibiliza_arquivos.h"
+#include "journal/tray_session.h"
 #include "trays/bandejas.h"
 #include "upload/gera_arquivo_upload.h"
 
@@ -34,6 +35,10 @@ BSTR Controlador::recuperaArquivoUpload(BSTR bstrPathRaiz, LONG lIndice) {
   Argumento raiz(bstrPathRaiz);
   if (!raiz.valido()) return nullptr;
   char nome[kTamanhoCaminho];
+  // What a crashed call left is finished before the listing is read, and no
+  // call changes the trays while it is; a tree without its lock (no DATA)
+  // is listed as it stands.
+  TraySession sessao(raiz.normalizado().texto());
   if (!torvex::recuperaArquivoUpload(raiz.normalizado().texto(), lIndice, nome)) return nullptr;
   return resultadoOem(nome);
 }
@@ -64,6 +69,9 @@ BSTR Controlador::recuperaControleDownload(BSTR bstrPathRaiz) {
   Argumento raiz(bstrPathRaiz);
   if (!raiz.valido()) return nullptr;
   char caminho[kTamanhoCaminho];
+  // The records of a crashed call's deliveries are written before the host
+  // is pointed at the control file.
+  TraySession sessao(raiz.normalizado().texto());
   if (!torvex::recuperaControleDownload(raiz.normalizado().texto(), caminho)) return nullptr;
   return resultadoOem(caminho);
 }

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "component/controlador.h"
 #include "download/disponibiliza_arquivos.h"
 #include "journal/tray_session.h"
 #include "platform/platform_posix.h"
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/bstr_text.h"
 #include "tests/support/power_cut_platform.h"
 
 namespace torvex {
@@ -22,6 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testing::Bstr;
+using testing::bstr;
 using testing::CasoEntrega;
 using testing::casosEntrega;
 
@@ -134,6 +138,39 @@ TEST_F(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
                 inteiro ? "one sync per volume" : "file by file", total.pontos, total.perdidos,
                 total.duplos, total.rasgados, total.restos);
     if (HasFailure()) return;
+  }
+}
+
+// After a crash the host may ask for the control file before it runs
+// another pass: what the crashed pass delivered has its one whole record
+// by then, and whatever it did not deliver still waits as it arrived.
+TEST_F(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
+  testing::PowerCutPlatform energia(arvore.dir());
+  arranja();
+  energia.cut(testing::Survivor::Everything);
+  energia.stopAt(0);
+  ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
+  const long operacoes = energia.count();
+  for (long n = 1; n <= operacoes; ++n) {
+    for (testing::Survivor s : {testing::Survivor::Everything, testing::Survivor::Synced}) {
+      arranja();
+      energia.cut(testing::Survivor::Everything);
+      energia.stopAt(n);
+      disponibilizaArquivos("C:/T");
+      energia.cut(s);
+      SCOPED_TRACE("operation " + std::to_string(n) + ", " + testing::survivorName(s));
+      Bstr controle(Controlador::recuperaControleDownload(bstr(u"C:/T").get()));
+      EXPECT_TRUE(arvore.read("T/DATA/TORVEX.JNL").empty());
+      EXPECT_TRUE(registrosInteiros()) << arvore.read("T/OUTTRAY/ContDown.dat");
+      auto nomes = testing::arquivosRegistrados(arvore);
+      for (const CasoEntrega& c : casosEntrega()) {
+        const int e = bandeja.entregas(c);
+        const bool espera = arvore.exists(std::string("T/INTRAY/WORK/") + c.arquivo);
+        EXPECT_EQ(std::count(nomes.begin(), nomes.end(), c.arquivo), e) << c.arquivo;
+        EXPECT_EQ(e, espera ? 0 : 1) << c.arquivo;
+      }
+      if (HasFailure()) return;
+    }
   }
 }
 

@@ -11,7 +11,9 @@
 #include <regex>
 #include <string>
 
+#include "component/controlador.h"
 #include "journal/tray_session.h"
+#include "tests/support/bstr_text.h"
 #include "tests/support/power_cut_platform.h"
 #include "tests/upload/upload_fixture.h"
 
@@ -45,11 +47,13 @@ class CorteDeEnergiaUpload : public UploadTest {
     long pontos = 0, perdidos = 0, duplos = 0, rasgados = 0, restos = 0;
   };
 
-  void verifica(const char* renomeia, Contagem& total) {
+  // Source name -> archives holding its content; counts what is torn and
+  // what a call may leave only while it runs.
+  std::map<std::string, int> empacotados(Contagem& total, int& restos) {
     static const std::regex kRegistro(
         "C:/dados/([^\r\n]+)\r\n\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d\r\n");
-    std::map<std::string, int> empacotados;  // source name -> archives holding its content
-    int restos = !arvore().read("T/DATA/TORVEX.JNL").empty();
+    std::map<std::string, int> empacotados;
+    restos = !arvore().read("T/DATA/TORVEX.JNL").empty();
     for (const std::string& nome : trabalho()) {
       if (!nome.ends_with(".ARJ")) {
         const bool registro = nome.ends_with(".DAT");
@@ -77,6 +81,12 @@ class CorteDeEnergiaUpload : public UploadTest {
         ADD_FAILURE() << nome << " holds " << conteudo;
       }
     }
+    return empacotados;
+  }
+
+  void verifica(const char* renomeia, Contagem& total) {
+    int restos = 0;
+    auto empacotados = this->empacotados(total, restos);
     for (const auto& [nome, conteudo] : fontes_) {
       const int n = empacotados[nome];
       total.perdidos += n == 0;
@@ -138,6 +148,38 @@ TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
       std::printf("upload power cuts (%s, %s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
                   *renomeia ? "moved" : "deleted", inteiro ? "one sync per volume" : "file by file",
                   total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// The host may list the archives after a crash before it packs again: the
+// listing first finishes what the crashed call planned, so what it lists
+// stands, every source packed once is gone, and the rest wait in place.
+TEST_F(CorteDeEnergiaUpload, TheListingFinishesAnInterruptedCall) {
+  PowerCutPlatform energia(arvore().dir());
+  arranja();
+  energia.cut(Survivor::Everything);
+  energia.stopAt(0);
+  ASSERT_EQ(gera("C:/dados/*"), 0);
+  const long operacoes = energia.count();
+  Contagem total;
+  for (long n = 1; n <= operacoes; ++n) {
+    for (Survivor s : {Survivor::Everything, Survivor::Synced}) {
+      arranja();
+      energia.cut(Survivor::Everything);
+      energia.stopAt(n);
+      gera("C:/dados/*");
+      energia.cut(s);
+      SCOPED_TRACE("operation " + std::to_string(n) + ", " + survivorName(s));
+      Bstr primeiro(Controlador::recuperaArquivoUpload(bstr(u"C:/T").get(), 1));
+      EXPECT_TRUE(primeiro);
+      int restos = 0;
+      auto empacotados = this->empacotados(total, restos);
+      EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
+      for (const auto& [nome, conteudo] : fontes_) {
+        EXPECT_EQ(empacotados[nome], arvore().exists("dados/" + nome) ? 0 : 1) << nome;
+      }
       if (HasFailure()) return;
     }
   }
