@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "arj/exec_arj.h"
-#include "bench/exchange/scratch_area.h"
+#include "bench/support/bench_directory.h"
 #include "download/disponibiliza_arquivos.h"
 #include "trays/bandejas.h"
 #include "upload/gera_arquivo_upload.h"
@@ -171,7 +171,10 @@ void receive(const fs::path& base, const std::string& name, const fs::path& intr
       if (ExecArj(line.c_str(), 0) != 0) throw RunFailed("cannot build " + line);
     }
   }
-  fs::remove_all(stage);
+  // The staged parts stay until the run ends: deleting thousands of files
+  // just before a measurement would charge it for them (a file system
+  // without a journal passes over inodes freed in the last minute each time
+  // it makes a file).
 }
 
 Row download(const fs::path& area, int n) {
@@ -236,7 +239,7 @@ int main(int argc, char** argv) {
   if (counts.empty()) counts = {1000, 10000};
   ::setenv("TORVEX_WINVER", "2.5", 1);  // direct mode: one pass takes every archive
 
-  torvex::bench::ScratchArea area;
+  torvex::bench::BenchDirectory area(torvex::bench::BenchDirectory::Medium::Disk);
   std::vector<Row> up, down;
   try {
     for (int n : counts) {

@@ -1,5 +1,8 @@
 #include "bench/support/bench_directory.h"
 
+#include <linux/magic.h>
+#include <sys/vfs.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -18,18 +21,59 @@ void remove(const ScratchDirectory& dir) {
   }
 }
 
+[[noreturn]] void refuse(const ScratchDirectory* made, const std::string& why) {
+  std::fprintf(stderr, "benchmark: %s\n", why.c_str());
+  if (made) remove(*made);
+  std::exit(2);
+}
+
+std::string nameOf(long type) {
+  switch (type) {
+    case EXT4_SUPER_MAGIC: return "ext4";
+    case XFS_SUPER_MAGIC: return "xfs";
+    case BTRFS_SUPER_MAGIC: return "btrfs";
+    case TMPFS_MAGIC: return "tmpfs";
+    case RAMFS_MAGIC: return "ramfs";
+    case OVERLAYFS_SUPER_MAGIC: return "overlay";
+    default: {
+      char hex[32];
+      std::snprintf(hex, sizeof hex, "type 0x%lx", type);
+      return hex;
+    }
+  }
+}
+
+// The scratch directory is made under $TMPDIR: for a disk, that is pointed
+// at the disk's parent while it is made.
+bool makeUnder(const char* parent, ScratchDirectory& dir) {
+  const char* was = std::getenv("TMPDIR");
+  const std::string saved = was ? was : "";
+  ::setenv("TMPDIR", parent, 1);
+  const bool made = platform().createScratchDirectory('C', dir);
+  if (was) {
+    ::setenv("TMPDIR", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+  return made;
+}
+
 }  // namespace
 
-BenchDirectory::BenchDirectory() {
+BenchDirectory::BenchDirectory(Medium medium) {
   ScratchDirectory dir;
-  if (gLive || !platform().createScratchDirectory('C', dir)) {
-    std::fprintf(stderr, "benchmark: cannot make a fresh directory under $TMPDIR (or /tmp)\n");
-    std::exit(2);
+  const char* parent = std::getenv(medium == Medium::Disk ? "TORVEX_BENCH_PARENT" : "TMPDIR");
+  if (!parent || !*parent) parent = medium == Medium::Disk ? "/var/tmp" : "/tmp";
+  if (gLive || !makeUnder(parent, dir)) {
+    refuse(nullptr, std::string("cannot make a fresh directory under ") + parent);
   }
-  if (std::string problem = environmentProblem(); !problem.empty()) {
-    std::fprintf(stderr, "benchmark: %s\n", problem.c_str());
-    remove(dir);
-    std::exit(2);
+  if (std::string problem = environmentProblem(); !problem.empty()) refuse(&dir, problem);
+  struct statfs fs;
+  if (statfs(dir.hostPath.c_str(), &fs) != 0) refuse(&dir, "cannot query the file system of " + dir.hostPath);
+  fileSystem_ = nameOf(static_cast<long>(fs.f_type));
+  if (medium == Medium::Disk && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC)) {
+    refuse(&dir, std::string(parent) + " is in memory (" + fileSystem_ +
+                     "): durable writes cost nothing there; set TORVEX_BENCH_PARENT to a disk");
   }
   gLive = dir;
   path_ = dir.hostPath;
