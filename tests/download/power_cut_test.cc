@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,11 @@ class CorteDeEnergia : public ::testing::Test {
     return n + !arvore.read("T/DATA/TORVEX.JNL").empty();
   }
 
-  void varre(testing::PowerCutPlatform& energia, Contagem& total) {
+  // Cuts the power at every operation of a pass, in each way of
+  // `sobreviventes`, and runs `depois` on the tree as the cut left it.
+  template <class Depois>
+  void emCadaCorte(testing::PowerCutPlatform& energia,
+                   std::span<const testing::Survivor> sobreviventes, Depois depois) {
     arranja();
     energia.cut(testing::Survivor::Everything);
     energia.stopAt(0);
@@ -90,35 +95,40 @@ class CorteDeEnergia : public ::testing::Test {
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
     for (long n = 1; n <= operacoes; ++n) {
-      for (testing::Survivor s : testing::kSurvivors) {
+      for (testing::Survivor s : sobreviventes) {
         arranja();
         energia.cut(testing::Survivor::Everything);
         energia.stopAt(n);
         disponibilizaArquivos("C:/T");
         energia.cut(s);
         SCOPED_TRACE("operation " + std::to_string(n) + ", " + testing::survivorName(s));
-        disponibilizaArquivos("C:/T");  // 1 when the cut pass had left no archive
-
-        ++total.pontos;
-        auto nomes = testing::arquivosRegistrados(arvore);
-        for (const CasoEntrega& c : casosEntrega()) {
-          const int e = bandeja.entregas(c);
-          const auto r = std::count(nomes.begin(), nomes.end(), c.arquivo);
-          total.perdidos += e == 0 || r == 0;
-          total.duplos += e > 1 || r > 1;
-          total.rasgados += e < 0;
-          EXPECT_EQ(e, 1) << c.arquivo;
-          EXPECT_EQ(r, 1) << c.arquivo;
-        }
-        const bool inteiros = registrosInteiros();
-        total.rasgados += !inteiros;
-        EXPECT_TRUE(inteiros) << arvore.read("T/OUTTRAY/ContDown.dat");
-        const int r = restos();
-        total.restos += r;
-        EXPECT_EQ(r, 0);
+        depois();
         if (HasFailure()) return;
       }
     }
+  }
+
+  void varre(testing::PowerCutPlatform& energia, Contagem& total) {
+    emCadaCorte(energia, testing::kSurvivors, [&] {
+      disponibilizaArquivos("C:/T");  // 1 when the cut pass had left no archive
+      ++total.pontos;
+      auto nomes = testing::arquivosRegistrados(arvore);
+      for (const CasoEntrega& c : casosEntrega()) {
+        const int e = bandeja.entregas(c);
+        const auto r = std::count(nomes.begin(), nomes.end(), c.arquivo);
+        total.perdidos += e == 0 || r == 0;
+        total.duplos += e > 1 || r > 1;
+        total.rasgados += e < 0;
+        EXPECT_EQ(e, 1) << c.arquivo;
+        EXPECT_EQ(r, 1) << c.arquivo;
+      }
+      const bool inteiros = registrosInteiros();
+      total.rasgados += !inteiros;
+      EXPECT_TRUE(inteiros) << arvore.read("T/OUTTRAY/ContDown.dat");
+      const int r = restos();
+      total.restos += r;
+      EXPECT_EQ(r, 0);
+    });
   }
 
   testing::TempTree arvore;
@@ -146,32 +156,20 @@ TEST_F(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
 // by then, and whatever it did not deliver still waits as it arrived.
 TEST_F(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
   testing::PowerCutPlatform energia(arvore.dir());
-  arranja();
-  energia.cut(testing::Survivor::Everything);
-  energia.stopAt(0);
-  ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
-  const long operacoes = energia.count();
-  for (long n = 1; n <= operacoes; ++n) {
-    for (testing::Survivor s : {testing::Survivor::Everything, testing::Survivor::Synced}) {
-      arranja();
-      energia.cut(testing::Survivor::Everything);
-      energia.stopAt(n);
-      disponibilizaArquivos("C:/T");
-      energia.cut(s);
-      SCOPED_TRACE("operation " + std::to_string(n) + ", " + testing::survivorName(s));
-      Bstr controle(Controlador::recuperaControleDownload(bstr(u"C:/T").get()));
-      EXPECT_TRUE(arvore.read("T/DATA/TORVEX.JNL").empty());
-      EXPECT_TRUE(registrosInteiros()) << arvore.read("T/OUTTRAY/ContDown.dat");
-      auto nomes = testing::arquivosRegistrados(arvore);
-      for (const CasoEntrega& c : casosEntrega()) {
-        const int e = bandeja.entregas(c);
-        const bool espera = arvore.exists(std::string("T/INTRAY/WORK/") + c.arquivo);
-        EXPECT_EQ(std::count(nomes.begin(), nomes.end(), c.arquivo), e) << c.arquivo;
-        EXPECT_EQ(e, espera ? 0 : 1) << c.arquivo;
-      }
-      if (HasFailure()) return;
+  const testing::Survivor sobreviventes[] = {testing::Survivor::Everything,
+                                             testing::Survivor::Synced};
+  emCadaCorte(energia, sobreviventes, [&] {
+    Bstr controle(Controlador::recuperaControleDownload(bstr(u"C:/T").get()));
+    EXPECT_TRUE(arvore.read("T/DATA/TORVEX.JNL").empty());
+    EXPECT_TRUE(registrosInteiros()) << arvore.read("T/OUTTRAY/ContDown.dat");
+    auto nomes = testing::arquivosRegistrados(arvore);
+    for (const CasoEntrega& c : casosEntrega()) {
+      const int e = bandeja.entregas(c);
+      const bool espera = arvore.exists(std::string("T/INTRAY/WORK/") + c.arquivo);
+      EXPECT_EQ(std::count(nomes.begin(), nomes.end(), c.arquivo), e) << c.arquivo;
+      EXPECT_EQ(e, espera ? 0 : 1) << c.arquivo;
     }
-  }
+  });
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <regex>
 #include <string>
 
@@ -105,7 +106,11 @@ class CorteDeEnergiaUpload : public UploadTest {
     EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
   }
 
-  void varre(const char* renomeia, PowerCutPlatform& energia, Contagem& total) {
+  // Cuts the power at every operation of a call, in each way of
+  // `sobreviventes`, and runs `depois` on the tree as the cut left it.
+  template <class Depois>
+  void emCadaCorte(const char* renomeia, PowerCutPlatform& energia,
+                   std::span<const Survivor> sobreviventes, Depois depois) {
     arranja();
     energia.cut(Survivor::Everything);
     energia.stopAt(0);
@@ -113,19 +118,25 @@ class CorteDeEnergiaUpload : public UploadTest {
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
     for (long n = 1; n <= operacoes; ++n) {
-      for (Survivor s : kSurvivors) {
+      for (Survivor s : sobreviventes) {
         arranja();
         energia.cut(Survivor::Everything);
         energia.stopAt(n);
         gera("C:/dados/*", renomeia);
         energia.cut(s);
         SCOPED_TRACE("operation " + std::to_string(n) + ", " + survivorName(s));
-        EXPECT_EQ(gera("C:/dados/*", renomeia, 2), 0);
-        ++total.pontos;
-        verifica(renomeia, total);
+        depois();
         if (HasFailure()) return;
       }
     }
+  }
+
+  void varre(const char* renomeia, PowerCutPlatform& energia, Contagem& total) {
+    emCadaCorte(renomeia, energia, kSurvivors, [&] {
+      EXPECT_EQ(gera("C:/dados/*", renomeia, 2), 0);
+      ++total.pontos;
+      verifica(renomeia, total);
+    });
   }
 
   const std::map<std::string, std::string> fontes_{
@@ -158,31 +169,18 @@ TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
 // stands, every source packed once is gone, and the rest wait in place.
 TEST_F(CorteDeEnergiaUpload, TheListingFinishesAnInterruptedCall) {
   PowerCutPlatform energia(arvore().dir());
-  arranja();
-  energia.cut(Survivor::Everything);
-  energia.stopAt(0);
-  ASSERT_EQ(gera("C:/dados/*"), 0);
-  const long operacoes = energia.count();
+  const Survivor sobreviventes[] = {Survivor::Everything, Survivor::Synced};
   Contagem total;
-  for (long n = 1; n <= operacoes; ++n) {
-    for (Survivor s : {Survivor::Everything, Survivor::Synced}) {
-      arranja();
-      energia.cut(Survivor::Everything);
-      energia.stopAt(n);
-      gera("C:/dados/*");
-      energia.cut(s);
-      SCOPED_TRACE("operation " + std::to_string(n) + ", " + survivorName(s));
-      Bstr primeiro(Controlador::recuperaArquivoUpload(bstr(u"C:/T").get(), 1));
-      EXPECT_TRUE(primeiro);
-      int restos = 0;
-      auto empacotados = this->empacotados(total, restos);
-      EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
-      for (const auto& [nome, conteudo] : fontes_) {
-        EXPECT_EQ(empacotados[nome], arvore().exists("dados/" + nome) ? 0 : 1) << nome;
-      }
-      if (HasFailure()) return;
+  emCadaCorte("", energia, sobreviventes, [&] {
+    Bstr primeiro(Controlador::recuperaArquivoUpload(bstr(u"C:/T").get(), 1));
+    EXPECT_TRUE(primeiro);
+    int restos = 0;
+    auto empacotados = this->empacotados(total, restos);
+    EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
+    for (const auto& [nome, conteudo] : fontes_) {
+      EXPECT_EQ(empacotados[nome], arvore().exists("dados/" + nome) ? 0 : 1) << nome;
     }
-  }
+  });
 }
 
 }  // namespace
