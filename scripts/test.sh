@@ -27,6 +27,8 @@ if [[ " $stages " == *" 1 "* ]]; then
   "$top/build-release/bench/exchange/torvex_exchange_bench" 1000 10000
   stage "Release tests"
   (cd "$top" && ctest --preset release)
+  echo "Crash and power-cut sweeps:"
+  grep -hE '(power cuts|kill -9) ' "$top/build-release/Testing/Temporary/LastTest.log" | sort -u
   "$top/scripts/package-test.sh" "$top/build-release"
 fi
 
