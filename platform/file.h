@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/platform.h"
@@ -72,5 +73,12 @@ class DirSearch {
 inline bool pathExists(const char* path) {
   return path[0] != '\0' && platform().fileAttributes(path) != kInvalidAttributes;
 }
+
+// `dir` followed by the components of `relative` ("OUTTRAY/WORK") as the
+// directory listings spell them, each one a directory that exists; one not
+// found, and all after it, stay as written. Names match without regard to
+// case either way: a path spelled as on disk just resolves without asking
+// the file system about every component's other spellings.
+std::string spelledAsFound(const std::string& dir, std::string_view relative);
 
 }  // namespace torvex

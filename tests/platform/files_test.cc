@@ -103,5 +103,26 @@ TEST(OpenFile, NullHandlesFailCleanly) {
   EXPECT_EQ(platform().openFile(nullptr, OpenMode::Read), nullptr);
 }
 
+TEST(SpelledAsFound, TakesEachDirectorysSpellingUntilOneIsMissing) {
+  testing::TempTree t;
+  t.mkdir("T/OUTTRAY/WORK");
+  t.write("T/OUTTRAY/ContDown.dat", "");
+  const struct {
+    const char* relative;
+    const char* expected;
+  } cases[] = {
+      {"outtray/work", "C:/T/OUTTRAY/WORK"},
+      {"Outtray/Work/", "C:/T/OUTTRAY/WORK"},
+      {"OUTTRAY/work", "C:/T/OUTTRAY/WORK"},
+      {"outtray/missing/work", "C:/T/OUTTRAY/missing/work"},
+      {"outtray/contdown.dat", "C:/T/OUTTRAY/contdown.dat"},  // a file, not a directory
+      {"outtray/w*", "C:/T/OUTTRAY/w*"},                      // a pattern is no name
+      {"", "C:/T"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(spelledAsFound("C:/T", c.relative), c.expected) << c.relative;
+  }
+}
+
 }  // namespace
 }  // namespace torvex

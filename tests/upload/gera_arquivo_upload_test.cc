@@ -250,7 +250,7 @@ TEST_F(UploadTest, FileThatCannotBeDeletedIsPackedOnceAndTheCallEnds) {
             (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_b_txt.ARJ", "F1_b_txt.DAT"}));
   // Published once: the archive of A is not made again in the same call.
   EXPECT_EQ(std::count(plataforma.publicados.begin(), plataforma.publicados.end(),
-                       "C:/T/outtray/work/F1_a_txt.ARJ"),
+                       "C:/T/OUTTRAY/WORK/F1_a_txt.ARJ"),
             1);
 }
 
