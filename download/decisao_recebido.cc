@@ -55,9 +55,20 @@ bool controleGravavel(const char* controle) {
 
 }  // namespace
 
-bool CaminhosRecebido::monta(const char* raiz, const char* nome) {
-  return formata(bandeja, sizeof bandeja, "%s%s/", raiz, "/Intray") &&
-         formata(arquivo, sizeof arquivo, "%s%s/%s", raiz, "/Intray/Work", nome) &&
+BandejasRecebimento::BandejasRecebimento(const char* raiz)
+    : entrada(std::string(raiz) + "/Intray"), trabalho(std::string(raiz) + "/Intray/Work") {}
+
+BandejasRecebimento BandejasRecebimento::comoNoDisco(const char* raiz) {
+  BandejasRecebimento b(raiz);
+  b.entrada = spelledAsFound(raiz, "Intray");
+  b.trabalho = spelledAsFound(raiz, "Intray/Work");
+  return b;
+}
+
+bool CaminhosRecebido::monta(const char* raiz, const BandejasRecebimento& bandejas,
+                             const char* nome) {
+  return formata(bandeja, sizeof bandeja, "%s/", bandejas.entrada.c_str()) &&
+         formata(arquivo, sizeof arquivo, "%s/%s", bandejas.trabalho.c_str(), nome) &&
          formata(reservado, sizeof reservado, "%s.ENTREGA", arquivo) &&
          formata(descritor, sizeof descritor, "%s%s", bandeja, nome) &&
          trocaExtensao(descritor, sizeof descritor, "FN") && copia(dados, sizeof dados, descritor) &&

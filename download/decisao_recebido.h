@@ -4,12 +4,24 @@
 // and touches nothing (see simulacao_recebido.h).
 #pragma once
 
+#include <string>
+
 #include "conventions/conventions.h"
 #include "download/colocacao.h"
 #include "download/descritor_nome.h"
 #include "download/mensagem_numerada.h"
 
 namespace torvex {
+
+// The incoming tray and its work area as a pass names them: "R/Intray" and
+// "R/Intray/Work", or, for the pass that works in them, the same
+// directories spelled as the tree spells them, found once, so that no path
+// of an archive has its every component looked up under another spelling.
+struct BandejasRecebimento {
+  std::string entrada, trabalho;
+  explicit BandejasRecebimento(const char* raiz);
+  static BandejasRecebimento comoNoDisco(const char* raiz);
+};
 
 // Every path one archive needs, built before anything is touched so that a
 // path too long for its buffer leaves the archive untouched.
@@ -22,7 +34,7 @@ struct CaminhosRecebido {
   char controle[kTamanhoCaminho];
   char comando[2 * kTamanhoCaminho + 16];
 
-  bool monta(const char* raiz, const char* nome);
+  bool monta(const char* raiz, const BandejasRecebimento& bandejas, const char* nome);
 };
 
 // Why an archive stays for a later pass.

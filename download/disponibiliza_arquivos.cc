@@ -23,10 +23,13 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   // Archives are decided one by one into batches; a batch that cannot be
   // finished stops the pass, and the journal keeps it for the next call.
   LoteEntrega lote(raiz, sessao.journal());
+  const BandejasRecebimento bandejas = BandejasRecebimento::comoNoDisco(raiz);
   bool segue = true;
   const bool encontrou = percorreRecebidos(
       padrao, listaAntesDeProcessar(),
-      [&](const DirEntry& arquivo) { segue = segue && processaRecebido(raiz, arquivo, lote); },
+      [&](const DirEntry& arquivo) {
+        segue = segue && processaRecebido(raiz, bandejas, arquivo, lote);
+      },
       {});
   if (!encontrou) return 1;
   if (segue) lote.executa();

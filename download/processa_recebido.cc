@@ -50,9 +50,10 @@ Entrega planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const Decisa
 
 }  // namespace
 
-bool processaRecebido(const char* raiz, const DirEntry& arquivo, LoteEntrega& lote) {
+bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
+                      const DirEntry& arquivo, LoteEntrega& lote) {
   CaminhosRecebido c;
-  if (!c.monta(raiz, arquivo.name.c_str())) return true;
+  if (!c.monta(raiz, bandejas, arquivo.name.c_str())) return true;
   // Names differing only in letter case extract to the same members: a
   // delivery still waiting in the batch must not see its data file replaced.
   if (lote.colide(c.dados) && !lote.executa()) return false;

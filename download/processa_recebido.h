@@ -2,6 +2,7 @@
 // decided as a dry run decides it (decisao_recebido.h), then planned.
 #pragma once
 
+#include "download/decisao_recebido.h"
 #include "download/lote_entrega.h"
 #include "platform/platform.h"
 
@@ -11,6 +12,7 @@ namespace torvex {
 // when the delivery concerns one of its files. An archive that cannot be
 // placed stays for a later pass, its extracted members removed. False when
 // a batch could not be finished: the pass stops.
-bool processaRecebido(const char* raiz, const DirEntry& arquivo, LoteEntrega& lote);
+bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
+                      const DirEntry& arquivo, LoteEntrega& lote);
 
 }  // namespace torvex

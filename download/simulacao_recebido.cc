@@ -106,13 +106,14 @@ PrevisaoPasso simulaPasso(const char* raiz) {
   if (!padraoRecebidos(raiz, padrao)) return previsao;
   MembrosEmMemoria membros;
   NumeracaoSimulada numeracao(raiz);
+  const BandejasRecebimento bandejas(raiz);
   percorreRecebidos(
       padrao, previsao.coleta,
       [&](const DirEntry& arquivo) {
         PrevisaoRecebido item;
         item.arquivo = arquivo;
         CaminhosRecebido c;
-        if (c.monta(raiz, arquivo.name.c_str())) {
+        if (c.monta(raiz, bandejas, arquivo.name.c_str())) {
           item.decisao = decideRecebido(raiz, c, membros, numeracao);
           if (item.decisao.entrega) numeracao.cria(item.decisao.colocacao.final);
         }
