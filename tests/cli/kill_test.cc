@@ -63,7 +63,7 @@ class Morte : public ::testing::Test {
 };
 
 TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
-  int mortes = 0, perdidos = 0, duplos = 0;
+  int mortes = 0, perdidos = 0, duplos = 0, rasgados = 0, restos = 0;
   for (int momento : kMomentosMs) {
     for (const char* d : {"T", "dados"}) fs::remove_all(arvore.path(d));
     for (const char* d : {"T/OUTTRAY/WORK", "T/DATA", "dados"}) arvore.mkdir(d);
@@ -82,6 +82,7 @@ TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
     for (const auto& e : fs::directory_iterator(arvore.path("T/OUTTRAY/WORK"))) {
       const std::string n = e.path().filename().string();
       if (!n.ends_with(".ARJ")) {
+        restos += !n.ends_with(".DAT");
         EXPECT_TRUE(n.ends_with(".DAT")) << n << " left behind";
         continue;
       }
@@ -91,6 +92,7 @@ TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
       arvore.mkdir("X");
       ASSERT_EQ(ExecArj(("e \"C:/T/OUTTRAY/WORK/" + n + "\" \"C:/X\" -y").c_str(), 0), 0) << n;
       const std::string fonte = origem.substr(origem.rfind('/') + 1);
+      rasgados += arvore.read("X/" + fonte) != fontes[fonte];
       EXPECT_EQ(arvore.read("X/" + fonte), fontes[fonte]) << n;
       ++vezes[fonte];
     }
@@ -99,15 +101,17 @@ TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
       duplos += vezes[n] > 1;
       EXPECT_EQ(vezes[n], 1) << n;
     }
+    restos += static_cast<int>(arquivosEm("dados")) + !arvore.read("T/DATA/TORVEX.JNL").empty();
     EXPECT_EQ(arvore.read("T/DATA/TORVEX.JNL"), "");
     if (HasFailure()) return;
   }
-  std::printf("upload kill -9: %zu runs of %d files, %d killed mid-run, lost %d, twice %d\n",
-              std::size(kMomentosMs), kArquivos, mortes, perdidos, duplos);
+  std::printf("upload kill -9: %zu runs of %d files, %d killed mid-run, lost %d, twice %d, "
+              "torn %d, orphans %d\n",
+              std::size(kMomentosMs), kArquivos, mortes, perdidos, duplos, rasgados, restos);
 }
 
 TEST_F(Morte, DownloadKilledAnywhereThenRunAgainDeliversEachPayloadOnce) {
-  int mortes = 0, perdidos = 0, duplos = 0;
+  int mortes = 0, perdidos = 0, duplos = 0, rasgados = 0, restos = 0;
   for (int momento : kMomentosMs) {
     for (const char* d : {"T", "OUT"}) fs::remove_all(arvore.path(d));
     testing::criaBandejas(arvore);
@@ -133,6 +137,9 @@ TEST_F(Morte, DownloadKilledAnywhereThenRunAgainDeliversEachPayloadOnce) {
       if (e.path().extension() == ".QVX") entregue += arvore.read("OUT/" + e.path().filename().string());
     }
     EXPECT_EQ(entregue.size(), todos.size());
+    // A record cut short shows in the line count, an append cut short in the size.
+    rasgados += std::count(controle.begin(), controle.end(), '\n') != 5 * kArquivos ||
+                entregue.size() != todos.size();
     for (int i = 1; i <= kArquivos; ++i) {
       const std::string dados = "<" + std::to_string(i) + ">";
       const auto registros = std::count(registrados.begin(), registrados.end(), nome(i));
@@ -142,12 +149,15 @@ TEST_F(Morte, DownloadKilledAnywhereThenRunAgainDeliversEachPayloadOnce) {
       EXPECT_NE(entregue.find(dados), std::string::npos) << dados;
       EXPECT_EQ(entregue.find(dados), entregue.rfind(dados)) << dados;
     }
+    restos += static_cast<int>(arquivosEm("T/INTRAY") + arquivosEm("T/INTRAY/WORK")) +
+              !arvore.read("T/DATA/TORVEX.JNL").empty();
     EXPECT_EQ(arquivosEm("T/INTRAY") + arquivosEm("T/INTRAY/WORK"), 0u);
     EXPECT_EQ(arvore.read("T/DATA/TORVEX.JNL"), "");
     if (HasFailure()) return;
   }
-  std::printf("download kill -9: %zu runs of %d archives, %d killed mid-run, lost %d, twice %d\n",
-              std::size(kMomentosMs), kArquivos, mortes, perdidos, duplos);
+  std::printf("download kill -9: %zu runs of %d archives, %d killed mid-run, lost %d, twice %d, "
+              "torn %d, orphans %d\n",
+              std::size(kMomentosMs), kArquivos, mortes, perdidos, duplos, rasgados, restos);
 }
 
 }  // namespace

@@ -158,18 +158,30 @@ TEST_F(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
   testing::PowerCutPlatform energia(arvore.dir());
   const testing::Survivor sobreviventes[] = {testing::Survivor::Everything,
                                              testing::Survivor::Synced};
+  Contagem total;
   emCadaCorte(energia, sobreviventes, [&] {
     Bstr controle(Controlador::recuperaControleDownload(bstr(u"C:/T").get()));
+    ++total.pontos;
+    total.restos += !arvore.read("T/DATA/TORVEX.JNL").empty();
     EXPECT_TRUE(arvore.read("T/DATA/TORVEX.JNL").empty());
-    EXPECT_TRUE(registrosInteiros()) << arvore.read("T/OUTTRAY/ContDown.dat");
+    const bool inteiros = registrosInteiros();
+    total.rasgados += !inteiros;
+    EXPECT_TRUE(inteiros) << arvore.read("T/OUTTRAY/ContDown.dat");
     auto nomes = testing::arquivosRegistrados(arvore);
     for (const CasoEntrega& c : casosEntrega()) {
       const int e = bandeja.entregas(c);
+      const auto r = std::count(nomes.begin(), nomes.end(), c.arquivo);
       const bool espera = arvore.exists(std::string("T/INTRAY/WORK/") + c.arquivo);
-      EXPECT_EQ(std::count(nomes.begin(), nomes.end(), c.arquivo), e) << c.arquivo;
+      total.perdidos += !espera && (e == 0 || r == 0);
+      total.duplos += e > 1 || r > 1 || (espera && e > 0);
+      total.rasgados += e < 0;
+      EXPECT_EQ(r, e) << c.arquivo;
       EXPECT_EQ(e, espera ? 0 : 1) << c.arquivo;
     }
   });
+  std::printf("download control file after power cuts: %ld points, lost %ld, twice %ld, torn %ld, "
+              "orphans %ld\n",
+              total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
 }
 
 }  // namespace

@@ -174,13 +174,20 @@ TEST_F(CorteDeEnergiaUpload, TheListingFinishesAnInterruptedCall) {
   emCadaCorte("", energia, sobreviventes, [&] {
     Bstr primeiro(Controlador::recuperaArquivoUpload(bstr(u"C:/T").get(), 1));
     EXPECT_TRUE(primeiro);
+    ++total.pontos;
     int restos = 0;
     auto empacotados = this->empacotados(total, restos);
+    total.restos += restos;
     EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
     for (const auto& [nome, conteudo] : fontes_) {
-      EXPECT_EQ(empacotados[nome], arvore().exists("dados/" + nome) ? 0 : 1) << nome;
+      const bool espera = arvore().exists("dados/" + nome);
+      total.perdidos += !espera && empacotados[nome] == 0;
+      total.duplos += empacotados[nome] > (espera ? 0 : 1);
+      EXPECT_EQ(empacotados[nome], espera ? 0 : 1) << nome;
     }
   });
+  std::printf("upload listing after power cuts: %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
+              total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
 }
 
 }  // namespace
