@@ -4,7 +4,6 @@
 
 #include "download/controle_download.h"
 #include "download/troca_extensao.h"
-#include "journal/bookkeeping.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
 
@@ -81,7 +80,8 @@ bool motivoDeColocacao(MotivoPermanencia motivo) {
 }
 
 DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
-                               MembrosRecebido& membros, Numeracao& numeracao) {
+                               MembrosRecebido& membros, Numeracao& numeracao,
+                               BookkeepingFiles& proprios) {
   DecisaoRecebido d;
   auto fica = [&d](MotivoPermanencia motivo) {
     d.motivo = motivo;
@@ -97,7 +97,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   normalizaPath(d.destino);
   if (d.destino[0] == '\0') return fica(MotivoPermanencia::ExpansaoInvalida);
   if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
-  if (isBookkeeping(raiz, d.destino)) return fica(MotivoPermanencia::DestinoReservado);
+  if (proprios.includes(d.destino)) return fica(MotivoPermanencia::DestinoReservado);
   if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
 
   // Replacing or appending needs a writable file there; a numbered message
@@ -116,7 +116,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
     return fica(MotivoPermanencia::SemNomeNumerado);
   }
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
-  if (isBookkeeping(raiz, d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+  if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
   d.entrega = true;
   return d;
 }

@@ -10,6 +10,7 @@
 #include "download/colocacao.h"
 #include "download/descritor_nome.h"
 #include "download/mensagem_numerada.h"
+#include "journal/bookkeeping.h"
 
 namespace torvex {
 
@@ -83,7 +84,9 @@ class MembrosRecebido {
 // Decides one archive: extraction, descriptor, expansion with the stamp,
 // then the placement from the destination's state and the disposition code.
 // Numbers for numbered names and existence answers come from `numeracao`.
+// A destination among `proprios`, the tree's own files, stays.
 DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
-                               MembrosRecebido& membros, Numeracao& numeracao);
+                               MembrosRecebido& membros, Numeracao& numeracao,
+                               BookkeepingFiles& proprios);
 
 }  // namespace torvex

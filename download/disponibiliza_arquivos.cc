@@ -24,11 +24,12 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   // finished stops the pass, and the journal keeps it for the next call.
   LoteEntrega lote(raiz, sessao.journal());
   const BandejasRecebimento bandejas = BandejasRecebimento::comoNoDisco(raiz);
+  BookkeepingFiles proprios(raiz);
   bool segue = true;
   const bool encontrou = percorreRecebidos(
       padrao, listaAntesDeProcessar(),
       [&](const DirEntry& arquivo) {
-        segue = segue && processaRecebido(raiz, bandejas, arquivo, lote);
+        segue = segue && processaRecebido(raiz, bandejas, proprios, arquivo, lote);
       },
       {});
   if (!encontrou) return 1;

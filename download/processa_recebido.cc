@@ -51,21 +51,21 @@ Entrega planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const Decisa
 }  // namespace
 
 bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
-                      const DirEntry& arquivo, LoteEntrega& lote) {
+                      BookkeepingFiles& proprios, const DirEntry& arquivo, LoteEntrega& lote) {
   CaminhosRecebido c;
   if (!c.monta(raiz, bandejas, arquivo.name.c_str())) return true;
   // Names differing only in letter case extract to the same members: a
   // delivery still waiting in the batch must not see its data file replaced.
   if (lote.colide(c.dados) && !lote.executa()) return false;
   MembrosExtraidos membros;
-  DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+  DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco(), proprios);
   // The destination's state was judged without the batch's own deliveries:
   // when one of them goes to the same final path the batch runs first and
   // the archive is decided again (a numbered name beside an existing
   // destination depends on nothing in the batch, so no number is wasted).
   if (d.entrega && lote.colide(d.colocacao.final)) {
     if (!lote.executa()) return false;
-    d = decideRecebido(raiz, c, membros, numeracaoDoDisco());
+    d = decideRecebido(raiz, c, membros, numeracaoDoDisco(), proprios);
   }
   if (!d.entrega) {
     // The archive still holds both members; the next pass extracts them anew.

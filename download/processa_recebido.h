@@ -13,6 +13,6 @@ namespace torvex {
 // placed stays for a later pass, its extracted members removed. False when
 // a batch could not be finished: the pass stops.
 bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
-                      const DirEntry& arquivo, LoteEntrega& lote);
+                      BookkeepingFiles& proprios, const DirEntry& arquivo, LoteEntrega& lote);
 
 }  // namespace torvex

@@ -107,6 +107,7 @@ PrevisaoPasso simulaPasso(const char* raiz) {
   MembrosEmMemoria membros;
   NumeracaoSimulada numeracao(raiz);
   const BandejasRecebimento bandejas(raiz);
+  BookkeepingFiles proprios(raiz);
   percorreRecebidos(
       padrao, previsao.coleta,
       [&](const DirEntry& arquivo) {
@@ -114,7 +115,7 @@ PrevisaoPasso simulaPasso(const char* raiz) {
         item.arquivo = arquivo;
         CaminhosRecebido c;
         if (c.monta(raiz, bandejas, arquivo.name.c_str())) {
-          item.decisao = decideRecebido(raiz, c, membros, numeracao);
+          item.decisao = decideRecebido(raiz, c, membros, numeracao, proprios);
           if (item.decisao.entrega) numeracao.cria(item.decisao.colocacao.final);
         }
         previsao.recebidos.push_back(std::move(item));

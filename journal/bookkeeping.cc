@@ -3,8 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
-
 namespace torvex {
 namespace {
 
@@ -37,21 +35,26 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.JNL");
 }
 
-bool isBookkeeping(const char* raiz, const char* caminho) {
-  const std::string root(raiz);
-  const struct {
-    const char* dir;
-    const char* name;  // null: everything in the directory
-  } kOwn[] = {
-      {"/Outtray", "contdown.dat"}, {"/DATA", "seqpost.dat"}, {"/DATA", "torvex.lck"},
-      {"/DATA", "torvex.jnl"},      {"/Intray/Work", nullptr},
-  };
+BookkeepingFiles::BookkeepingFiles(const char* raiz) : root_(raiz) {
+  for (Own& own : own_) {
+    FileIdentity id;
+    if (identity(joined(root_, own.dir, nullptr), id)) own.dirId = id;
+  }
+}
+
+const FileIdentity* BookkeepingFiles::fileOf(Own& own) {
+  FileIdentity id;
+  if (!own.fileId && own.name && identity(joined(root_, own.dir, own.name), id)) own.fileId = id;
+  return own.fileId ? &*own.fileId : nullptr;
+}
+
+bool BookkeepingFiles::includes(const char* caminho) {
   // An existing file: compare it with each bookkeeping file that exists.
   FileIdentity target;
   if (identity(caminho, target)) {
-    for (const auto& own : kOwn) {
-      FileIdentity id;
-      if (own.name && identity(joined(root, own.dir, own.name), id) && id == target) return true;
+    for (Own& own : own_) {
+      const FileIdentity* id = fileOf(own);
+      if (id && *id == target) return true;
     }
   }
   // Otherwise by its directory and name, which also covers files to come.
@@ -65,12 +68,8 @@ bool isBookkeeping(const char* raiz, const char* caminho) {
   const std::string name = folded(slash ? slash + 1 : caminho);
   FileIdentity parent;
   if (!identity(dir, parent)) return false;
-  for (const auto& own : kOwn) {
-    FileIdentity id;
-    if ((!own.name || name == own.name) && identity(joined(root, own.dir, nullptr), id) &&
-        id == parent) {
-      return true;
-    }
+  for (const Own& own : own_) {
+    if ((!own.name || name == own.name) && own.dirId && *own.dirId == parent) return true;
   }
   return false;
 }
