@@ -34,6 +34,22 @@ bool copia(char* saida, size_t capacidade, const char* origem) {
   return true;
 }
 
+std::string dobraCaixa(std::string_view nome) {
+  std::string dobrado(nome);
+  for (char& c : dobrado) {
+    auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+      b = static_cast<unsigned char>(b + 0x20);
+    } else if (b == 0x8A || b == 0x8C || b == 0x8E) {  // Š Œ Ž
+      b = static_cast<unsigned char>(b + 0x10);
+    } else if (b == 0x9F) {  // Ÿ
+      b = 0xFF;
+    }
+    c = static_cast<char>(b);
+  }
+  return dobrado;
+}
+
 void formataDataHora(const LocalTime& t, char (&saida)[kTamanhoDataHora]) {
   // Fields out of their calendar range would widen the text; clamp them so
   // the 19 characters always hold.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -22,6 +24,11 @@ bool formata(char* saida, size_t capacidade, const char* formato, ...)
 
 // Copies `origem` into `saida` when it fits with its terminator.
 bool copia(char* saida, size_t capacidade, const char* origem);
+
+// A name folded the way the file system compares names (ASCII and the
+// Latin-1 letters of the ANSI code page), for telling whether two names
+// reach the same file.
+std::string dobraCaixa(std::string_view nome);
 
 // "DD/MM/YYYY HH:MM:SS": 19 characters and the terminator.
 constexpr size_t kTamanhoDataHora = 20;

@@ -8,27 +8,6 @@
 #include "platform/file.h"
 
 namespace torvex {
-namespace {
-
-std::string dobra(const char* caminho) {
-  std::string s(caminho);
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c == '\\') c = '/';
-  }
-  return s;
-}
-
-Step passo(Op op, long item, std::string a, std::string b = {}) {
-  Step s;
-  s.op = op;
-  s.item = item;
-  s.a = std::move(a);
-  s.b = std::move(b);
-  return s;
-}
-
-}  // namespace
 
 uint64_t tamanhoAtual(const char* caminho) {
   File f(caminho, OpenMode::Read);
@@ -39,7 +18,7 @@ uint64_t tamanhoAtual(const char* caminho) {
 LoteEntrega::LoteEntrega(const char* raiz, Journal& journal) : raiz_(raiz), journal_(journal) {}
 
 bool LoteEntrega::colide(const char* caminho) const {
-  return std::find(nomes_.begin(), nomes_.end(), dobra(caminho)) != nomes_.end();
+  return std::find(nomes_.begin(), nomes_.end(), dobraCaixa(caminho)) != nomes_.end();
 }
 
 bool LoteEntrega::cheio() const {
@@ -47,8 +26,8 @@ bool LoteEntrega::cheio() const {
 }
 
 void LoteEntrega::adiciona(Entrega e) {
-  nomes_.push_back(dobra(e.colocacao.final));
-  nomes_.push_back(dobra(e.dados.c_str()));
+  nomes_.push_back(dobraCaixa(e.colocacao.final));
+  nomes_.push_back(dobraCaixa(e.dados));
   bytes_ += e.tamanho;
   entregas_.push_back(std::move(e));
 }
@@ -68,40 +47,40 @@ bool LoteEntrega::executa() {
     const Entrega& e = entregas_[static_cast<size_t>(i)];
     extraidos.file(e.dados);
     if (!e.descritor.empty()) extraidos.file(e.descritor);
-    if (!e.arquivo.empty()) p.push_back(passo(Op::Reserve, i, e.arquivo, e.reservado));
+    if (!e.arquivo.empty()) p.push_back(makeStep(Op::Reserve, i, e.arquivo, e.reservado));
     const Op coloca = e.colocacao.modo == ModoEntrega::Anexa       ? Op::Append
                       : e.colocacao.modo == ModoEntrega::Substitui ? Op::Replace
                                                                    : Op::Move;
-    p.push_back(passo(coloca, i, e.dados, e.colocacao.final));
+    p.push_back(makeStep(coloca, i, e.dados, e.colocacao.final));
     p.back().n = static_cast<int64_t>(e.tamanhoAnterior);
-    Step registro = passo(Op::Record, i, e.carimbo, e.nomeArquivo);
+    Step registro = makeStep(Op::Record, i, e.carimbo, e.nomeArquivo);
     registro.c = e.colocacao.final;
     registro.d = e.dados;
     registro.n = e.criacaoArquivo;
     p.push_back(std::move(registro));
     if (!e.arquivo.empty()) {
       // Given up: the archive goes back and is extracted afresh next time.
-      for (Step s : {passo(Op::Unreserve, i, e.reservado, e.arquivo), passo(Op::Delete, i, e.dados),
-                     passo(Op::Delete, i, e.descritor)}) {
+      for (Step s : {makeStep(Op::Unreserve, i, e.reservado, e.arquivo),
+                     makeStep(Op::Delete, i, e.dados), makeStep(Op::Delete, i, e.descritor)}) {
         s.undo = true;
         p.push_back(std::move(s));
       }
     }
   }
-  p.push_back(passo(Op::Barrier, -1, {}));
+  p.push_back(makeStep(Op::Barrier, -1, {}));
   p.back().n = 1;
   for (long i = 0; i < static_cast<long>(entregas_.size()); ++i) {
     const Entrega& e = entregas_[static_cast<size_t>(i)];
-    if (e.colocacao.modo == ModoEntrega::Anexa) p.push_back(passo(Op::Delete, i, e.dados));
+    if (e.colocacao.modo == ModoEntrega::Anexa) p.push_back(makeStep(Op::Delete, i, e.dados));
   }
-  p.push_back(passo(Op::WriteRecords, -1, controle));
+  p.push_back(makeStep(Op::WriteRecords, -1, controle));
   p.back().n = static_cast<int64_t>(tamanhoAtual(controle));
   for (long i = 0; i < static_cast<long>(entregas_.size()); ++i) {
     const Entrega& e = entregas_[static_cast<size_t>(i)];
-    if (!e.reservado.empty()) p.push_back(passo(Op::Delete, i, e.reservado));
-    if (!e.descritor.empty()) p.push_back(passo(Op::Delete, i, e.descritor));
+    if (!e.reservado.empty()) p.push_back(makeStep(Op::Delete, i, e.reservado));
+    if (!e.descritor.empty()) p.push_back(makeStep(Op::Delete, i, e.descritor));
   }
-  p.push_back(passo(Op::Barrier, -1, {}));
+  p.push_back(makeStep(Op::Barrier, -1, {}));
 
   entregas_.clear();
   nomes_.clear();

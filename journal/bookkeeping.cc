@@ -17,14 +17,6 @@ std::string joined(const std::string& root, const char* dir, const char* name) {
   return path;
 }
 
-std::string folded(const char* name) {
-  std::string s(name);
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return s;
-}
-
 }  // namespace
 
 bool caminhoTrava(const char* raiz, char (&saida)[kTamanhoCaminho]) {
@@ -65,7 +57,7 @@ bool BookkeepingFiles::includes(const char* caminho) {
   } else if (slash) {
     dir.assign(caminho, static_cast<size_t>(slash - caminho));
   }
-  const std::string name = folded(slash ? slash + 1 : caminho);
+  const std::string name = dobraCaixa(slash ? slash + 1 : caminho);
   FileIdentity parent;
   if (!identity(dir, parent)) return false;
   for (const Own& own : own_) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file.h"
@@ -36,6 +37,15 @@ struct Step {
   int64_t n = 0, m = 0;
   std::string a, b, c, d;
 };
+
+inline Step makeStep(Op op, long item, std::string a, std::string b = {}) {
+  Step s;
+  s.op = op;
+  s.item = item;
+  s.a = std::move(a);
+  s.b = std::move(b);
+  return s;
+}
 
 struct Plan {
   std::vector<Step> steps;

@@ -9,16 +9,6 @@
 namespace torvex {
 namespace {
 
-bool endsWithFolded(const std::string& name, std::string_view suffix) {
-  if (name.size() < suffix.size()) return false;
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    char c = name[name.size() - suffix.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != suffix[i]) return false;
-  }
-  return true;
-}
-
 // Deletes the files of `dir` that `pattern` lists and whose name ends in
 // `suffix` (the search's own matching is looser than that).
 void deleteListed(const std::string& dir, const char* pattern, std::string_view suffix) {
@@ -28,7 +18,9 @@ void deleteListed(const std::string& dir, const char* pattern, std::string_view 
     if (!search.found()) return;
     do {
       const DirEntry& e = search.entry();
-      if (!(e.attributes & kAttrDirectory) && endsWithFolded(e.name, suffix)) found.push_back(e.name);
+      if (!(e.attributes & kAttrDirectory) && dobraCaixa(e.name).ends_with(suffix)) {
+        found.push_back(e.name);
+      }
     } while (search.next());
   }
   for (const std::string& name : found) platform().deleteFile((dir + name).c_str());

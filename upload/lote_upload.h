@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "journal/journal_file.h"
@@ -36,6 +37,7 @@ class LoteUpload {
  private:
   Journal& journal_;
   std::vector<Empacotado> itens_;
+  std::vector<std::string> nomes_;  // rename targets and archives, folded
   uint64_t bytes_ = 0;
 };
 

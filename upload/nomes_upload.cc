@@ -66,22 +66,6 @@ bool montaNomeDestino(const char* diretorioFI, const char* nome, char* expressao
                  static_cast<int>(novaExtensao.size()), novaExtensao.data());
 }
 
-std::string dobraCaixa(std::string_view nome) {
-  std::string dobrado(nome);
-  for (char& c : dobrado) {
-    auto b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
-      b = static_cast<unsigned char>(b + 0x20);
-    } else if (b == 0x8A || b == 0x8C || b == 0x8E) {  // Š Œ Ž
-      b = static_cast<unsigned char>(b + 0x10);
-    } else if (b == 0x9F) {  // Ÿ
-      b = 0xFF;
-    }
-    c = static_cast<char>(b);
-  }
-  return dobrado;
-}
-
 std::string chaveCaminho(std::string_view caminho) {
   const size_t barra = caminho.find_last_of("/\\");
   if (barra == caminho.npos) return std::string(caminho);

@@ -27,11 +27,6 @@ bool montaNomesUpload(char* nome, LONG lIndice, char (&arquivo)[kTamanhoCaminho]
 bool montaNomeDestino(const char* diretorioFI, const char* nome, char* expressao,
                       char (&destino)[kTamanhoCaminho]);
 
-// A name folded the way the file system compares names (ASCII and the
-// Latin-1 letters of the ANSI code page), for telling whether two names
-// reach the same file.
-std::string dobraCaixa(std::string_view nome);
-
 // A file's path as the file system tells files apart: the directory part
 // resolved as the file system does (separators of either kind, "." and "..",
 // letters folded), the file's name as stored. Names come from directory
