@@ -53,8 +53,7 @@ TraySession::TraySession(const char* raiz) {
 // and reserved archives whose delete after delivery failed.
 void TraySession::removeScratch(const char* raiz) {
   const std::string root(raiz);
-  deleteListed(root + "/Outtray/Work/", "*.tmp", ".tmp");
-  deleteListed(root + "/Outtray/Work/", "ARJ$*.TMP", ".tmp");
+  deleteListed(root + "/Outtray/Work/", "*.tmp", ".tmp");  // the library's ARJ$n.TMP too
   deleteListed(root + "/Intray/", "ARJ$*.TMP", ".tmp");
   deleteListed(root + "/Intray/Work/", "*.ENTREGA", ".entrega");
 }

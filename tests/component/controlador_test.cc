@@ -118,5 +118,30 @@ TEST_F(Controle, DisponibilizaArquivosRefusesATooLongRoot) {
   EXPECT_EQ(1, Controlador::disponibilizaArquivos(bstr(kLongo).get()));
 }
 
+// What a crashed call leaves and no plan names goes with the next call on
+// the tree, a listing too; nothing else goes.
+TEST_F(Controle, LeftoversGoWithTheNextCallOnTheTree) {
+  const char* restos[] = {"T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "T/OUTTRAY/WORK/F1_a_txt.DAT.tmp",
+                          "T/OUTTRAY/WORK/ARJ$0.TMP", "T/INTRAY/ARJ$3.TMP",
+                          "T/INTRAY/WORK/D00001.ARJ.ENTREGA"};
+  const char* outros[] = {"T/OUTTRAY/WORK/F1_b_txt.ARJ", "T/OUTTRAY/WORK/F1_b_txt.DAT",
+                          "T/INTRAY/D00002.FN", "T/INTRAY/WORK/D00002.ARJ"};
+  ASSERT_EQ(0, Controlador::criaInfraEstrutura(bstr(u"C:/T").get()));
+  for (bool listagem : {true, false}) {
+    for (const char* r : restos) tree.write(r, "x");
+    for (const char* o : outros) tree.write(o, "x");
+    if (listagem) {
+      Bstr lista(Controlador::recuperaArquivoUpload(bstr(u"C:/T").get(), 1));
+      EXPECT_EQ(texto(lista), u"F1_b_txt.ARJ");
+    } else {
+      tree.mkdir("dados");
+      EXPECT_EQ(0, Controlador::geraArquivoUpload(bstr(u"C:/T").get(), bstr(u"C:/dados/*").get(),
+                                                  bstr(u"").get(), 1));
+    }
+    for (const char* r : restos) EXPECT_FALSE(tree.exists(r)) << r << (listagem ? " (listing)" : "");
+    for (const char* o : outros) EXPECT_TRUE(tree.exists(o)) << o;
+  }
+}
+
 }  // namespace
 }  // namespace torvex
