@@ -21,7 +21,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -37,12 +37,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using torvex::bench::failRun;
 
 constexpr int kPeerSample = 1000;
-
-struct RunFailed : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 // Processor seconds of this process and of its waited-for children.
 double cpuSeconds(int who) {
@@ -77,8 +74,8 @@ size_t countEntries(const fs::path& dir, const std::string& extension = {}) {
 void write(const fs::path& p, const std::string& bytes) {
   std::FILE* f = std::fopen(p.c_str(), "wb");
   const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f && std::fclose(f) != 0) throw RunFailed("cannot write " + p.string());
-  if (!ok) throw RunFailed("cannot write " + p.string());
+  if (f && std::fclose(f) != 0) failRun("cannot write " + p.string());
+  if (!ok) failRun("cannot write " + p.string());
 }
 
 // About 1 KiB of report text, different for each item.
@@ -106,7 +103,7 @@ void spawn(const std::vector<std::string>& args) {
   int status = 0;
   if (rc != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
       WEXITSTATUS(status) != 0) {
-    throw RunFailed("the peer failed: " + args[0] + " " + args[1] + " " + args[3]);
+    failRun("the peer failed: " + args[0] + " " + args[1] + " " + args[3]);
   }
 }
 
@@ -124,7 +121,7 @@ Row upload(const fs::path& area, int n) {
   const std::string name = "up" + std::to_string(n);
   const fs::path base = fresh(area / name);
   const std::string root = "C:/" + name + "/T";
-  if (torvex::criaInfraEstrutura(root.c_str()) != 0) throw RunFailed("criaInfraEstrutura failed");
+  if (torvex::criaInfraEstrutura(root.c_str()) != 0) failRun("criaInfraEstrutura failed");
   const fs::path sources = fresh(base / "src");
   for (int i = 0; i < n; ++i) write(sources / ("arq" + std::to_string(i) + ".txt"), payload(i));
 
@@ -136,7 +133,7 @@ Row upload(const fs::path& area, int n) {
   const fs::path work = base / "T/OUTTRAY/WORK";
   if (result != 0 || countEntries(work, ".ARJ") != static_cast<size_t>(n) ||
       countEntries(work, ".DAT") != static_cast<size_t>(n) || countEntries(sources) != 0) {
-    throw RunFailed("geraArquivoUpload of " + std::to_string(n) + " files: result " +
+    failRun("geraArquivoUpload of " + std::to_string(n) + " files: result " +
                     std::to_string(result) + ", " + std::to_string(countEntries(work, ".ARJ")) +
                     " archives, " + std::to_string(countEntries(sources)) + " sources left");
   }
@@ -168,7 +165,7 @@ void receive(const fs::path& base, const std::string& name, const fs::path& intr
     for (const char* part : {".FN", ".ARQ"}) {
       const std::string line = "a \"" + (intray / (std::string(id) + ".ARJ")).string() + "\" \"" +
                                (stage / (std::string(id) + part)).string() + "\"";
-      if (ExecArj(line.c_str(), 0) != 0) throw RunFailed("cannot build " + line);
+      if (ExecArj(line.c_str(), 0) != 0) failRun("cannot build " + line);
     }
   }
   // The staged parts stay until the run ends: deleting thousands of files
@@ -181,7 +178,7 @@ Row download(const fs::path& area, int n) {
   const std::string name = "down" + std::to_string(n);
   const fs::path base = fresh(area / name);
   const std::string root = "C:/" + name + "/T";
-  if (torvex::criaInfraEstrutura(root.c_str()) != 0) throw RunFailed("criaInfraEstrutura failed");
+  if (torvex::criaInfraEstrutura(root.c_str()) != 0) failRun("criaInfraEstrutura failed");
   const fs::path intray = base / "T/INTRAY/WORK", out = fresh(base / "OUT");
   receive(base, name, intray, n);
 
@@ -189,7 +186,7 @@ Row download(const fs::path& area, int n) {
   Row row{n, measure(n, RUSAGE_SELF, [&] { result = torvex::disponibilizaArquivos(root.c_str()); }),
           {}};
   if (result != 0 || countEntries(intray) != 0 || countEntries(out) != static_cast<size_t>(n)) {
-    throw RunFailed("disponibilizaArquivos of " + std::to_string(n) + " archives: result " +
+    failRun("disponibilizaArquivos of " + std::to_string(n) + " archives: result " +
                     std::to_string(result) + ", " + std::to_string(countEntries(intray)) +
                     " archives left, " + std::to_string(countEntries(out)) + " delivered");
   }
@@ -246,9 +243,8 @@ int main(int argc, char** argv) {
       up.push_back(upload(area.path(), n));
       down.push_back(download(area.path(), n));
     }
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "benchmark failed: %s\n", e.what());
-    return 1;
+  } catch (const std::exception& e) {  // a file system error of the setup
+    failRun(e.what());
   }
   std::printf("file system: %s; ms per file; peer: arj a per file (upload), arj e + rename per\n"
               "archive (download), on up to %d items; peer/ours above 1 means we are faster\n",

@@ -69,7 +69,9 @@ BenchDirectory::BenchDirectory(Medium medium) {
   }
   if (std::string problem = environmentProblem(); !problem.empty()) refuse(&dir, problem);
   struct statfs fs;
-  if (statfs(dir.hostPath.c_str(), &fs) != 0) refuse(&dir, "cannot query the file system of " + dir.hostPath);
+  if (statfs(dir.hostPath.c_str(), &fs) != 0) {
+    refuse(&dir, "cannot query the file system of " + dir.hostPath);
+  }
   fileSystem_ = nameOf(static_cast<long>(fs.f_type));
   if (medium == Medium::Disk && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC)) {
     refuse(&dir, std::string(parent) + " is in memory (" + fileSystem_ +

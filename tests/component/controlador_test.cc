@@ -138,7 +138,8 @@ TEST_F(Controle, LeftoversGoWithTheNextCallOnTheTree) {
       EXPECT_EQ(0, Controlador::geraArquivoUpload(bstr(u"C:/T").get(), bstr(u"C:/dados/*").get(),
                                                   bstr(u"").get(), 1));
     }
-    for (const char* r : restos) EXPECT_FALSE(tree.exists(r)) << r << (listagem ? " (listing)" : "");
+    SCOPED_TRACE(listagem ? "after a listing" : "after an upload");
+    for (const char* r : restos) EXPECT_FALSE(tree.exists(r)) << r;
     for (const char* o : outros) EXPECT_TRUE(tree.exists(o)) << o;
   }
 }

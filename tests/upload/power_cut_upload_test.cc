@@ -186,7 +186,8 @@ TEST_F(CorteDeEnergiaUpload, TheListingFinishesAnInterruptedCall) {
       EXPECT_EQ(empacotados[nome], espera ? 0 : 1) << nome;
     }
   });
-  std::printf("upload listing after power cuts: %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
+  std::printf("upload listing after power cuts: %ld points, lost %ld, twice %ld, torn %ld, "
+              "orphans %ld\n",
               total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
 }
 
