@@ -17,9 +17,12 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   char padrao[kTamanhoCaminho];
   char controle[kTamanhoCaminho];
   if (!padraoRecebidos(raiz, padrao) || !caminhoControle(raiz, controle)) return 1;
-  // Whatever an interrupted call left is finished before anything else.
+  // Whatever an interrupted call left is finished before anything else; a
+  // call that cannot do that does nothing and says so.
   TraySession sessao(raiz);
-  if (!sessao.ready()) return DirSearch(controle).found() ? 0 : 1;
+  if (!sessao.ready()) return 1;
+  // Deliveries finished for an interrupted call are this call's deliveries.
+  const bool recuperou = sessao.recovered().recorded > 0;
   // Archives are decided one by one into batches; a batch that cannot be
   // finished stops the pass, and the journal keeps it for the next call.
   LoteEntrega lote(raiz, sessao.journal());
@@ -32,7 +35,7 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
         segue = segue && processaRecebido(raiz, bandejas, proprios, arquivo, lote);
       },
       {});
-  if (!encontrou) return 1;
+  if (!encontrou && !recuperou) return 1;
   if (segue) lote.executa();
   return DirSearch(controle).found() ? 0 : 1;
 }

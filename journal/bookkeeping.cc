@@ -27,6 +27,10 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.JNL");
 }
 
+bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]) {
+  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP");
+}
+
 BookkeepingFiles::BookkeepingFiles(const char* raiz) : root_(raiz) {
   for (Own& own : own_) {
     FileIdentity id;

@@ -14,6 +14,9 @@ namespace torvex {
 // R + "/DATA/TORVEX.LCK" and R + "/DATA/TORVEX.JNL"; false when they do not fit.
 bool caminhoTrava(const char* raiz, char (&saida)[kTamanhoCaminho]);
 bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]);
+// R + "/DATA/TORVEX.TMP": the folder where a call makes files before a plan
+// publishes them. Everything in it is the tree's own scratch.
+bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]);
 
 // The bookkeeping files of the tree at `raiz`, for one pass: their
 // identities and their directories' are looked up once (the files are
@@ -36,10 +39,10 @@ class BookkeepingFiles {
   const FileIdentity* fileOf(Own& own);
 
   std::string root_;
-  Own own_[5] = {
+  Own own_[6] = {
       {"/Outtray", "contdown.dat", {}, {}}, {"/DATA", "seqpost.dat", {}, {}},
       {"/DATA", "torvex.lck", {}, {}},      {"/DATA", "torvex.jnl", {}, {}},
-      {"/Intray/Work", nullptr, {}, {}},
+      {"/Intray/Work", nullptr, {}, {}},    {"/DATA/TORVEX.TMP", nullptr, {}, {}},
   };
 };
 

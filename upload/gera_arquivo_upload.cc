@@ -6,6 +6,7 @@
 #include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "journal/bookkeeping.h"
 #include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
 #include "upload/lote_upload.h"
@@ -27,10 +28,16 @@ enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 // together.
 class Envio {
  public:
-  Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
-        LONG lIndice, Journal& journal)
-      : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice), lote_(journal) {}
+  Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
+        char* renomeia, LONG lIndice, Journal& journal)
+      : raiz_(raiz), area_(area), privado_(privado), diretorioFI_(diretorioFI),
+        renomeia_(renomeia), lIndice_(lIndice), lote_(journal) {
+    // A source whose retire is still pending was packed already: never again
+    // under another number while its pair waits.
+    for (const Step& s : journal.carried()) {
+      if (s.op == Op::Retire) tratados_.insert(chaveCaminho(s.a));
+    }
+  }
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -77,7 +84,9 @@ class Envio {
       return Passo::Continua;
     }
     PacoteUpload pacote;
-    if (!preparaPacote(pacote, area_, origem, nomeArquivo, nomeControle)) return Passo::Continua;
+    if (!preparaPacote(pacote, area_, privado_, origem, nomeArquivo, nomeControle)) {
+      return Passo::Continua;
+    }
 
     char destino[kTamanhoCaminho] = "";
     if (renomeia_[0] != '\0') {
@@ -103,8 +112,13 @@ class Envio {
       tratados_.insert(chaveCaminho(feito));
     }
 
+    // The source as it is packed, not as it was listed: one replaced since
+    // is recorded with its own time, and one changed while it is packed
+    // waits for the next call.
+    Fonte antes;
+    if (!fonte(origem, antes)) return Passo::Continua;
     char dataHora[kTamanhoDataHora];
-    formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
+    formataDataHora(platform().fileTimeToLocal(antes.ultimaGravacao), dataHora);
     switch (empacotaArquivo(pacote, dataHora)) {
       case ResultadoPacote::FalhaBiblioteca:
         return Passo::EncerraOk;
@@ -113,15 +127,36 @@ class Envio {
       case ResultadoPacote::Preparado:
         break;
     }
-    Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
+    Fonte depois;
+    if (!fonte(origem, depois) || !(depois == antes)) {
+      platform().deleteFile(pacote.arquivoTemporario);
+      platform().deleteFile(pacote.controleTemporario);
+      return Passo::Continua;
+    }
+    Empacotado feito{pacote, {}, antes.tamanho, antes.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
     lote_.adiciona(feito);
     if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
+  struct Fonte {
+    FileIdentity id;
+    uint64_t tamanho = 0;
+    int64_t ultimaGravacao = 0;
+    bool operator==(const Fonte&) const = default;
+  };
+  static bool fonte(const char* caminho, Fonte& f) {
+    DirSearch busca(caminho);
+    if (!busca.found() || !platform().fileIdentity(caminho, f.id)) return false;
+    f.tamanho = busca.entry().size;
+    f.ultimaGravacao = busca.entry().lastWriteTime;
+    return true;
+  }
+
   const char* raiz_;
   const char* area_;
+  const char* privado_;
   const char* diretorioFI_;
   char* renomeia_;
   LONG lIndice_;
@@ -129,12 +164,22 @@ class Envio {
   std::unordered_set<std::string> tratados_;
 };
 
+// The private folder, made once per tree, its name durable before anything
+// made in it is relied on.
+bool criaPrivado(const char* privado) {
+  if (pathExists(privado)) return true;
+  char pai[kTamanhoCaminho];
+  return platform().createDirectory(privado) && extraiDiretorio(privado, pai) == 0 &&
+         platform().syncDirectory(pai);
+}
+
 }  // namespace
 
 LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, LONG lIndice) {
   // Arguments past the 255-character buffers are outside the component's
   // limits: nothing is touched.
   char raizNormalizada[kTamanhoCaminho], renomeia[kTamanhoCaminho], area[kTamanhoCaminho];
+  char privado[kTamanhoCaminho];
   if (!copia(raizNormalizada, sizeof raizNormalizada, raiz) ||
       !copia(renomeia, sizeof renomeia, fiRename ? fiRename : "")) {
     return 0;
@@ -143,9 +188,13 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   normalizaPath(renomeia);
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
-  // Whatever an interrupted call left is finished before anything else.
+  // Whatever an interrupted call left is finished before anything else. A
+  // call that cannot do that, or has no private folder to pack in, does
+  // nothing: -1, as for a call that was given nothing to do.
   TraySession sessao(raizNormalizada);
-  if (!sessao.ready()) return 0;
+  if (!sessao.ready() || !caminhoPrivado(raizNormalizada, privado) || !criaPrivado(privado)) {
+    return -1;
+  }
   // The area's every path is then resolved as it stands on disk.
   if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "outtray/work").c_str())) return 0;
 
@@ -156,7 +205,7 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice, sessao.journal())
+  return Envio(raizNormalizada, area, privado, diretorioFI, renomeia, lIndice, sessao.journal())
       .executa(padrao, filtro);
 }
 
