@@ -20,6 +20,8 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   // Whatever an interrupted call left is finished before anything else; a
   // call that cannot do that does nothing and says so.
   TraySession sessao(raiz);
+  // A tree that cannot be changed (DATA cannot be made, a read-only medium)
+  // gives the failure value, which is also what an empty work area gives.
   if (!sessao.ready()) return 1;
   // Deliveries finished for an interrupted call are this call's deliveries.
   const bool recuperou = sessao.recovered().recorded > 0;

@@ -66,7 +66,9 @@ std::string identityText(const char* path) {
 
 StepResult requireStep(const Step& s, bool verify) {
   // A first run made the file itself a moment ago.
-  return !verify || holds(s.a.c_str(), s.digest) ? StepResult::Done : StepResult::Failed;
+  return !verify || holds(s.a.c_str(), s.digest) || holds(s.b.c_str(), s.digest)
+             ? StepResult::Done
+             : StepResult::Failed;
 }
 
 StepResult renameStep(const Step& s, bool verify, DurableSet& touched) {
@@ -85,6 +87,12 @@ StepResult renameStep(const Step& s, bool verify, DurableSet& touched) {
 }
 
 StepResult appendStep(const Step& s, bool verify, DurableSet& touched) {
+  // A file is never appended to itself, under any name or link.
+  FileIdentity from, to;
+  if (platform().fileIdentity(s.a.c_str(), from) && platform().fileIdentity(s.b.c_str(), to) &&
+      from == to) {
+    return StepResult::Failed;
+  }
   touched.file(s.b);
   const uint64_t offset = static_cast<uint64_t>(s.m);
   File target(s.b.c_str(), OpenMode::Append);

@@ -20,7 +20,8 @@ namespace torvex {
 // checksum, an offset) and checks it before acting when run again after a
 // crash, so it never takes a missing name for work done.
 enum class Op : char {
-  Require = 'V',   // nothing, but its item is given up unless a holds `digest`
+  Require = 'V',   // nothing, but its item is given up unless a (or b, where
+                   // a later step moves it) holds `digest`
   Rename = 'R',    // a -> b (over b with `replace`); a holds `digest`; with
                    // `ifPresent`, neither name holding it is no failure
   Append = 'A',    // a (holding `digest`) after the first m bytes of b

@@ -30,6 +30,12 @@ void deleteListed(const std::string& dir, Wanted wanted) {
   for (const std::string& name : found) platform().deleteFile((dir + name).c_str());
 }
 
+// The journal is empty between calls.
+bool planPending(const char* diario) {
+  DirSearch journal(diario);
+  return journal.found() && journal.entry().size != 0;
+}
+
 }  // namespace
 
 BatchLimits& batchLimits() {
@@ -37,27 +43,37 @@ BatchLimits& batchLimits() {
   return limits;
 }
 
-TraySession::TraySession(const char* raiz) {
-  char trava[kTamanhoCaminho];
-  if (!caminhoTrava(raiz, trava)) return;
-  lock_ = File(trava, OpenMode::Append);
-  if (!lock_ || !lock_.lock() || !journal_.open(raiz)) {
-    // A journal that exists but cannot be opened is not "no tree".
-    char diario[kTamanhoCaminho];
-    if (lock_ && caminhoDiario(raiz, diario) && pathExists(diario)) state_ = SessionState::Blocked;
-    return;
+TraySession::TraySession(const char* raiz, TrayAccess access) {
+  char trava[kTamanhoCaminho], diario[kTamanhoCaminho];
+  if (!caminhoTrava(raiz, trava) || !caminhoDiario(raiz, diario)) return;
+  if (access == TrayAccess::Change) {
+    const std::string data = std::string(raiz) + "/DATA";
+    if (platform().createDirectory(data.c_str())) platform().syncDirectory(raiz);
+    lock_ = File(trava, OpenMode::Append);
+  } else {
+    // A writer makes the lock before anything else: none there, none running.
+    lock_ = File(trava, OpenMode::Read);
   }
+  if (!lock_ || !lock_.lock()) return;
+  // From here on, a journal that exists but cannot be read or finished is
+  // not "no tree": it blocks the call.
   state_ = SessionState::Blocked;
-  Plan plan;
-  switch (journal_.read(plan)) {
-    case JournalState::Error:
+  if (access == TrayAccess::Change || planPending(diario)) {
+    if (!journal_.open(raiz)) {
+      if (!pathExists(diario)) state_ = SessionState::NoTree;
       return;
-    case JournalState::Plan:
-      if (!runPlan(journal_, plan, true, &recovered_)) return;
-      break;
-    case JournalState::None:
-      if (!journal_.finish({})) return;  // a torn plan that never started
-      break;
+    }
+    Plan plan;
+    switch (journal_.read(plan)) {
+      case JournalState::Error:
+        return;
+      case JournalState::Plan:
+        if (!runPlan(journal_, plan, true, &recovered_)) return;
+        break;
+      case JournalState::None:
+        if (!journal_.finish({})) return;  // a torn plan that never started
+        break;
+    }
   }
   removeScratch(raiz);
   state_ = SessionState::Ready;

@@ -17,16 +17,22 @@ struct BatchLimits {
 };
 BatchLimits& batchLimits();
 
+// What a call does with the tree: a change makes DATA when it is missing (a
+// tree may be made by hand or by another tool) and its lock and journal
+// there; a listing only waits for a writer and finishes its plan, and makes
+// no file where there is nothing to recover.
+enum class TrayAccess { Change, List };
+
 enum class SessionState {
   Ready,
-  NoTree,   // no lock or journal can be had (no "DATA" directory)
+  NoTree,   // no lock or journal can be had (DATA cannot be made, or a listing found no lock)
   Blocked,  // the journal cannot be read, or its plan cannot be finished
 };
 
 class TraySession {
  public:
   // Waits for the lock of the tree at `raiz` (normalised).
-  explicit TraySession(const char* raiz);
+  explicit TraySession(const char* raiz, TrayAccess access = TrayAccess::Change);
   TraySession(const TraySession&) = delete;
   TraySession& operator=(const TraySession&) = delete;
 

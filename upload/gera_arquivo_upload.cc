@@ -1,7 +1,9 @@
 #include "upload/gera_arquivo_upload.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
@@ -31,7 +33,7 @@ class Envio {
   Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
         char* renomeia, LONG lIndice, Journal& journal)
       : raiz_(raiz), area_(area), privado_(privado), diretorioFI_(diretorioFI),
-        renomeia_(renomeia), lIndice_(lIndice), lote_(journal) {
+        renomeia_(renomeia), lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {
     // A source whose retire is still pending was packed already: never again
     // under another number while its pair waits.
     for (const Step& s : journal.carried()) {
@@ -46,8 +48,8 @@ class Envio {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
       for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-        std::string chave = chaveCaminho(std::string(diretorioFI_) + "/" + encontrado.nome);
-        if (!tratados_.insert(std::move(chave)).second) continue;
+        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
+        if (daMaquinaria(caminho) || !tratados_.insert(chaveCaminho(caminho)).second) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
           case Passo::Continua:
@@ -67,14 +69,21 @@ class Envio {
   }
 
  private:
-  Passo trata(const ArquivoEncontrado& encontrado) {
-    // The rename directory is tested without macro expansion.
-    char diretorioDestino[kTamanhoCaminho];
-    if (renomeia_[0] != '\0' && extraiDiretorio(renomeia_, diretorioDestino) == 0 &&
-        !pathExists(diretorioDestino)) {
-      return Passo::EncerraSemDiretorio;
-    }
+  bool daMaquinaria(const std::string& caminho) const {
+    FileIdentity id;
+    return platform().fileIdentity(caminho.c_str(), id) &&
+           std::find(maquinaria_.begin(), maquinaria_.end(), id) != maquinaria_.end();
+  }
 
+  // The rename directory is tested once the file is packed (a failed add
+  // ends the run with 0 first), without macro expansion.
+  bool semDiretorioRenomeia() const {
+    char diretorio[kTamanhoCaminho];
+    return renomeia_[0] != '\0' && extraiDiretorio(renomeia_, diretorio) == 0 &&
+           !pathExists(diretorio);
+  }
+
+  Passo trata(const ArquivoEncontrado& encontrado) {
     // Anything that would not fit its buffer leaves the file where it is.
     char nome[kTamanhoCaminho], origem[kTamanhoCaminho];
     char nomeArquivo[kTamanhoCaminho], nomeControle[kTamanhoCaminho];
@@ -106,7 +115,10 @@ class Envio {
     // later file waits in place instead of replacing it. One still in the
     // batch is published first, so that the test sees it.
     if (lote_.colide(pacote.arquivo) && !lote_.executa()) return Passo::EncerraOk;
-    if (!nomeLivreParaOrigem(pacote)) return Passo::Continua;
+    if (!nomeLivreParaOrigem(pacote)) {
+      // Where the file would have been packed, the rename directory decides.
+      return semDiretorioRenomeia() ? Passo::EncerraSemDiretorio : Passo::Continua;
+    }
     for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
                               pacote.controleTemporario}) {
       tratados_.insert(chaveCaminho(feito));
@@ -128,10 +140,11 @@ class Envio {
         break;
     }
     Fonte depois;
-    if (!fonte(origem, depois) || !(depois == antes)) {
+    const bool mudou = !fonte(origem, depois) || !(depois == antes);
+    if (mudou || semDiretorioRenomeia()) {
       platform().deleteFile(pacote.arquivoTemporario);
       platform().deleteFile(pacote.controleTemporario);
-      return Passo::Continua;
+      return mudou ? Passo::Continua : Passo::EncerraSemDiretorio;
     }
     Empacotado feito{pacote, {}, antes.tamanho, antes.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
@@ -162,6 +175,7 @@ class Envio {
   LONG lIndice_;
   LoteUpload lote_;
   std::unordered_set<std::string> tratados_;
+  const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 
 // The private folder, made once per tree, its name durable before anything
@@ -195,8 +209,9 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   if (!sessao.ready() || !caminhoPrivado(raizNormalizada, privado) || !criaPrivado(privado)) {
     return -1;
   }
-  // The area's every path is then resolved as it stands on disk.
-  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "outtray/work").c_str())) return 0;
+  // The area's every path is then resolved as it stands on disk, found under
+  // the spelling every other method uses (docs/environment.md: case twins).
+  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);

@@ -62,8 +62,8 @@ bool LoteUpload::executa() {
     // files are still there to take its place. An older archive goes before
     // the new record arrives, so no archive ever stands beside a record that
     // describes another file; the record is published before its archive.
-    p.push_back(comDigesto(makeStep(Op::Require, i, k.arquivoTemporario), arquivo));
-    p.push_back(comDigesto(makeStep(Op::Require, i, k.controleTemporario), controle));
+    p.push_back(comDigesto(makeStep(Op::Require, i, k.arquivoTemporario, k.arquivo), arquivo));
+    p.push_back(comDigesto(makeStep(Op::Require, i, k.controleTemporario, k.controle), controle));
     p.push_back(comDigesto(makeStep(Op::DropOld, i, k.arquivoTemporario, k.arquivo), arquivo));
     p.push_back(comDigesto(makeStep(Op::Rename, i, k.controleTemporario, k.controle), controle));
     p.back().replace = true;

@@ -86,6 +86,20 @@ TEST_F(FileSteps, RenameNeverTakesAbsenceForDone) {
   EXPECT_EQ(renameStep(seHouver, true, feitos), StepResult::Failed);
 }
 
+// A requirement holds while the file stands under its name or where a
+// later step of the plan moves it; run again after that move it still holds.
+TEST_F(FileSteps, RequireLooksWhereTheFileIsOrWillBe) {
+  const Step s = passo(Op::Require, "C:/a", "C:/b", "ours");
+  EXPECT_EQ(requireStep(s, false), StepResult::Done);  // a first run made it
+  EXPECT_EQ(requireStep(s, true), StepResult::Failed);
+  arvore.write("a", "ours");
+  EXPECT_EQ(requireStep(s, true), StepResult::Done);
+  std::filesystem::rename(arvore.path("a"), arvore.path("b"));
+  EXPECT_EQ(requireStep(s, true), StepResult::Done);
+  arvore.write("b", "theirs");
+  EXPECT_EQ(requireStep(s, true), StepResult::Failed);
+}
+
 TEST_F(FileSteps, AppendRunAndRunAgainNeverTwice) {
   arvore.write("src", "payload");
   arvore.write("dst", "old+");
@@ -135,6 +149,20 @@ TEST_F(FileSteps, AnAppendNeverCutsOthersBytes) {
   std::filesystem::remove(arvore.path("src"));
   EXPECT_EQ(appendStep(s, true, feitos), StepResult::Failed);
   EXPECT_EQ(le("dst"), "old+");
+}
+
+TEST_F(FileSteps, AFileIsNeverAppendedToItself) {
+  arvore.write("S.ARQ", std::string(2000, 's'));
+  std::filesystem::create_symlink(arvore.path("S.ARQ"), arvore.path("LINK"));
+  std::filesystem::create_hard_link(arvore.path("S.ARQ"), arvore.path("HARD"));
+  for (const char* alvo : {"C:/S.ARQ", "C:/s.arq", "C:/LINK", "C:/HARD"}) {
+    Step s = passo(Op::Append, "C:/S.ARQ", alvo, std::string(2000, 's'));
+    s.m = 2000;
+    for (bool verify : {false, true}) {
+      EXPECT_EQ(appendStep(s, verify, feitos), StepResult::Failed) << alvo;
+      EXPECT_EQ(arvore.read("S.ARQ").size(), 2000u) << alvo;
+    }
+  }
 }
 
 TEST_F(FileSteps, CutBackTakesBackOnlyOurBytes) {
