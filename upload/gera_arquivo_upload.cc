@@ -203,15 +203,20 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
   // Whatever an interrupted call left is finished before anything else. A
-  // call that cannot do that, or has no private folder to pack in, does
-  // nothing: -1, as for a call that was given nothing to do.
+  // tree that cannot be changed gives 0, as a failed add would; a call that
+  // cannot finish an interrupted one, or has no private folder to pack in,
+  // does nothing: -1, as for a call that was given nothing to do.
   TraySession sessao(raizNormalizada);
+  if (sessao.state() == SessionState::NoTree) return 0;
   if (!sessao.ready() || !caminhoPrivado(raizNormalizada, privado) || !criaPrivado(privado)) {
     return -1;
   }
   // The area's every path is then resolved as it stands on disk, found under
   // the spelling every other method uses (docs/environment.md: case twins).
   if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
+  // Archives are made in the private folder, but the add names the work
+  // area: without it the add fails, and the run ends with 0 before anything.
+  if (!pathExists(area)) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);

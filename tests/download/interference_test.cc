@@ -185,7 +185,8 @@ TEST_F(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
           disponibilizaArquivos("C:/T");
           energia.cut(s);
           std::vector<Acao> lista = acoes();
-          if (k >= lista.size()) break;
+          // A torn write with the first actions only: the rest is the same walk.
+          if (k >= lista.size() || (s == testing::Survivor::Torn && k >= 3)) break;
           const Acao& acao = lista[k];
           SCOPED_TRACE("operation " + std::to_string(n) + ", " + testing::survivorName(s) + ", " +
                        acao.nome);

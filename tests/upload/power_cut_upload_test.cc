@@ -255,7 +255,8 @@ TEST_F(CorteDeEnergiaUpload, EveryCutThenOneOutsideActionThenTheNextCalls) {
           gera("C:/dados/*");
           energia.cut(s);
           std::vector<Acao> lista = acoes();
-          if (k >= lista.size()) break;
+          // A torn write with the first actions only: the rest is the same walk.
+          if (k >= lista.size() || (s == Survivor::Torn && k >= 3)) break;
           const Acao& acao = lista[k];
           ignorado_ = acao.tirado.empty() ? std::string()
                                           : fs::path(acao.tirado).stem().string() + ".";
