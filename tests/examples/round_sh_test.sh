@@ -81,8 +81,10 @@ check "the file left unpacked is reported" contains "$work/round.3.err" "stayed"
 check "the file left unpacked stays" [ -f "$c/Dados/preso.txt" ]
 check "the archive without its record is reported" contains "$work/round.3.err" "F9_velho_txt.ARJ has no record"
 check "and not sent" [ ! -e "$out/F9_velho_txt.ARJ" ]
+check "the archive waiting with the other file is sent" [ "$(cat "$out/F3_preso_txt.ARJ")" = other ]
 received D00004 'C:\Chegada\outro.txt' R $'outro\r\n'
 round 4
+check "the file that waited is packed now" [ -f "$out/F4_preso_txt.ARJ" ]
 check "an archive of a waiting name is left in the inbox" [ -f "$in/D00004.ARJ" ]
 check "and reported" contains "$work/round.4.err" "D00004.ARJ already waits"
 
