@@ -12,7 +12,8 @@
 #      and that late binding fails before registration;
 #   3. regsvr32 writes every registry entry (in a folder whose name holds "'");
 #   4. the client checks COM creation and the type information;
-#   5. a JScript and a VBScript round trip on tray trees;
+#   5. a JScript and a VBScript round trip on tray trees, and the example
+#      hosts examples/round.js and round.vbs (scripts/windows-examples.sh);
 #   6. regsvr32 /u removes every entry.
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
@@ -360,6 +361,8 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 
 # --- Round-trip fixtures -------------------------------------------------------
 stamp="000017.01+202612051403+"
+# The example hosts of examples/ (example_checks).
+. "$root/scripts/windows-examples.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -439,6 +442,7 @@ server_checks() {
   js_round_trip "" ""
   check $arch "VBScript round trip" \
     output_is $arch-vbs "$tests/round_trip_vbs.expected" "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
+  example_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \
