@@ -12,17 +12,6 @@
 namespace torvex {
 namespace {
 
-Step comDigesto(Step s, const Digest& d) {
-  s.digest = d;
-  s.n = static_cast<int64_t>(d.size);
-  return s;
-}
-
-Step desfaz(Step s) {
-  s.undo = true;
-  return s;
-}
-
 std::string registro(const Entrega& e, int64_t quando) {
   return textBytes(montaRegistro(e.carimbo.c_str(), e.nomeArquivo.c_str(), e.colocacao.final,
                                  platform().toLocalTime(quando)));
@@ -89,14 +78,14 @@ bool LoteEntrega::executa() {
     extraidos.file(e.dados);
     if (!e.descritor.empty()) extraidos.file(e.descritor);
     if (!e.arquivo.empty()) {
-      p.push_back(comDigesto(makeStep(Op::Rename, i, e.arquivo, e.reservado), e.digestoArquivo));
+      p.push_back(withDigest(makeStep(Op::Rename, i, e.arquivo, e.reservado), e.digestoArquivo));
       p.back().replace = true;  // over a reserved name a failed delete left
       // An archive taken away by someone does not undo a delivery whose data
       // file is extracted, or already placed.
       p.back().ifPresent = true;
     }
     const bool anexa = e.colocacao.modo == ModoEntrega::Anexa;
-    p.push_back(comDigesto(makeStep(anexa ? Op::Append : Op::Rename, i, e.dados, e.colocacao.final),
+    p.push_back(withDigest(makeStep(anexa ? Op::Append : Op::Rename, i, e.dados, e.colocacao.final),
                            e.digestoDados));
     p.back().replace = e.colocacao.modo == ModoEntrega::Substitui;
     if (anexa) p.back().m = static_cast<int64_t>(e.tamanhoAnterior);
@@ -109,14 +98,14 @@ bool LoteEntrega::executa() {
     // Given up: appended bytes of ours taken back, the archive back under its
     // name to be extracted afresh, the members away.
     if (anexa) {
-      Step corte = desfaz(comDigesto(makeStep(Op::CutBack, i, e.dados, e.colocacao.final), e.digestoDados));
+      Step corte = asUndo(withDigest(makeStep(Op::CutBack, i, e.dados, e.colocacao.final), e.digestoDados));
       corte.m = static_cast<int64_t>(e.tamanhoAnterior);
       p.push_back(std::move(corte));
     }
     if (!e.arquivo.empty()) {
-      p.push_back(desfaz(comDigesto(makeStep(Op::Rename, i, e.reservado, e.arquivo), e.digestoArquivo)));
-      p.push_back(desfaz(comDigesto(makeStep(Op::Delete, i, e.dados), e.digestoDados)));
-      Step s = desfaz(makeStep(Op::Delete, i, e.descritor));
+      p.push_back(asUndo(withDigest(makeStep(Op::Rename, i, e.reservado, e.arquivo), e.digestoArquivo)));
+      p.push_back(asUndo(withDigest(makeStep(Op::Delete, i, e.dados), e.digestoDados)));
+      Step s = asUndo(makeStep(Op::Delete, i, e.descritor));
       s.n = -1;  // the archive still holds it
       p.push_back(std::move(s));
     }
@@ -126,7 +115,7 @@ bool LoteEntrega::executa() {
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
     const Entrega& e = entregas[static_cast<size_t>(i)];
     if (e.colocacao.modo == ModoEntrega::Anexa) {
-      p.push_back(comDigesto(makeStep(Op::Delete, i, e.dados), e.digestoDados));
+      p.push_back(withDigest(makeStep(Op::Delete, i, e.dados), e.digestoDados));
     }
   }
   p.push_back(makeStep(Op::Write, -1, controle));
@@ -139,7 +128,7 @@ bool LoteEntrega::executa() {
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
     const Entrega& e = entregas[static_cast<size_t>(i)];
     if (!e.reservado.empty()) {
-      p.push_back(comDigesto(makeStep(Op::Delete, i, e.reservado), e.digestoArquivo));
+      p.push_back(withDigest(makeStep(Op::Delete, i, e.reservado), e.digestoArquivo));
     }
     if (!e.descritor.empty()) {
       p.push_back(makeStep(Op::Delete, i, e.descritor));

@@ -58,6 +58,19 @@ inline Step makeStep(Op op, long item, std::string a, std::string b = {}) {
   return s;
 }
 
+// A step that states the bytes it moves or places: their checksum and size.
+inline Step withDigest(Step s, const Digest& d) {
+  s.digest = d;
+  s.n = static_cast<int64_t>(d.size);
+  return s;
+}
+
+// A step run only when its item is given up.
+inline Step asUndo(Step s) {
+  s.undo = true;
+  return s;
+}
+
 struct Plan {
   std::vector<Step> steps;
   std::set<long> abandoned;  // items given up, their undo steps run

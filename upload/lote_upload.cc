@@ -8,21 +8,6 @@
 #include "journal/tray_session.h"
 
 namespace torvex {
-namespace {
-
-Step comDigesto(Step s, const Digest& d) {
-  s.digest = d;
-  s.n = static_cast<int64_t>(d.size);
-  return s;
-}
-
-Step desfaz(Step s) {
-  s.undo = true;
-  return s;
-}
-
-}  // namespace
-
 void LoteUpload::adiciona(const Empacotado& e) {
   itens_.push_back(e);
   if (e.destino[0] != '\0') nomes_.push_back(dobraCaixa(e.destino));
@@ -62,21 +47,21 @@ bool LoteUpload::executa() {
     // files are still there to take its place. An older archive goes before
     // the new record arrives, so no archive ever stands beside a record that
     // describes another file; the record is published before its archive.
-    p.push_back(comDigesto(makeStep(Op::Require, i, k.arquivoTemporario, k.arquivo), arquivo));
-    p.push_back(comDigesto(makeStep(Op::Require, i, k.controleTemporario, k.controle), controle));
-    p.push_back(comDigesto(makeStep(Op::DropOld, i, k.arquivoTemporario, k.arquivo), arquivo));
-    p.push_back(comDigesto(makeStep(Op::Rename, i, k.controleTemporario, k.controle), controle));
+    p.push_back(withDigest(makeStep(Op::Require, i, k.arquivoTemporario, k.arquivo), arquivo));
+    p.push_back(withDigest(makeStep(Op::Require, i, k.controleTemporario, k.controle), controle));
+    p.push_back(withDigest(makeStep(Op::DropOld, i, k.arquivoTemporario, k.arquivo), arquivo));
+    p.push_back(withDigest(makeStep(Op::Rename, i, k.controleTemporario, k.controle), controle));
     p.back().replace = true;
-    p.push_back(comDigesto(makeStep(Op::Rename, i, k.arquivoTemporario, k.arquivo), arquivo));
+    p.push_back(withDigest(makeStep(Op::Rename, i, k.arquivoTemporario, k.arquivo), arquivo));
     p.back().replace = true;
-    Step sobra = desfaz(makeStep(Op::Delete, i, k.controleTemporario));
+    Step sobra = asUndo(makeStep(Op::Delete, i, k.controleTemporario));
     sobra.n = -1;  // the private folder holds nothing of anyone else
     p.push_back(sobra);
     sobra.a = k.arquivoTemporario;
     p.push_back(sobra);
     // A record like ours beside an archive is that archive's (an older pair
     // of the same source and time): it stays.
-    p.push_back(desfaz(comDigesto(makeStep(Op::Delete, i, k.controle), controle)));
+    p.push_back(asUndo(withDigest(makeStep(Op::Delete, i, k.controle), controle)));
     p.back().c = k.arquivo;
   }
   if (p.empty()) return true;
