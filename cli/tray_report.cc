@@ -96,6 +96,7 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
     case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
     case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
+    case MotivoPermanencia::LigacaoSemAlvo: return "destination is a link to no file";
   }
   return "unknown";
 }
@@ -118,7 +119,8 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::DestinoReservado:
       return d.destino;
     case MotivoPermanencia::NomeInvalido:
-      return d.colocacao.final;
+    case MotivoPermanencia::LigacaoSemAlvo:
+      return d.colocacao.final[0] ? d.colocacao.final : d.destino;
     default:
       return "";
   }
