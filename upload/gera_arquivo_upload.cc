@@ -51,8 +51,8 @@ class Envio {
   LONG executa(const char* padrao, size_t filtro) {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
-      for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
+      for (const char* encontrado : procuraArquivo(padrao, filtro)) {
+        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado;
         if (daMaquinaria(caminho) || !marca(caminho)) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
@@ -95,11 +95,11 @@ class Envio {
            !pathExists(diretorio);
   }
 
-  Passo trata(const ArquivoEncontrado& encontrado) {
+  Passo trata(const char* encontrado) {
     // Anything that would not fit its buffer leaves the file where it is.
     char nome[kTamanhoCaminho], origem[kTamanhoCaminho];
     char nomeArquivo[kTamanhoCaminho], nomeControle[kTamanhoCaminho];
-    if (!copia(nome, sizeof nome, encontrado.nome.c_str()) ||
+    if (!copia(nome, sizeof nome, encontrado) ||
         !formata(origem, sizeof origem, "%s/%s", diretorioFI_, nome) ||
         !montaNomesUpload(nome, lIndice_, nomeArquivo, nomeControle)) {
       return Passo::Continua;
