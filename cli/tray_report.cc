@@ -272,6 +272,7 @@ TrayReport inspectTray(const char* root) {
   inspectCounter(root, report);
   inspectJournal(report.root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
+  report.incomingWorkOpen = platform().writableByEveryone((report.root + "/Intray/Work").c_str());
   return report;
 }
 

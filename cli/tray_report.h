@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace torvex::cli {
 
 struct UploadItem {
@@ -54,6 +56,9 @@ struct TrayReport {
   ControlFileState controlFile;
   CounterState counter;
   std::vector<Leftover> leftovers;
+  // Whether any local user may put an archive in the incoming work area,
+  // for the next pass to deliver with the rights of whoever runs it.
+  OpenToAll incomingWorkOpen = OpenToAll::Unknown;
 
   // Something is stuck or left over and waits for an operator.
   bool needsOperator() const;

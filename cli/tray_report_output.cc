@@ -92,6 +92,14 @@ void printText(const TrayReport& r, std::FILE* out) {
                  l.advice.c_str());
   }
 
+  if (r.incomingWorkOpen == OpenToAll::Yes) {
+    std::fprintf(out,
+                 "\nWarning: every local user may write to %s/Intray/Work, so anyone can put\n"
+                 "an archive there that the next pass delivers with the rights of whoever\n"
+                 "runs it. Restrict the tray tree (README.md, \"Install on Windows\").\n",
+                 r.root.c_str());
+  }
+
   const int n = itemsNeedingOperator(r);
   if (n == 0) {
     std::fprintf(out, "\nNothing is stuck or left over.\n");
@@ -142,6 +150,9 @@ void printJson(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "null},\n");
   }
+  std::fprintf(out, "  \"incoming_work_writable_by_everyone\": %s,\n",
+               r.incomingWorkOpen == OpenToAll::Unknown ? "null"
+                                                        : boolean(r.incomingWorkOpen == OpenToAll::Yes));
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {

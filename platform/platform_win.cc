@@ -245,6 +245,12 @@ class WinPlatform final : public Platform {
     return true;
   }
 
+  OpenToAll writableByEveryone(const char* path) override {
+    uint32_t error = kErrorSuccess;
+    const OpenToAll answer = win::writableByEveryone(path, &error);
+    tLastError = error;
+    return answer;
+  }
   bool lockFile(FileHandle* f) override {
     OVERLAPPED at = {};
     return check(LockFileEx(f->h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));

@@ -66,6 +66,7 @@ class PosixPlatform final : public Platform {
   bool syncDirectory(const char* path) override;
   bool syncFileSystem(const char* path) override;
   bool fileIdentity(const char* path, FileIdentity& id) override;
+  OpenToAll writableByEveryone(const char* path) override;
   bool lockFile(FileHandle* f) override;
 
   bool setCurrentDrive(int drive) override;

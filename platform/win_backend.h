@@ -19,6 +19,10 @@ void lock(LockHandle* l);
 void unlock(LockHandle* l);
 void destroyLock(LockHandle* l);
 
+// The directory's DACL read for the three groups that hold every local user;
+// the failure's code in *error when it cannot be read.
+OpenToAll writableByEveryone(const char* path, uint32_t* error);
+
 bool createScratchDirectory(ScratchDirectory& out);
 bool removeScratchDirectory(const ScratchDirectory& dir);
 

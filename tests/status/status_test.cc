@@ -411,6 +411,31 @@ TEST(StatusCommand, ExitStatus) {
   EXPECT_EQ(executa("status C:/T", saida), 1);
 }
 
+TEST(StatusCommand, WarnsWhenEveryUserMayWriteTheIncomingWorkArea) {
+  testing::TempTree arvore;
+  testing::criaBandejas(arvore);
+  const std::string work = arvore.path("T/INTRAY/WORK").string();
+  const std::string aviso = "Warning: every local user may write to C:/T/Intray/Work";
+  const std::string campo = "\"incoming_work_writable_by_everyone\": ";
+  std::string texto, json;
+  struct Caso {
+    mode_t modo;
+    bool avisa;
+    const char* valor;
+  };
+  for (const Caso& c : {Caso{0755, false, "false"}, Caso{0777, true, "true"},
+                        Caso{01777, true, "true"}, Caso{0775, false, "false"}}) {
+    ASSERT_EQ(::chmod(work.c_str(), c.modo), 0);
+    EXPECT_EQ(executa("status C:/T", texto), 0) << "a warning, not an item for an operator";
+    EXPECT_EQ(texto.find(aviso) != std::string::npos, c.avisa) << std::oct << c.modo << texto;
+    EXPECT_EQ(executa("status C:/T --json", json), 0);
+    EXPECT_NE(json.find(campo + c.valor + ","), std::string::npos) << std::oct << c.modo << json;
+  }
+  std::filesystem::remove_all(work);
+  executa("status C:/T --json", json);
+  EXPECT_NE(json.find(campo + "null,"), std::string::npos) << "unknown, not false\n" << json;
+}
+
 TEST(ReadOnlyPlatform, RefusesEveryChange) {
   testing::TempTree arvore;
   arvore.write("a.txt", "a");
