@@ -54,13 +54,22 @@ cmake --build "$host" --target torvex_write_wxs -j2
 
 # wixl takes File sources relative to the current directory: the build folder.
 version=${TORVEX_MSI_VERSION:-$(cat "$build/x64/windows/version.txt")}
-(cd "$build" && wixl -a x64 -D Version="$version" -I "$build" -I "$root/windows/installer" \
-  -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
+clsid=$("$host/component/torvex_write_wxs" clsid)
+(cd "$build" && wixl -a x64 -D Version="$version" -D Clsid="$clsid" -I "$build" \
+  -I "$root/windows/installer" -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
 # The keys that registration makes afresh are deleted first at install: a
 # table wixl cannot write, added with msibuild (rows of each torvex.dll's
 # component, named in windows/installer/pair.wxi).
 queries=()
 while IFS= read -r query; do queries+=(-q "$query"); done \
   < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
+# wixl writes no component conditions either: the allow list is written
+# when ALLOWEDSITES is given, the kill bit when DISABLEBROWSER=1; both
+# properties pass to an elevated install (SecureCustomProperties).
+for arch in x86 x64; do
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'ALLOWEDSITES' WHERE \`Component\` = 'sites_$arch'")
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'DISABLEBROWSER = 1' WHERE \`Component\` = 'killbit_$arch'")
+done
+queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
 msibuild "$build/torvex-$version.msi" "${queries[@]}"
 echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"
