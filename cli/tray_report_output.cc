@@ -29,13 +29,6 @@ std::string jsonOrNull(const std::string& text) { return text.empty() ? "null" :
 
 const char* boolean(bool b) { return b ? "true" : "false"; }
 
-int itemsNeedingOperator(const TrayReport& r) {
-  int n = static_cast<int>(r.leftovers.size()) + (r.controlFile.lastRecordWhole ? 0 : 1);
-  for (const UploadItem& u : r.uploads) n += u.problem.empty() ? 0 : 1;
-  for (const ReceivedItem& item : r.received) n += item.deliver || item.later ? 0 : 1;
-  return n;
-}
-
 }  // namespace
 
 void printText(const TrayReport& r, std::FILE* out) {
@@ -88,8 +81,8 @@ void printText(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "\nLeftovers of interrupted work:\n");
   if (r.leftovers.empty()) std::fprintf(out, "  none\n");
   for (const Leftover& l : r.leftovers) {
-    std::fprintf(out, "  %s\n      %s\n      -> %s\n", l.path.c_str(), l.kind.c_str(),
-                 l.advice.c_str());
+    std::fprintf(out, "  %s%s\n      %s\n      -> %s\n", l.operatorMustAct ? "** " : "",
+                 l.path.c_str(), l.kind.c_str(), l.advice.c_str());
   }
 
   if (r.incomingWorkOpen == OpenToAll::Yes) {
@@ -100,12 +93,14 @@ void printText(const TrayReport& r, std::FILE* out) {
                  r.root.c_str());
   }
 
-  const int n = itemsNeedingOperator(r);
-  if (n == 0) {
+  const int n = r.operatorItems();
+  if (n == 0 && r.leftovers.empty()) {
     std::fprintf(out, "\nNothing is stuck or left over.\n");
+  } else if (n == 0) {
+    std::fprintf(out, "\nNothing needs an operator: the next call deals with the leftovers.\n");
   } else {
-    std::fprintf(out, "\n%d item%s need%s an operator (marked ** or listed as leftovers).\n", n,
-                 n == 1 ? "" : "s", n == 1 ? "s" : "");
+    std::fprintf(out, "\n%d item%s need%s an operator (marked **).\n", n, n == 1 ? "" : "s",
+                 n == 1 ? "s" : "");
   }
 }
 
@@ -150,14 +145,15 @@ void printJson(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "null},\n");
   }
+  const bool open = r.incomingWorkOpen == OpenToAll::Yes;
   std::fprintf(out, "  \"incoming_work_writable_by_everyone\": %s,\n",
-               r.incomingWorkOpen == OpenToAll::Unknown ? "null"
-                                                        : boolean(r.incomingWorkOpen == OpenToAll::Yes));
+               r.incomingWorkOpen == OpenToAll::Unknown ? "null" : boolean(open));
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {
-    std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s}", sep,
-                 json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str());
+    std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s, \"operator\": %s}", sep,
+                 json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str(),
+                 boolean(l.operatorMustAct));
     sep = ",\n";
   }
   std::fprintf(out, "%s]\n}\n", r.leftovers.empty() ? "" : "\n  ");
