@@ -180,8 +180,8 @@ class ControladorObject final : public IControlador,
   };
 
   DWORD safetyOptions_ = 0;
-  LONG refs_ = 0;
-  IUnknown* site_ = nullptr;  // counted: the container may release it first  // apartment-threaded: a plain counter
+  LONG refs_ = 0;  // apartment-threaded: a plain counter
+  IUnknown* site_ = nullptr;  // counted: the container may release it first
   InnerUnknown inner_;
   IUnknown* outer_;  // not counted: it owns this object
 };
