@@ -64,12 +64,21 @@ queries=()
 while IFS= read -r query; do queries+=(-q "$query"); done \
   < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
 # wixl writes no component conditions either: the allow list is written
-# when ALLOWEDSITES is given, the kill bit when DISABLEBROWSER=1; both
-# properties pass to an elevated install (SecureCustomProperties).
+# when ALLOWEDSITES is given, the kill bit when DISABLEBROWSER=1. Windows
+# Installer removes a component at uninstall whatever its condition, but
+# Wine's installer leaves one whose condition is false then, hence the
+# REMOVE term. Both properties pass to an elevated install, beside the
+# upgrade's own secure properties that wixl lists.
 for arch in x86 x64; do
-  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'ALLOWEDSITES' WHERE \`Component\` = 'sites_$arch'")
-  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'DISABLEBROWSER = 1' WHERE \`Component\` = 'killbit_$arch'")
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'ALLOWEDSITES OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'sites_$arch'")
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'DISABLEBROWSER = 1 OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'killbit_$arch'")
 done
-queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
+secure=$(msiinfo export "$build/torvex-$version.msi" Property |
+  awk -F'\t' '$1 == "SecureCustomProperties" {print $2}')
+if [ -n "$secure" ]; then
+  queries+=(-q "UPDATE \`Property\` SET \`Value\` = '$secure;ALLOWEDSITES;DISABLEBROWSER' WHERE \`Property\` = 'SecureCustomProperties'")
+else
+  queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
+fi
 msibuild "$build/torvex-$version.msi" "${queries[@]}"
 echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"
