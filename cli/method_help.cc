@@ -40,8 +40,8 @@ constexpr ResultMeaning kDeleta[] = {
 constexpr ResultMeaning kGera[] = {
     {"0",
      "the run ended. It does not say that anything was packed: also when nothing\n"
-     "matched (missing folder), the expanded FI holds no \"/\", the tree has no\n"
-     "DATA folder, or the archive library failed on a file (that file and the\n"
+     "matched (missing folder), the expanded FI holds no \"/\", the root does not\n"
+     "exist, or the archive library failed on a file (that file and the\n"
      "ones after it stay in place). A file whose archive name is taken by an\n"
      "archive of another file still waiting, or whose paths exceed 255 bytes,\n"
      "stays in place. List the archives to learn what was packed"},
@@ -61,8 +61,8 @@ constexpr ResultMeaning kDisponibiliza[] = {
      "ContDown.dat exists after the pass: read it (it may also hold records of\n"
      "earlier passes, and this pass may have delivered nothing)"},
     {"1",
-     "no D?????.ARJ waits in INTRAY/WORK (even when ContDown.dat exists), or no\n"
-     "ContDown.dat exists after the pass"},
+     "no D?????.ARJ waits in INTRAY/WORK (even when ContDown.dat exists), the\n"
+     "root does not exist, or no ContDown.dat exists after the pass"},
 };
 
 constexpr MethodHelp kHelp[] = {

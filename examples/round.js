@@ -12,7 +12,35 @@ var fso = new ActiveXObject("Scripting.FileSystemObject");
 var problems = 0;
 
 function say(text) { WScript.Echo(text); }
-function problem(text) { WScript.StdErr.WriteLine("round: " + text); problems++; }
+// stderr exists only under cscript.exe (and not under Wine's): else the
+// message goes where WScript.Echo puts it.
+function complain(text) {
+  try {
+    WScript.StdErr.WriteLine("round: " + text);
+  } catch (e) {
+    WScript.Echo("round: " + text);
+  }
+}
+function problem(text) { complain(text); problems++; }
+
+// The names of the files in a folder. An Enumerator walks the Files
+// collection; script engines that cannot enumerate it (Wine's JScript)
+// get the names from "dir /b" instead.
+function fileNames(folder) {
+  var names = [];
+  try {
+    for (var e = new Enumerator(fso.GetFolder(folder).Files); !e.atEnd(); e.moveNext()) {
+      names.push(e.item().Name);
+    }
+    return names;
+  } catch (x) {
+    var list = fso.BuildPath(fso.GetSpecialFolder(2), fso.GetTempName());
+    new ActiveXObject("WScript.Shell").Run("cmd /c dir /b /a-d \"" + folder + "\" > \"" + list + "\"", 0, true);
+    var text = fso.OpenTextFile(list, 1).ReadAll();
+    fso.DeleteFile(list);
+    return text.split("\r\n").slice(0, -1);
+  }
+}
 
 // Copies under a temporary name, then renames, so that nobody reading the
 // target folder sees half a file.
@@ -90,8 +118,9 @@ function readRecords(path) {
 
 function downloadRound(c, root, inbox) {
   var work = root + "\\INTRAY\\WORK";
-  for (var e = new Enumerator(fso.GetFolder(inbox).Files); !e.atEnd(); e.moveNext()) {
-    var name = e.item().Name;
+  var names = fileNames(inbox);
+  for (var k = 0; k < names.length; k++) {
+    var name = names[k], path = inbox + "\\" + name;
     if (!/^D.{5}\.ARJ$/i.test(name)) continue;
     // Never store over an archive of that name that still waits.
     if (c.existeArquivo(work + "\\" + name) == 0) {
@@ -99,8 +128,8 @@ function downloadRound(c, root, inbox) {
       continue;
     }
     try {
-      copyWhole(e.item().Path, work, name);
-      fso.DeleteFile(e.item().Path);
+      copyWhole(path, work, name);
+      fso.DeleteFile(path);
     } catch (x) {
       problem("could not store " + name + ": " + x.description);
     }
@@ -130,7 +159,7 @@ function downloadRound(c, root, inbox) {
 
 function main(args) {
   if (args.length != 4) {
-    WScript.StdErr.WriteLine("usage: cscript //nologo round.js ROOT FI OUTBOX INBOX");
+    complain("usage: cscript //nologo round.js ROOT FI OUTBOX INBOX");
     return 2;
   }
   var root = args(0);
@@ -138,8 +167,8 @@ function main(args) {
   try {
     c = new ActiveXObject("TORVEX.Controlador");
   } catch (e) {
-    WScript.StdErr.WriteLine("round: TORVEX.Controlador cannot be created; is it registered for this " +
-                             "script host's architecture? " + e.description);
+    complain("TORVEX.Controlador cannot be created; is it registered for this script host's " +
+             "architecture? " + e.description);
     return 1;
   }
   if (c.criaInfraEstrutura(root) != 0) { problem("root " + root + " refused"); return 1; }
@@ -155,7 +184,7 @@ var status;
 try {
   status = main(WScript.Arguments);
 } catch (e) {
-  WScript.StdErr.WriteLine("round: " + (e.description || e.message));
+  complain(e.description || e.message);
   status = 1;
 }
 WScript.Quit(status);

@@ -17,8 +17,17 @@ Sub Say(text)
   WScript.Echo text
 End Sub
 
-Sub Problem(text)
+' stderr exists only under cscript.exe (and not under Wine's): else the
+' message goes where WScript.Echo puts it.
+Sub Complain(text)
+  On Error Resume Next
   WScript.StdErr.WriteLine "round: " & text
+  If Err.Number <> 0 Then WScript.Echo "round: " & text
+  On Error GoTo 0
+End Sub
+
+Sub Problem(text)
+  Complain text
   problems = problems + 1
 End Sub
 
@@ -152,7 +161,7 @@ End Sub
 Function Main(args)
   Dim root, c, n
   If args.Count <> 4 Then
-    WScript.StdErr.WriteLine "usage: cscript //nologo round.vbs ROOT FI OUTBOX INBOX"
+    Complain "usage: cscript //nologo round.vbs ROOT FI OUTBOX INBOX"
     Main = 2
     Exit Function
   End If
@@ -160,8 +169,8 @@ Function Main(args)
   On Error Resume Next
   Set c = CreateObject("TORVEX.Controlador")
   If Err.Number <> 0 Then
-    WScript.StdErr.WriteLine "round: TORVEX.Controlador cannot be created; is it registered for this " & _
-                             "script host's architecture? " & Err.Description
+    Complain "TORVEX.Controlador cannot be created; is it registered for this script host's " & _
+             "architecture? " & Err.Description
     Main = 1
     Exit Function
   End If

@@ -165,8 +165,9 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   // Whatever an interrupted call left is finished before anything else.
   TraySession sessao(raizNormalizada);
   if (!sessao.ready()) return 0;
-  // The area's every path is then resolved as it stands on disk.
-  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "outtray/work").c_str())) return 0;
+  // The area's every path is then resolved as it stands on disk, found under
+  // the spelling every other method uses (docs/environment.md: case twins).
+  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);

@@ -2,8 +2,8 @@
 # Runs examples/round.sh as an operations team would: a first round that
 # sends two files and delivers three received archives (new file, append,
 # numbered message), a second round that must use a new number, and a round
-# with an archive that cannot be delivered and a file that cannot be packed,
-# which must say so and exit 1.
+# with an archive that cannot be delivered, a file that cannot be packed and
+# an archive without its record, which must say so and exit 1.
 # Usage: round_sh_test.sh TORVEX ROUND_SH
 set -u
 torvex=$1 round=$2
@@ -68,17 +68,23 @@ check "round 1's archive untouched" [ "$("$torvex" arj "t \"$out/F1_relat_txt.AR
 # --- Round 3: what stays is reported ----------------------------------------------
 received D00004 'C:\NaoHa\x.txt' R $'sem destino\r\n'
 printf 'preso\r\n' >"$c/Dados/preso.txt"
-printf 'orphan' >"$c/Troca/OUTTRAY/WORK/F3_preso_txt.ARJ"  # an archive without its record
+# An archive of this round's name waiting with another file's record: that
+# file's only copy, so preso.txt waits; and an archive without its record.
+printf 'other' >"$c/Troca/OUTTRAY/WORK/F3_preso_txt.ARJ"
+printf 'C:/Outro/preso.txt\r\n01/12/2026 10:00:00\r\n' >"$c/Troca/OUTTRAY/WORK/F3_preso_txt.DAT"
+printf 'orphan' >"$c/Troca/OUTTRAY/WORK/F9_velho_txt.ARJ"
 round 3
 check "round 3 exits 1" [ "$(cat "$work/round.3.rc")" = 1 ]
 check "the stuck archive is reported" contains "$work/round.3.err" "could not be delivered"
 check "the stuck archive stays" [ -f "$c/Troca/INTRAY/WORK/D00004.ARJ" ]
 check "the file left unpacked is reported" contains "$work/round.3.err" "stayed"
 check "the file left unpacked stays" [ -f "$c/Dados/preso.txt" ]
-check "the archive without its record is reported" contains "$work/round.3.err" "F3_preso_txt.ARJ has no record"
-check "and not sent" [ ! -e "$out/F3_preso_txt.ARJ" ]
+check "the archive without its record is reported" contains "$work/round.3.err" "F9_velho_txt.ARJ has no record"
+check "and not sent" [ ! -e "$out/F9_velho_txt.ARJ" ]
+check "the archive waiting with the other file is sent" [ "$(cat "$out/F3_preso_txt.ARJ")" = other ]
 received D00004 'C:\Chegada\outro.txt' R $'outro\r\n'
 round 4
+check "the file that waited is packed now" [ -f "$out/F4_preso_txt.ARJ" ]
 check "an archive of a waiting name is left in the inbox" [ -f "$in/D00004.ARJ" ]
 check "and reported" contains "$work/round.4.err" "D00004.ARJ already waits"
 
