@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -306,6 +307,13 @@ bool PosixPlatform::syncFileSystem(const char* path) {
 #else
   return fail(kErrorInvalidParameter);
 #endif
+}
+
+bool PosixPlatform::readOnlyVolume(const char* path) {
+  Entry e;
+  if (resolved(path, e) != 0) return false;
+  struct statvfs vfs;
+  return statvfs(e.path.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY);
 }
 
 bool PosixPlatform::fileIdentity(const char* path, FileIdentity& id) {

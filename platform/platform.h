@@ -139,6 +139,9 @@ class Platform {
   // (Win32; a null DACL lets everyone), or its mode lets others write
   // (POSIX). Unknown, with lastError set, when that cannot be read.
   virtual OpenToAll writableByEveryone(const char* path) = 0;
+  // True when the volume that holds `path` takes no change at all (a
+  // read-only mount or medium); false otherwise, and when it cannot be told.
+  virtual bool readOnlyVolume(const char* path) = 0;
   // Waits for the exclusive lock of an open file (flock, LockFileEx). It is
   // held until the handle is closed; the system drops it when the process ends.
   virtual bool lockFile(FileHandle* f) = 0;
@@ -265,6 +268,7 @@ class ForwardingPlatform : public Platform {
     return inner_.fileIdentity(p, id);
   }
   OpenToAll writableByEveryone(const char* p) override { return inner_.writableByEveryone(p); }
+  bool readOnlyVolume(const char* p) override { return inner_.readOnlyVolume(p); }
   bool lockFile(FileHandle* f) override { return inner_.lockFile(f); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
   int currentDrive() override { return inner_.currentDrive(); }

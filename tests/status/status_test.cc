@@ -160,6 +160,32 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_all);
 }
 
+// A destination on a read-only mount: the move or append would fail, so the
+// pass leaves the archive, and status says so before.
+TEST_F(StatusTest, AReadOnlyMountIsAReadOnlyDestination) {
+  arvore.write("RO/old.txt", "old");
+  arvore.mkdir("ROMOUNT");
+  const std::string origem = arvore.path("RO").string(), alvo = arvore.path("ROMOUNT").string();
+  if (std::system(("mount --bind '" + origem + "' '" + alvo + "' 2>/dev/null && mount -o " +
+                   "remount,ro,bind '" + alvo + "' 2>/dev/null").c_str()) != 0) {
+    std::system(("umount '" + alvo + "' 2>/dev/null").c_str());
+    GTEST_SKIP() << "no read-only bind mount here";
+  }
+  recebe("D00001.ARJ", "C:/ROMOUNT/new.txt", "R");
+  recebe("D00002.ARJ", "C:/ROMOUNT/old.txt", "A");
+  recebe("D00003.ARJ", "C:/ROMOUNT/old.txt", "M");
+  const TrayReport r = relatorio();
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_EQ(recebido(r, nome).reason, "read-only destination") << nome;
+  }
+  disponibilizaArquivos("C:/T");
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_TRUE(aguardando(nome)) << nome;
+  }
+  EXPECT_EQ(std::system(("umount '" + alvo + "'").c_str()), 0);
+  EXPECT_EQ(arvore.read("RO/old.txt"), "old");
+}
+
 // Deliveries with each disposition, later archives seeing what earlier ones
 // would have made, and numbers drawn on from the counter in memory.
 TEST_F(StatusTest, DeliveriesArePredictedAsThePassMakesThem) {
