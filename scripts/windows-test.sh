@@ -4,25 +4,34 @@
 #
 # In one fresh prefix, for x64 and then for x86 (the 32-bit one through
 # C:\windows\syswow64\regsvr32.exe and cscript.exe):
-#   1. the DLLs import only system DLLs (and torvex.dll takes ExecArj from
-#      Arjlib32.dll by name), export exactly their entries undecorated, carry
-#      the project's version, and the 32-bit ExecArj is __stdcall;
+#   1. the DLLs import only system DLLs (torvex.dll loads Arjlib32.dll
+#      itself and asks it for ExecArj by name), export exactly their entries
+#      undecorated, carry the project's version, and the 32-bit ExecArj is
+#      __stdcall;
 #   2. the Win32 platform back end answers as Win32 does (platform_check.exe);
 #      the C++ client checks the server exports, early binding, IObjectSafety
 #      and that late binding fails before registration;
 #   3. regsvr32 writes every registry entry (in a folder whose name holds "'");
-#   4. the client checks COM creation and the type information;
+#   4. the client checks COM creation and the type information; a host with
+#      a stub site (hardening.exe lock) finds the site lock: a page refused
+#      with E_ACCESSDENIED and nothing touched unless its origin is on the
+#      allow list, script hosts never locked;
 #   5. a JScript and a VBScript round trip on tray trees;
-#   6. regsvr32 /u removes every entry.
+#   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
+#      and current directory is never loaded (hardening.exe library), one
+#      beside torvex.dll is.
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
-#   7. msiexec /i quietly over stale entries under the class key; exactly our
+#   7. msiexec /i quietly over stale entries under the class key, with
+#      ALLOWEDSITES and DISABLEBROWSER=1: the allow list and the kill bit in
+#      both registry views, the lock of each DLL reads its own; exactly our
 #      four files; the registry as 32-bit and
 #      64-bit programs see it is what regsvr32 of both DLLs leaves; the JScript
 #      round trip from the 64-bit and from the 32-bit script host;
 #   8. msiexec /x leaves no key and no file of ours;
 #   9. a build with a lower version, then this one over it (major upgrade),
-#      then msiexec /x: nothing of either is left.
+#      without the properties: neither value written; then msiexec /x:
+#      nothing of either is left.
 # Each program's whole output is compared with windows/test/*.expected. The
 # registry is read with the 64-bit reg.exe, in the view of the architecture
 # at hand (/reg:32 is the view 32-bit programs get).
@@ -254,7 +263,6 @@ imports_only_system_dlls() {  # DLL
   local system_dlls='^(kernel32|msvcrt|advapi32|oleaut32|ole32|user32)\.dll$' name others=()
   for name in $($objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'); do
     if [[ ${name,,} =~ $system_dlls ]]; then continue; fi
-    if [[ $1 == */torvex.dll && $name == Arjlib32.dll ]]; then continue; fi
     others+=("$name")
   done
   ((${#others[@]} == 0)) || { echo "imports ${others[*]}"; return 1; }
@@ -267,9 +275,13 @@ carries_version() {  # DLL
     paste - - | sort | xargs)
   [ "$found" = "FileVersion $version ProductVersion $version" ] || { echo "found: $found"; return 1; }
 }
-imports_execarj_by_name() {
-  $objdump -p "$bin/torvex.dll" |
-    awk '/DLL Name: Arjlib32.dll/{f=1;next} /DLL Name:/{f=0} f' | grep -w ExecArj >/dev/null
+# torvex.dll loads Arjlib32.dll itself and asks it for ExecArj by name: both
+# names are in it as text, and neither is imported (imports_only_system_dlls).
+names_arjlib_entry() {
+  local text
+  text=$(strings -n 7 "$bin/torvex.dll")
+  grep -qx Arjlib32.dll <<<"$text" && grep -qx ExecArj <<<"$text" ||
+    { echo "torvex.dll does not name Arjlib32.dll and ExecArj"; return 1; }
 }
 exports_are() {  # DLL NAMES: the DLL's exported names, sorted, are NAMES
   local found
@@ -290,7 +302,7 @@ static_checks() {
     check_static $arch "$dll imports only system DLLs" imports_only_system_dlls "$bin/$dll"
     check_static $arch "$dll carries version $version" carries_version "$bin/$dll"
   done
-  check_static $arch "torvex.dll imports ExecArj from Arjlib32.dll by name" imports_execarj_by_name
+  check_static $arch "torvex.dll names Arjlib32.dll and ExecArj, to load them itself" names_arjlib_entry
   check_static $arch "Arjlib32.dll exports ExecArj only" exports_are "$bin/Arjlib32.dll" ExecArj
   check_static $arch "torvex.dll exports the four server entries only" exports_are "$bin/torvex.dll" \
     "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer"
@@ -373,7 +385,8 @@ received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two me
 fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trips
   rm -rf "$drive_c/e2e"
   mkdir -p "$drive_c/e2e"
-  cp "$bin/client.exe" "$bin/platform_check.exe" "$tests"/round_trip.js "$tests"/round_trip.vbs "$drive_c/e2e/"
+  cp "$bin/client.exe" "$bin/platform_check.exe" "$bin/hardening.exe" "$tests"/round_trip.js \
+    "$tests"/round_trip.vbs "$drive_c/e2e/"
   js=$drive_c/e2e/js
   mkdir -p "$js/ENVIAR" "$js/ENVIADOS" "$js/CHEGADA"
   printf 'primeiro arquivo\r\n' >"$js/ENVIAR/ARQ01.TXT"
@@ -409,6 +422,51 @@ js_round_trip() {  # FILE LABEL: the JScript round trip and the upload archive i
     upload_archive_good
 }
 
+# --- The site lock and the archive library (hardening.exe) ------------------------
+allowed=https://troca.example.com
+killbit_key="HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\$clsid"
+hklm_value() {  # KEY VALUE: its data in the current view, or nothing
+  reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"
+}
+hklm_is() {  # SITES FLAGS: AllowedSites and the kill bit's flags, "" for absent
+  local sites flags
+  sites=$(hklm_value 'HKLM\SOFTWARE\TORVEX' AllowedSites)
+  flags=$(hklm_value "$killbit_key" 'Compatibility Flags')
+  [ "$sites|$flags" = "$1|$2" ] || { echo "AllowedSites '$sites', Compatibility Flags '$flags'"; return 1; }
+}
+lock_is() {  # WHAT EXPECTED FOLDER: the registered class's lock, one case a line
+  mkdir -p "$drive_c/e2e/lock-$3"
+  check $arch "$1" output_is "$arch-lock-$3" "$tests/hardening_lock_$2.expected" \
+    hardening.exe lock "C:\\e2e\\lock-$3"
+}
+lock_checks() {  # with the DLL registered: no allow list, then one in this view
+  lock_is "site lock without an allow list: every page refused, script hosts served" unlisted unlisted
+  reg add 'HKLM\SOFTWARE\TORVEX' /v AllowedSites /d "$allowed" /f >/dev/null
+  lock_is "site lock allowing $allowed: its pages served, every other refused" listed listed
+  reg delete 'HKLM\SOFTWARE\TORVEX' /f >/dev/null
+}
+library_tree() {  # C:\e2e\lib: a tray tree with one file to send
+  rm -rf "$drive_c/e2e/lib"
+  mkdir -p "$drive_c/e2e/lib/OUTTRAY/WORK" "$drive_c/e2e/lib/DATA" "$drive_c/e2e/lib/ENVIAR"
+  printf 'primeiro arquivo\r\n' >"$drive_c/e2e/lib/ENVIAR/ARQ01.TXT"
+}
+library_checks() {  # torvex.dll alone in C:\e2e\alone, the host in C:\e2e
+  local alone=$drive_c/e2e/alone
+  mkdir -p "$alone"
+  cp "$bin/torvex.dll" "$alone/"
+  cp "$bin/Arjlib32.dll" "$drive_c/e2e/"  # planted in the host's folder and current directory
+  library_tree
+  check $arch "an Arjlib32.dll in the host's folder is never loaded: the upload packs nothing, loses nothing" \
+    output_is $arch-planted "$tests/hardening_library_planted.expected" \
+    hardening.exe library 'C:\e2e\alone\torvex.dll' 'C:\e2e\lib'
+  cp "$bin/Arjlib32.dll" "$alone/"
+  library_tree
+  check $arch "the Arjlib32.dll beside torvex.dll is loaded from there and packs" \
+    output_is $arch-beside "$tests/hardening_library_beside.expected" \
+    hardening.exe library 'C:\e2e\alone\torvex.dll' 'C:\e2e\lib'
+  rm -rf "$alone" "$drive_c/e2e/Arjlib32.dll" "$drive_c/e2e/lib"
+}
+
 # --- 2. to 6., for each architecture ---------------------------------------------------
 server_checks() {
   local install_dir="C:\\$program_files\\O'Brien Torvex" unix_install="$drive_c/$program_files/O'Brien Torvex"
@@ -435,6 +493,7 @@ server_checks() {
 
   check $arch "client output after registration" \
     output_is $arch-client_registered "$tests/client_registered.expected" client.exe registered
+  lock_checks
 
   js_round_trip "" ""
   check $arch "VBScript round trip" \
@@ -445,6 +504,7 @@ server_checks() {
     report_is $arch-unregistered "$work/$arch-unregistered.expected" registry_report
   check $arch "regsvr32 /u when not registered" regsvr32 /u /s "$dll"
   rm -rf "$unix_install"
+  library_checks
 }
 
 new_prefix servers
@@ -559,6 +619,8 @@ check_nothing_left() {  # WHAT
     # The view's own classes stay. Those of 32-bit programs are made by the
     # prefix's 32-bit set-up, which needs 32-bit programs.
     check $a "$1: HKCR\\CLSID is left in the registry that $a programs see" has_classes
+    check_static $a "$1: no allow list and no kill bit in the registry that $a programs see" \
+      hklm_is "" ""
   done
   check x64 "$1: no file of ours left" files_are ""
   check x64 "$1: no product left" versions_are ""
@@ -599,8 +661,14 @@ for a in x64 x86; do
   use_arch $a
   reg add "HKCR\\CLSID\\$clsid\\Foreign" /f >/dev/null 2>&1
 done
-check x64 "msiexec /i" msiexec /i "$msi_new"
+check x64 "msiexec /i ALLOWEDSITES=$allowed DISABLEBROWSER=1" \
+  msiexec /i "$msi_new" ALLOWEDSITES="$allowed" DISABLEBROWSER=1
 installed_as_expected "install" "$version"
+for a in x64 x86; do
+  use_arch $a
+  check_static $a "install: the allow list and the kill bit in the registry that $a programs see" \
+    hklm_is "$allowed" 0x400
+done
 for a in x64 x86; do
   use_arch $a
   expected_registered "C:\\$program_files\\TORVEX\\torvex.dll" >"$work/msi-$a-registry.expected"
@@ -612,6 +680,7 @@ for a in x64 x86; do
   use_arch $a
   fresh_e2e
   js_round_trip msi- "install: "
+  lock_is "install: the site lock reads the installer's allow list" listed msi
 done
 check x64 "msiexec /x" msiexec /x "$msi_new"
 check_nothing_left "uninstall"
@@ -625,6 +694,11 @@ check x64 "msiexec /i $old_version" msiexec /i "$msi_old"
 installed_as_expected "install $old_version" "$old_version"
 check x64 "msiexec /i $version over $old_version" msiexec /i "$msi_new"
 installed_as_expected "upgrade" "$version"
+for a in x64 x86; do
+  use_arch $a
+  check_static $a "upgrade without the properties: no allow list, no kill bit for $a programs" \
+    hklm_is "" ""
+done
 check x86 "upgrade: the registry of both views is what regsvr32 of both DLLs leaves" \
   report_is upgrade-dump "$work/regsvr32-dump.expected" registry_dump
 check x64 "msiexec /x after the upgrade" msiexec /x "$msi_new"
