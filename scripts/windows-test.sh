@@ -280,7 +280,9 @@ carries_version() {  # DLL
 # file name the compiler may build in code, so the hardening checks below
 # show where it is loaded from).
 names_arjlib_entry() {
-  strings -n 7 "$bin/torvex.dll" | grep -qx ExecArj || { echo "no ExecArj in torvex.dll"; return 1; }
+  local text
+  text=$(strings -n 7 "$bin/torvex.dll")  # whole: grep -q would end strings early, a pipefail
+  grep -qx ExecArj <<<"$text" || { echo "no ExecArj in torvex.dll"; return 1; }
 }
 exports_are() {  # DLL NAMES: the DLL's exported names, sorted, are NAMES
   local found
