@@ -16,7 +16,8 @@
 #      a stub site (hardening.exe lock) finds the site lock: a page refused
 #      with E_ACCESSDENIED and nothing touched unless its origin is on the
 #      allow list, script hosts never locked;
-#   5. a JScript and a VBScript round trip on tray trees;
+#   5. a JScript and a VBScript round trip on tray trees, and the example
+#      hosts examples/round.js and round.vbs (scripts/windows-examples.sh);
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
 #      beside torvex.dll is.
@@ -163,11 +164,15 @@ probe_x86() {
       if ((status == 0)); then x86_mode=native x86_reason=; return; fi
       x86_reason="this host does not run 32-bit x86 code ($ld: $(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
       status=0
+      # The emulated run (TORVEX_X86_MODE=emulated) starts every program but
+      # is not yet one a run can rest on: under qemu-i386, reg.exe's view of
+      # the registry after regsvr32 and the longer VBScript round trip
+      # differ from a native run. Until they agree, such a host skips.
+      x86_mode=skip
       qemu-i386 "$ld" --version >/dev/null 2>"$work/probe.err" || status=$?
       if ((status == 0)); then
-        x86_mode=emulated
+        x86_reason+="; the emulated run (TORVEX_X86_MODE=emulated) is opt-in until its registry and VBScript checks agree with a native run"
       else
-        x86_mode=skip
         x86_reason+=", nor under qemu-i386 ($(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
       fi
       ;;
@@ -373,6 +378,8 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 
 # --- Round-trip fixtures -------------------------------------------------------
 stamp="000017.01+202612051403+"
+# The example hosts of examples/ (example_checks).
+. "$root/scripts/windows-examples.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -499,6 +506,7 @@ server_checks() {
   js_round_trip "" ""
   check $arch "VBScript round trip" \
     output_is $arch-vbs "$tests/round_trip_vbs.expected" "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
+  example_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \
