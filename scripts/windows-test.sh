@@ -16,8 +16,11 @@
 #      a stub site (hardening.exe lock) finds the site lock: a page refused
 #      with E_ACCESSDENIED and nothing touched unless its origin is on the
 #      allow list, script hosts never locked;
-#   5. a JScript and a VBScript round trip on tray trees, and the example
-#      hosts examples/round.js and round.vbs (scripts/windows-examples.sh);
+#   5. Wine's VBScript CreateObject still refuses objects that answer
+#      IObjectWithSite (a departure from Windows, docs/wine-departures.md);
+#      a JScript and a VBScript round trip on tray trees (VBScript through
+#      WScript.CreateObject), and the example hosts examples/round.js and
+#      round.vbs (scripts/windows-examples.sh);
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
 #      beside torvex.dll is.
