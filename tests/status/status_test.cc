@@ -428,7 +428,7 @@ TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
     EXPECT_NE(json.find(chave), std::string::npos) << chave << "\n" << json;
   }
   EXPECT_NE(json.find("{\"name\": \"D00001.ARJ\", \"action\": \"deliver\", \"destination\": "
-                      "\"C:/OUT/new.txt\", \"disposition\": \"append\"}"),
+                      "\"C:/OUT/new.txt\", \"disposition\": \"append\", \"pending_plan\": false"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("{\"name\": \"D00004.ARJ\", \"action\": \"stay\", \"reason\": "
