@@ -16,6 +16,13 @@
 namespace torvex::cli {
 namespace {
 
+// What status says of an item beyond the pass's own reasons.
+constexpr const char* kArchiveAlone = "archive without its record";
+constexpr const char* kRecordAlone = "record without its archive";
+constexpr const char* kJournalBlocks = "the journal cannot be read: no pass changes anything";
+constexpr const char* kLaterPass = "waits for a later pass (a pass takes 999 archives)";
+constexpr const char* kUnknownReason = "unknown";
+
 bool isPlainFile(const DirEntry& e) {
   return e.name != "." && e.name != ".." && !(e.attributes & kAttrDirectory);
 }
@@ -61,7 +68,7 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.time = time;
     } else {
       item.record.clear();
-      item.problem = "archive without its record";
+      item.problem = kArchiveAlone;
     }
     report.uploads.push_back(std::move(item));
   }
@@ -74,7 +81,7 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.source = source;
       item.time = time;
     }
-    item.problem = "record without its archive";
+    item.problem = kRecordAlone;
     report.uploads.push_back(std::move(item));
   }
 }
@@ -96,8 +103,9 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
     case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
     case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
+    case MotivoPermanencia::LigacaoSemAlvo: return "destination is a link to no file";
   }
-  return "unknown";
+  return kUnknownReason;
 }
 
 std::string reasonDetail(const DecisaoRecebido& d) {
@@ -118,7 +126,8 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::DestinoReservado:
       return d.destino;
     case MotivoPermanencia::NomeInvalido:
-      return d.colocacao.final;
+    case MotivoPermanencia::LigacaoSemAlvo:
+      return d.colocacao.final[0] ? d.colocacao.final : d.destino;
     default:
       return "";
   }
@@ -140,10 +149,10 @@ void inspectReceived(const char* root, TrayReport& report) {
     ReceivedItem item;
     item.name = p.arquivo.name;
     if (pass.bloqueado) {
-      item.reason = "the journal cannot be read: no pass changes anything";
+      item.reason = kJournalBlocks;
     } else if (p.adiado) {
       item.later = true;
-      item.reason = "waits for a later pass (a pass takes 999 archives)";
+      item.reason = kLaterPass;
     } else if (p.decisao.entrega) {
       item.deliver = true;
       item.pending = p.pendente;
@@ -314,6 +323,17 @@ void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
 }
 
 }  // namespace
+
+std::vector<std::string> reasonsGiven() {
+  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass};
+  // The motives are numbered from 0 without gaps; past the last one the
+  // text is the fallback.
+  for (int i = 0;; ++i) {
+    const char* text = reasonText(static_cast<MotivoPermanencia>(i));
+    if (text == kUnknownReason) return reasons;
+    reasons.emplace_back(text);
+  }
+}
 
 int TrayReport::operatorItems() const {
   auto count = [](const auto& items, auto pred) {
