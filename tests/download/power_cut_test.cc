@@ -137,15 +137,15 @@ class CorteDeEnergia : public ::testing::Test {
 };
 
 TEST_F(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
-  for (bool inteiro : {true, false}) {
+  for (testing::SyncModel modelo : testing::kSyncModels) {
     Contagem total;
     {
       testing::PowerCutPlatform energia(arvore.dir());
-      energia.offerWholeSync(inteiro);
+      energia.model(modelo);
       varre(energia, total);
     }
     std::printf("download power cuts (%s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
-                inteiro ? "one sync per volume" : "file by file", total.pontos, total.perdidos,
+                testing::syncModelName(modelo), total.pontos, total.perdidos,
                 total.duplos, total.rasgados, total.restos);
     if (HasFailure()) return;
   }

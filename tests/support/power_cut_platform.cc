@@ -34,6 +34,15 @@ const char* survivorName(Survivor s) {
   return "?";
 }
 
+const char* syncModelName(SyncModel m) {
+  switch (m) {
+    case SyncModel::WholeFileSystem: return "one sync per volume";
+    case SyncModel::FileByFile: return "file by file";
+    case SyncModel::Ntfs: return "NTFS, no directory sync";
+  }
+  return "?";
+}
+
 PowerCutPlatform::PowerCutPlatform(fs::path root)
     : ForwardingPlatform(platform()), root_(std::move(root)) {
   snapshotAll();
@@ -76,6 +85,15 @@ void PowerCutPlatform::snapshotAll() {
   }
 }
 
+// Every name and directory as it stands now becomes durable; contents keep
+// their last synced state.
+void PowerCutPlatform::snapshotNames() {
+  names_ = currentNames();
+  for (const auto& e : fs::recursive_directory_iterator(root_)) {
+    if (e.is_directory()) dirs_.insert(fs::relative(e.path(), root_).string());
+  }
+}
+
 // The directory's entries as they stand now become its durable entries.
 void PowerCutPlatform::snapshotDirectory(const fs::path& dir) {
   const std::string prefix = fs::relative(dir, root_).string();
@@ -99,12 +117,13 @@ void PowerCutPlatform::cut(Survivor s) {
   for (const auto& [rel, ino] : names) {
     const bool current = s == Survivor::Everything || s == Survivor::DataOnly;
     fs::path now = current ? hostPathOf(ino) : fs::path();
-    if (!now.empty()) {
-      contents[rel] = slurp(now);
-    } else {
-      auto d = data_.find(ino);
-      contents[rel] = d == data_.end() ? std::string() : d->second;
-    }
+    auto d = data_.find(ino);
+    const std::string durable = d == data_.end() ? std::string() : d->second;
+    std::string latest = now.empty() ? durable : slurp(now);
+    // NTFS logs a file's length with the names, in order: without the
+    // later names only bytes rewritten in place can have reached the disk.
+    const bool lengthLogged = model_ == SyncModel::Ntfs && s == Survivor::DataOnly;
+    contents[rel] = lengthLogged && latest.size() != durable.size() ? durable : std::move(latest);
     // An inode keeps its last-write time, whichever of its states survives.
     fs::path alive = hostPathOf(ino);
     if (!alive.empty()) {
@@ -149,6 +168,8 @@ bool PowerCutPlatform::syncFile(FileHandle* f) {
     fs::path host = hostPathOf(id.index);
     if (!host.empty()) data_[id.index] = slurp(host);
   }
+  // The log it forces holds every name change so far, in order.
+  if (model_ == SyncModel::Ntfs) snapshotNames();
   return true;
 }
 
@@ -173,6 +194,7 @@ bool PowerCutPlatform::replaceFile(const char* a, const char* b) {
 
 bool PowerCutPlatform::syncDirectory(const char* p) {
   if (!alive() || !inner().syncDirectory(p)) return false;
+  if (model_ == SyncModel::Ntfs) return true;  // answers, flushes nothing
   FileIdentity id;
   if (!inner().fileIdentity(p, id)) return true;
   for (const auto& e : fs::recursive_directory_iterator(root_)) {
@@ -183,7 +205,7 @@ bool PowerCutPlatform::syncDirectory(const char* p) {
 }
 
 bool PowerCutPlatform::syncFileSystem(const char* p) {
-  if (!wholeSync_) {
+  if (model_ != SyncModel::WholeFileSystem) {
     setLastError(kErrorInvalidParameter);
     return false;
   }

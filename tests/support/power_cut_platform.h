@@ -25,6 +25,26 @@ constexpr Survivor kSurvivors[] = {Survivor::Everything, Survivor::Synced, Survi
                                    Survivor::DataOnly};
 const char* survivorName(Survivor s);
 
+// What each kind of sync makes durable.
+enum class SyncModel {
+  // Linux: syncFileSystem (syncfs) flushes the whole volume; a file's sync
+  // its contents, a directory's sync its entries.
+  WholeFileSystem,
+  // A POSIX system without syncfs: the caller syncs each file and directory.
+  FileByFile,
+  // Windows on NTFS, as the Win32 back end works: no whole-volume flush and
+  // no directory flush (syncDirectory makes nothing durable), but every
+  // name change goes to the volume's log in order, and a file's sync
+  // (FlushFileBuffers) forces that log: its contents and every name change
+  // made before it, in any directory, become durable. A file's length is
+  // logged with the names, so only contents rewritten in place can outlive
+  // lost names.
+  Ntfs,
+};
+constexpr SyncModel kSyncModels[] = {SyncModel::WholeFileSystem, SyncModel::FileByFile,
+                                     SyncModel::Ntfs};
+const char* syncModelName(SyncModel m);
+
 class PowerCutPlatform : public ForwardingPlatform {
  public:
   // Models the tree below `root` (a host path); installed for its lifetime.
@@ -34,9 +54,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   // The n-th (1-based) operation that changes the disk, and all after it,
   // do nothing and fail; 0 = none. Resets the count.
   void stopAt(long n) { stopAt_ = n; count_ = 0; }
-  // Without a whole-file-system sync the caller syncs file by file, as on
-  // Windows.
-  void offerWholeSync(bool yes) { wholeSync_ = yes; }
+  void model(SyncModel m) { model_ = m; }
   long count() const { return count_; }
   // Brings the tree back as the power cut leaves it, then takes that state
   // as durable for what follows.
@@ -60,13 +78,14 @@ class PowerCutPlatform : public ForwardingPlatform {
   bool alive();  // counts one changing operation; false once stopped
   void snapshotAll();
   void snapshotDirectory(const std::filesystem::path& dir);
+  void snapshotNames();
   std::map<std::string, Inode> currentNames() const;  // relative path -> inode
   std::filesystem::path hostPathOf(Inode ino) const;
 
   std::filesystem::path root_;
   Platform* previous_;
   long stopAt_ = 0, count_ = 0;
-  bool wholeSync_ = true;
+  SyncModel model_ = SyncModel::WholeFileSystem;
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
   std::map<std::string, Inode> names_;       // durable: relative path -> inode
   std::map<Inode, std::string> data_;        // durable contents
