@@ -8,7 +8,9 @@
 #include "download/controle_download.h"
 #include "download/mensagem_numerada.h"
 #include "download/simulacao_recebido.h"
+#include "macros/diretorio_telvorin.h"
 #include "platform/file.h"
+#include "platform/platform.h"
 #include "upload/grava_controle_upload.h"
 
 namespace torvex::cli {
@@ -252,6 +254,21 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
   }
 }
 
+// Files whose names this system cannot pass to a host or take back exactly
+// (a character outside the ANSI code page, a trailing dot): every call
+// leaves them alone, as if they were not there.
+void inspectUnnamable(const std::string& root, TrayReport& report) {
+  for (const char* tray : {"/Outtray/Work", "/Outtray", "/Intray/Work", "/Intray"}) {
+    const std::string dir = root + tray;
+    for (const std::string& name : platform().unnamableEntries(dir.c_str())) {
+      report.leftovers.push_back(
+          {dir + "/" + name, "name this system cannot pass to a host exactly",
+           "every call leaves it alone, as if it were not there: rename it with characters of "
+           "the ANSI code page, without a trailing dot or space, if it is to be handled"});
+    }
+  }
+}
+
 }  // namespace
 
 bool TrayReport::needsOperator() const {
@@ -265,6 +282,7 @@ bool TrayReport::needsOperator() const {
 TrayReport inspectTray(const char* root) {
   TrayReport report;
   report.root = root;
+  report.registryDirectory = valorTelvorin().value_or("");
   const std::string work = report.root + "/Outtray/Work";
   inspectUploads(work, report);
   inspectReceived(root, report);
@@ -272,6 +290,7 @@ TrayReport inspectTray(const char* root) {
   inspectCounter(root, report);
   inspectJournal(report.root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
+  inspectUnnamable(report.root, report);
   return report;
 }
 

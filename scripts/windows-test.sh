@@ -67,12 +67,15 @@ if [ ! -x "$cli" ]; then
 fi
 
 work=$(mktemp -d /tmp/torvex-wine.XXXXXX)
+# A second volume for the moves that must copy: a memory file system, so a
+# rename from drive C: fails with EXDEV as between two Windows volumes.
+volume=$(mktemp -d /dev/shm/torvex-wine.XXXXXX)
 # TZ=UTC: the platform check prints local times.
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" TZ=UTC
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" "$volume"
 }
 trap cleanup EXIT
 
@@ -90,12 +93,14 @@ compare() {
   if diff -u "$expected" "$out"; then pass "$name output"; else fail "$name output differs"; fi
 }
 
-new_prefix() {  # NAME: a fresh prefix, made the current one
+new_prefix() {  # NAME: a fresh prefix, made the current one, with drive T: on another volume
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
   export WINEPREFIX=$work/$1
   "$wine64" wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   drive_c=$WINEPREFIX/drive_c
+  mkdir -p "$volume/$1"
+  ln -sfn "$volume/$1" "$WINEPREFIX/dosdevices/t:"
 }
 
 # Per architecture: the binaries, the objdump, how its programs start and
@@ -300,7 +305,7 @@ server_checks() {
   cp "$bin/torvex.dll" "$bin/Arjlib32.dll" "$unix_install/"
   fresh_e2e
 
-  run $arch-platform_check platform_check.exe
+  run $arch-platform_check platform_check.exe 'T:'
   compare $arch-platform_check "$tests/platform_check.expected"
   run $arch-client_unregistered client.exe unregistered "$dll"
   compare $arch-client_unregistered "$tests/client_unregistered.expected"
