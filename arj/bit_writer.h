@@ -2,6 +2,7 @@
 // bytes produced so the encoder can give up once storing would be smaller.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,6 +29,12 @@ class BitWriter {
       acc_ <<= 32;
       count_ -= 32;
     }
+  }
+  // Bytes as eight-bit codes that are the bytes themselves, a word at a time.
+  void putBytes(const uint8_t* p, size_t n) {
+    for (; n >= 4; p += 4, n -= 4)
+      put(32, uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
+    for (; n > 0; --n) put(8, *p++);
   }
   // Pads the last byte with zero bits and hands everything to the sink.
   bool finish() {
@@ -56,6 +63,12 @@ class BitWriter {
   int count_ = 0;
   uint64_t written_ = 0;
   bool ok_ = true;
+};
+
+// Stands in for a BitWriter to learn what a piece of output would cost.
+struct BitCounter {
+  uint64_t bits = 0;
+  void put(int n, uint32_t) { bits += static_cast<uint64_t>(n); }
 };
 
 }  // namespace torvex::arj

@@ -44,12 +44,15 @@ class LzMatcher {
   LzMatcher(const LzMatcher&) = delete;
   LzMatcher& operator=(const LzMatcher&) = delete;
 
-  // Parses the whole source. `emit` has literal(uint8_t) and
-  // match(size_t length, size_t distance) and keepGoing() (checked now and
-  // then; false aborts with Status::Ok and aborted() true).
-  // Parsing by price needs emit.prices() too.
+  // Parses the whole source. `emit` has literal(uint8_t),
+  // match(size_t length, size_t distance, const uint8_t* bytes),
+  // keepGoing() (checked now and then; false aborts with Status::Ok and
+  // aborted() true) and incompressible() (true: search sparsely in long
+  // runs of literals). Parsing by price needs emit.prices() too.
+  // The input before `literalUntil` goes out as literals, unsearched.
   template <class Emit>
-  Status run(Emit& emit) {
+  Status run(Emit& emit, uint64_t literalUntil = 0) {
+    literalUntil_ = literalUntil;
     if constexpr (requires { emit.prices(); })
       if (params_.byPrice) return runByPrice(emit);
     return runLazy(emit);
@@ -120,6 +123,7 @@ class LzMatcher {
   std::vector<uint32_t>& head_;
   std::vector<uint32_t>& head3_;
   std::vector<uint32_t>& prev_;
+  uint64_t literalUntil_ = 0;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data
   bool eof_ = false, aborted_ = false;
   uint32_t crc_ = 0;
@@ -142,11 +146,15 @@ Status LzMatcher::runLazy(Emit& emit) {
       }
       nextCheck = pos + 65536;
     }
+    if (pos < literalUntil_) {
+      emit.literal(*at(pos++));
+      continue;
+    }
     size_t length = 0, distance = 0;
-    // After a long run without matches (noise, packed data) only every
-    // fourth position is looked up: the fallback to storing stays exact,
-    // and incompressible input costs a fraction of the search.
-    const bool search = literalRun < kSparseAfter || (pos & 3) == 0;
+    // After a long run without matches where the output does not shrink
+    // (noise, packed data) only every fourth position is looked up: such
+    // stretches cost a fraction of the search.
+    const bool search = literalRun < kSparseAfter || !emit.incompressible() || (pos & 3) == 0;
     if (search && end_ - pos >= kHashBytes) {
       Candidates cand = insert(pos);
       if (prevLength < params_.maxLazy) {
@@ -156,7 +164,7 @@ Status LzMatcher::runLazy(Emit& emit) {
       }
     }
     if (prevLength >= kMinMatch && length <= prevLength) {
-      emit.match(prevLength, prevDistance);
+      emit.match(prevLength, prevDistance, at(pos - 1));
       // The match started at pos - 1; pos is already hashed.
       uint64_t last = pos - 1 + prevLength;
       for (uint64_t p = pos + 1; p < last; ++p)
@@ -210,13 +218,18 @@ Status LzMatcher::runByPrice(Emit& emit) {
       }
       nextCheck = pos + 65536;
     }
+    if (pos < literalUntil_) {
+      emit.literal(*at(pos++));
+      continue;
+    }
     const Prices& price = emit.prices();
     size_t length = 0, distance = 0;
-    // After a long run without matches (noise, packed data) only every
-    // fourth position is looked up: the fallback to storing stays exact,
-    // and incompressible input costs a fraction of the search.
+    // After a long run without matches where the output does not shrink
+    // (noise, packed data) only every fourth position is looked up: such
+    // stretches cost a fraction of the search.
     int32_t saved = 0;
-    if (literalRun < kSparseAfter || (pos & 3) == 0) saved = search(pos, price, length, distance);
+    if (literalRun < kSparseAfter || !emit.incompressible() || (pos & 3) == 0)
+      saved = search(pos, price, length, distance);
     if (length == 0) {
       emit.literal(*at(pos++));
       ++literalRun;
@@ -234,7 +247,7 @@ Status LzMatcher::runByPrice(Emit& emit) {
       emit.literal(*at(pos++));
       length = nextLength, distance = nextDistance, saved = nextSaved;
     }
-    emit.match(length, distance);
+    emit.match(length, distance, at(pos));
     for (uint64_t p = std::max(hashed, pos + 1), last = pos + length; p < last; ++p)
       if (end_ - p >= kHashBytes) insert(p);
     pos += length;

@@ -44,8 +44,13 @@ class LateCaller : public MethodCaller {
   }
 
  private:
+  // The failures a missing or stale registration gives say what to do.
   static bool failure(const char* what, HRESULT hr) {
-    std::fprintf(stderr, "torvex: %s: 0x%08X\n", what, static_cast<unsigned>(hr));
+    const bool unregistered = hr == CO_E_CLASSSTRING || hr == REGDB_E_CLASSNOTREG ||
+                              hr == TYPE_E_LIBNOTREGISTERED || hr == TYPE_E_CANTLOADLIBRARY;
+    std::fprintf(stderr, "torvex: %s: 0x%08X%s\n", what, static_cast<unsigned>(hr),
+                 unregistered ? " (the component is not registered: run torvex register first)"
+                              : "");
     return false;
   }
 

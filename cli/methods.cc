@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "cli/method_help.h"
+#include "cli/nearest_name.h"
 #include "cli/usage.h"
 #include "component/controlador.h"
 #include "component/interface_description.h"
@@ -17,33 +19,6 @@ namespace torvex::cli {
 
 namespace {
 
-// What --help says of each method, beyond what the interface table says.
-struct Help {
-  const char* name;
-  const char* text;
-};
-constexpr Help kHelp[] = {
-    {"criaInfraEstrutura",
-     "creates the tray tree under the root; 0, or 1 for a root without a usable drive"},
-    {"recuperaArquivoUpload", "the name of the lIndice-th upload archive waiting in OUTTRAY/WORK"},
-    {"existeArquivo",
-     "0 when a file or directory matches the name (wildcards allowed), 1 when none does"},
-    {"deletaArquivo", "deletes one file; 0, or -1 when it was not deleted"},
-    {"geraArquivoUpload",
-     "packs each file the FI names into F<lIndice>_<name>.ARJ with its record, then\n"
-     "deletes it, or moves it to bstrFIRename when that is not empty"},
-    {"recuperaControleDownload", "the path of OUTTRAY/ContDown.dat when it exists"},
-    {"disponibilizaArquivos",
-     "distributes the received archives; 0 when ContDown.dat exists afterwards, else 1"},
-};
-
-const char* helpFor(const char* name) {
-  for (const Help& h : kHelp) {
-    if (std::strcmp(h.name, name) == 0) return h.text;
-  }
-  return "";
-}
-
 Type typeOf(VARTYPE vt) { return vt == VT_BSTR ? Type::Text : Type::Number; }
 
 // The methods as the interface table describes them, in its order.
@@ -51,7 +26,8 @@ const std::vector<Method>& table() {
   static const std::vector<Method> kMethods = [] {
     std::vector<Method> out;
     for (const FunctionDescription& f : kTorvexTypeLib.functions) {
-      Method m{f.name, {}, typeOf(f.result), helpFor(f.name)};
+      const MethodHelp* help = methodHelp(f.name);
+      Method m{f.name, {}, typeOf(f.result), help != nullptr ? help->summary : ""};
       for (const ParamDescription& p : f.params) m.parameters.push_back({p.name, typeOf(p.type)});
       out.push_back(std::move(m));
     }
@@ -81,6 +57,12 @@ bool convertArgument(const Parameter& p, const char* text, Value& value) {
 }  // namespace
 
 std::span<const Method> methods() { return table(); }
+
+std::vector<std::string_view> methodNames() {
+  std::vector<std::string_view> names;
+  for (const Method& m : table()) names.push_back(m.name);
+  return names;
+}
 
 const Method* findMethod(const char* name) {
   for (const Method& m : table()) {
@@ -127,7 +109,7 @@ int callMethod(MethodCaller& caller, std::span<char* const> args) {
   if (args.empty()) return usageError("a method name is missing");
   const Method* method = caller.find(args[0]);
   if (method == nullptr) {
-    return usageError(std::string("unknown subcommand or method '") + args[0] + "'");
+    return unknownName("method", args[0], methodNames());
   }
   const auto data = args.subspan(1);
   if (data.size() != method->parameters.size()) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "cli/bstr.h"
@@ -28,6 +29,7 @@ struct Method {
 
 // The seven methods in interface order.
 std::span<const Method> methods();
+std::vector<std::string_view> methodNames();
 const Method* findMethod(const char* name);
 const Method* findMethodAnyCase(const char* name);  // letter case ignored
 

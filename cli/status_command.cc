@@ -8,6 +8,7 @@
 #include "cli/tray_report.h"
 #include "cli/usage.h"
 #include "conventions/conventions.h"
+#include "platform/platform.h"
 
 namespace torvex::cli {
 
@@ -29,6 +30,12 @@ int runStatus(std::span<char* const> args) {
   normalizaPath(normalized);
 
   ReadOnlyPlatform readOnly;
+  // A root that is not there holds nothing, which is not "nothing stuck".
+  const uint32_t attributes = platform().fileAttributes(normalized);
+  if (attributes == kInvalidAttributes || !(attributes & kAttrDirectory)) {
+    std::fprintf(stderr, "torvex: status: no such root: %s\n", normalized);
+    return kExitFailure;
+  }
   const TrayReport report = inspectTray(normalized);
   if (readOnly.refused() != 0) {
     std::fprintf(stderr, "torvex: status: %ld change(s) to the tree were refused\n",

@@ -2,20 +2,28 @@
 
 #include <cstring>
 
+#include "cli/methods.h"
+
 namespace torvex::cli {
 
 namespace {
 
 constexpr Subcommand kSubcommands[] = {
     {"--help", "--help", "This text.", runHelp},
+    {"help", "help [METHOD|SUBCOMMAND]",
+     "One method's arguments, every result value and its meaning, and what the\n"
+     "call leaves on disk; or one subcommand's use. Without a name, this text.",
+     runHelpOn},
     {"--version", "--version", "The version of this command and its library.", runVersion},
     {"demo", "demo [--keep]",
      "A full round trip in a fresh temporary tray tree, explained step by step.\n"
      "--keep leaves the tree in place and prints where it is.",
      runDemo},
     {"arj", "arj 'COMMAND LINE'",
-     "Hands one ARJ command line (a, t or e) to the archive library's ExecArj and\n"
-     "prints its result: 0 for success, an error level otherwise.",
+     "Hands one ARJ command line (a, t or e) to the archive library's ExecArj\n"
+     "and prints its result: 0 for success, an error level otherwise, with what\n"
+     "it means on stderr: 2 fatal, 3 CRC error, 5 write error, 6 cannot open,\n"
+     "7 not a command line it takes, 8 out of memory, 9 not an ARJ archive.",
      runArj},
     {"expand", "expand FI [ROOT [STAMP]]",
      "Expands the FI macro expression with the root path ROOT and the\n"
@@ -44,6 +52,12 @@ constexpr Subcommand kSubcommands[] = {
 }  // namespace
 
 std::span<const Subcommand> subcommands() { return kSubcommands; }
+
+std::vector<std::string_view> commandNames() {
+  std::vector<std::string_view> names = methodNames();
+  for (const Subcommand& s : kSubcommands) names.push_back(s.name);
+  return names;
+}
 
 const Subcommand* findSubcommand(const char* name) {
   for (const Subcommand& s : kSubcommands) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace torvex::cli {
 
@@ -17,8 +19,11 @@ struct Subcommand {
 
 std::span<const Subcommand> subcommands();
 const Subcommand* findSubcommand(const char* name);
+// Every name the first argument may be: the methods, then the subcommands.
+std::vector<std::string_view> commandNames();
 
 int runHelp(std::span<char* const> args);
+int runHelpOn(std::span<char* const> args);
 int runVersion(std::span<char* const> args);
 int runArj(std::span<char* const> args);
 int runExpand(std::span<char* const> args);

@@ -114,6 +114,7 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::SemNomeNumerado: return "no numbered name is free";
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
     case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
+    case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
   }
   return "unknown";
 }
@@ -133,7 +134,10 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::DestinoDiretorio:
     case MotivoPermanencia::DestinoSomenteLeitura:
     case MotivoPermanencia::SemNomeNumerado:
+    case MotivoPermanencia::DestinoReservado:
       return d.destino;
+    case MotivoPermanencia::NomeInvalido:
+      return d.colocacao.final;
     default:
       return "";
   }
@@ -235,7 +239,8 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
       report.leftovers.push_back(
           {path, "extracted member of no waiting archive",
            "its archive is gone; a data file may already be delivered (an append whose "
-           "clean-up failed): compare it with its destination, then delete it"});
+           "clean-up failed): compare it with its destination, then delete it",
+           true});
     }
   }
   for (const std::string& name : filesMatching(work + "/*.ENTREGA")) {
@@ -271,12 +276,14 @@ void inspectUnnamable(const std::string& root, TrayReport& report) {
 
 }  // namespace
 
-bool TrayReport::needsOperator() const {
-  return !leftovers.empty() || !controlFile.lastRecordWhole ||
-         std::any_of(uploads.begin(), uploads.end(),
-                     [](const UploadItem& u) { return !u.problem.empty(); }) ||
-         std::any_of(received.begin(), received.end(),
-                     [](const ReceivedItem& r) { return !r.deliver && !r.later; });
+int TrayReport::operatorItems() const {
+  auto count = [](const auto& items, auto pred) {
+    return static_cast<int>(std::count_if(items.begin(), items.end(), pred));
+  };
+  return (controlFile.lastRecordWhole ? 0 : 1) +
+         count(leftovers, [](const Leftover& l) { return l.operatorMustAct; }) +
+         count(uploads, [](const UploadItem& u) { return !u.problem.empty(); }) +
+         count(received, [](const ReceivedItem& r) { return !r.deliver && !r.later; });
 }
 
 TrayReport inspectTray(const char* root) {

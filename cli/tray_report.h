@@ -44,6 +44,7 @@ struct CounterState {
 
 struct Leftover {
   std::string path, kind, advice;
+  bool operatorMustAct = false;  // else the next call on the tree deals with it
 };
 
 struct TrayReport {
@@ -58,8 +59,10 @@ struct TrayReport {
   CounterState counter;
   std::vector<Leftover> leftovers;
 
-  // Something is stuck or left over and waits for an operator.
-  bool needsOperator() const;
+  // How many items wait for an operator: archives that stay, uploads without
+  // their partner, a cut-off record, leftovers no call removes by itself.
+  int operatorItems() const;
+  bool needsOperator() const { return operatorItems() > 0; }
 };
 
 // Reads the tray tree at `root` (normalised) and predicts the next pass with

@@ -33,13 +33,6 @@ constexpr const char* kRegistryValue =
 
 const char* boolean(bool b) { return b ? "true" : "false"; }
 
-int itemsNeedingOperator(const TrayReport& r) {
-  int n = static_cast<int>(r.leftovers.size()) + (r.controlFile.lastRecordWhole ? 0 : 1);
-  for (const UploadItem& u : r.uploads) n += u.problem.empty() ? 0 : 1;
-  for (const ReceivedItem& item : r.received) n += item.deliver || item.later ? 0 : 1;
-  return n;
-}
-
 }  // namespace
 
 void printText(const TrayReport& r, std::FILE* out) {
@@ -95,16 +88,18 @@ void printText(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "\nLeftovers of interrupted work:\n");
   if (r.leftovers.empty()) std::fprintf(out, "  none\n");
   for (const Leftover& l : r.leftovers) {
-    std::fprintf(out, "  %s\n      %s\n      -> %s\n", l.path.c_str(), l.kind.c_str(),
-                 l.advice.c_str());
+    std::fprintf(out, "  %s%s\n      %s\n      -> %s\n", l.operatorMustAct ? "** " : "",
+                 l.path.c_str(), l.kind.c_str(), l.advice.c_str());
   }
 
-  const int n = itemsNeedingOperator(r);
-  if (n == 0) {
+  const int n = r.operatorItems();
+  if (n == 0 && r.leftovers.empty()) {
     std::fprintf(out, "\nNothing is stuck or left over.\n");
+  } else if (n == 0) {
+    std::fprintf(out, "\nNothing needs an operator: the next call deals with the leftovers.\n");
   } else {
-    std::fprintf(out, "\n%d item%s need%s an operator (marked ** or listed as leftovers).\n", n,
-                 n == 1 ? "" : "s", n == 1 ? "s" : "");
+    std::fprintf(out, "\n%d item%s need%s an operator (marked **).\n", n, n == 1 ? "" : "s",
+                 n == 1 ? "s" : "");
   }
 }
 
@@ -153,8 +148,9 @@ void printJson(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {
-    std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s}", sep,
-                 json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str());
+    std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s, \"operator\": %s}", sep,
+                 json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str(),
+                 boolean(l.operatorMustAct));
     sep = ",\n";
   }
   std::fprintf(out, "%s]\n}\n", r.leftovers.empty() ? "" : "\n  ");

@@ -37,8 +37,8 @@ BSTR Controlador::recuperaArquivoUpload(BSTR bstrPathRaiz, LONG lIndice) {
   char nome[kTamanhoCaminho];
   // What a crashed call left is finished before the listing is read, and no
   // call changes the trays while it is; a tree without its lock (no DATA)
-  // is listed as it stands.
-  TraySession sessao(raiz.normalizado().texto());
+  // is listed as it stands, and a listing makes no file of its own.
+  TraySession sessao(raiz.normalizado().texto(), TrayAccess::List);
   if (!torvex::recuperaArquivoUpload(raiz.normalizado().texto(), lIndice, nome)) return nullptr;
   return resultadoAnsi(nome);
 }
@@ -71,7 +71,7 @@ BSTR Controlador::recuperaControleDownload(BSTR bstrPathRaiz) {
   char caminho[kTamanhoCaminho];
   // The records of a crashed call's deliveries are written before the host
   // is pointed at the control file.
-  TraySession sessao(raiz.normalizado().texto());
+  TraySession sessao(raiz.normalizado().texto(), TrayAccess::List);
   if (!torvex::recuperaControleDownload(raiz.normalizado().texto(), caminho)) return nullptr;
   return resultadoAnsi(caminho);
 }

@@ -17,9 +17,16 @@ bool copiaBlocos(File& origem, File& destino) {
   }
 }
 
+bool mesmoArquivo(const char* a, const char* b) {
+  FileIdentity ia, ib;
+  return platform().fileIdentity(a, ia) && platform().fileIdentity(b, ib) && ia == ib;
+}
+
 }  // namespace
 
 int anexaArquivo(const char* origem, const char* destino, uint64_t& tamanhoAnterior) {
+  // A file appended to itself would grow for as long as it is read.
+  if (mesmoArquivo(origem, destino)) return kAnexoNaoAbriu;
   File fonte(origem, OpenMode::Read);
   if (!fonte) return kAnexoNaoAbriu;
   File alvo(destino, OpenMode::Append);

@@ -7,7 +7,7 @@ namespace torvex {
 
 enum : int {
   kAnexoFeito = 0,
-  kAnexoNaoAbriu = 1,  // source or target could not be opened
+  kAnexoNaoAbriu = 1,  // source or target could not be opened, or they are one file
   kAnexoFalhou = 2,    // a read, write or sync failed part-way
 };
 

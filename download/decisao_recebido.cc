@@ -1,11 +1,13 @@
 #include "download/decisao_recebido.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "download/controle_download.h"
 #include "download/troca_extensao.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "platform/win_path.h"
 
 namespace torvex {
 namespace {
@@ -50,6 +52,15 @@ bool controleGravavel(const char* controle) {
   uint32_t atributos = platform().fileAttributes(controle);
   if (atributos == kInvalidAttributes) return diretorioFinalExiste(controle);
   return (atributos & (kAttrDirectory | kAttrReadOnly)) == 0;
+}
+
+// A move or an append to a device name ("NUL", "CON") or to a name holding
+// a wildcard or a control character fails, or loses the data: such a final
+// path is refused before anything is planned.
+bool nomeDeArquivo(const char* final) {
+  const char* barra = std::strrchr(final, '/');
+  const std::string_view nome = barra ? barra + 1 : final;
+  return !winpath::isInvalidName(nome) && !winpath::isDeviceName(nome);
 }
 
 }  // namespace
@@ -117,6 +128,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   }
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
   if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+  if (!nomeDeArquivo(d.colocacao.final)) return fica(MotivoPermanencia::NomeInvalido);
   d.entrega = true;
   return d;
 }

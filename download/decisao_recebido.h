@@ -54,6 +54,7 @@ enum class MotivoPermanencia {
   SemNomeNumerado,        // no numbered name is free beside the destination
   DiretorioAusente,       // the final path's directory does not exist
   DestinoReservado,       // the destination is one of the tray tree's bookkeeping files
+  NomeInvalido,           // the final name is one no file can have (a device, a wildcard)
 };
 
 // The motives that arise once the members are read and the destination is

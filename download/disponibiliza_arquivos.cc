@@ -19,7 +19,9 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   if (!padraoRecebidos(raiz, padrao) || !caminhoControle(raiz, controle)) return 1;
   // Whatever an interrupted call left is finished before anything else.
   TraySession sessao(raiz);
-  if (!sessao.ready()) return DirSearch(controle).found() ? 0 : 1;
+  // A tree that cannot be changed (DATA cannot be made, a read-only medium)
+  // gives the failure value, which is also what an empty work area gives.
+  if (!sessao.ready()) return 1;
   // Archives are decided one by one into batches; a batch that cannot be
   // finished stops the pass, and the journal keeps it for the next call.
   LoteEntrega lote(raiz, sessao.journal());

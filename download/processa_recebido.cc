@@ -54,9 +54,15 @@ bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
                       BookkeepingFiles& proprios, const DirEntry& arquivo, LoteEntrega& lote) {
   CaminhosRecebido c;
   if (!c.monta(raiz, bandejas, arquivo.name.c_str())) return true;
+  // The batch moves and deletes the tree's own files: what was known of
+  // them goes with each run.
+  auto executa = [&] {
+    proprios.forget();
+    return lote.executa();
+  };
   // Names differing only in letter case extract to the same members: a
   // delivery still waiting in the batch must not see its data file replaced.
-  if (lote.colide(c.dados) && !lote.executa()) return false;
+  if (lote.colide(c.dados) && !executa()) return false;
   MembrosExtraidos membros;
   DecisaoRecebido d = decideRecebido(raiz, c, membros, numeracaoDoDisco(), proprios);
   // The destination's state was judged without the batch's own deliveries:
@@ -64,7 +70,7 @@ bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
   // the archive is decided again (a numbered name beside an existing
   // destination depends on nothing in the batch, so no number is wasted).
   if (d.entrega && lote.colide(d.colocacao.final)) {
-    if (!lote.executa()) return false;
+    if (!executa()) return false;
     d = decideRecebido(raiz, c, membros, numeracaoDoDisco(), proprios);
   }
   if (!d.entrega) {
@@ -76,7 +82,7 @@ bool processaRecebido(const char* raiz, const BandejasRecebimento& bandejas,
     return true;
   }
   lote.adiciona(planeja(arquivo, c, d));
-  return !lote.cheio() || lote.executa();
+  return !lote.cheio() || executa();
 }
 
 }  // namespace torvex

@@ -14,6 +14,9 @@
 namespace torvex {
 namespace {
 
+// The archive library's error level for a member it cannot write.
+constexpr int kNivelEscrita = 5;
+
 std::string dobraAscii(std::string_view texto) {
   std::string dobrado(texto);
   for (char& ch : dobrado) {
@@ -51,14 +54,20 @@ class MembrosEmMemoria : public MembrosRecebido {
   int extrai(const CaminhosRecebido& c) override {
     descritor_.reset();
     temDados_ = false;
+    bool naoGrava = false;
     const std::string descritor = dobraAscii(nomeDe(c.descritor));
     const std::string dados = dobraAscii(nomeDe(c.dados));
-    return arj::checkExtract(c.arquivo, [&](const std::string& nome) -> arj::ByteSink* {
+    const int nivel = arj::checkExtract(c.arquivo, [&](const std::string& nome) -> arj::ByteSink* {
+      // A member is put over whatever file has its name; a directory there
+      // (a member named "WORK") refuses it.
+      const uint32_t atributos = platform().fileAttributes((std::string(c.bandeja) + nome).c_str());
+      if (atributos != kInvalidAttributes && (atributos & kAttrDirectory)) naoGrava = true;
       const std::string membro = dobraAscii(nome);
       if (membro == descritor) return &descritor_.emplace();
       if (membro == dados) temDados_ = true;
       return nullptr;
     });
+    return naoGrava ? std::max(nivel, kNivelEscrita) : nivel;
   }
   bool leDescritor(const CaminhosRecebido&, DescritorNome& descritor) override {
     if (!descritor_) return false;

@@ -1,20 +1,16 @@
 #include "journal/bookkeeping.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+
+#include "platform/file.h"
 
 namespace torvex {
 namespace {
 
 bool identity(const std::string& path, FileIdentity& id) {
   return platform().fileIdentity(path.c_str(), id);
-}
-
-std::string joined(const std::string& root, const char* dir, const char* name) {
-  std::string path;
-  path.append(root).append(dir);
-  if (name) path.append("/").append(name);
-  return path;
 }
 
 }  // namespace
@@ -27,29 +23,72 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.JNL");
 }
 
+std::vector<FileIdentity> travaEDiario(const char* raiz) {
+  std::vector<FileIdentity> ids;
+  char caminho[kTamanhoCaminho];
+  FileIdentity id;
+  if (caminhoTrava(raiz, caminho) && identity(caminho, id)) ids.push_back(id);
+  if (caminhoDiario(raiz, caminho) && identity(caminho, id)) ids.push_back(id);
+  return ids;
+}
+
+bool BookkeepingFiles::Own::matches(const std::string& folded) const {
+  switch (holds) {
+    case Holds::Named:
+      return folded == name;
+    case Holds::Everything:
+      return true;
+    case Holds::Members:
+      break;
+  }
+  const size_t dot = folded.rfind('.');
+  return dot != std::string::npos && dot > 0 &&
+         (folded.compare(dot, std::string::npos, ".arq") == 0 ||
+          folded.compare(dot, std::string::npos, ".fn") == 0);
+}
+
 BookkeepingFiles::BookkeepingFiles(const char* raiz) : root_(raiz) {
   for (Own& own : own_) {
     FileIdentity id;
-    if (identity(joined(root_, own.dir, nullptr), id)) own.dirId = id;
+    if (identity(root_ + own.dir, id)) own.dirId = id;
   }
 }
 
-const FileIdentity* BookkeepingFiles::fileOf(Own& own) {
-  FileIdentity id;
-  if (!own.fileId && own.name && identity(joined(root_, own.dir, own.name), id)) own.fileId = id;
-  return own.fileId ? &*own.fileId : nullptr;
+void BookkeepingFiles::list(const Own& own, std::vector<FileIdentity>& ids) const {
+  const std::string dir = root_ + own.dir + "/";
+  DirSearch search((dir + "*").c_str());
+  if (!search.found()) return;
+  do {
+    const DirEntry& e = search.entry();
+    FileIdentity id;
+    if (!(e.attributes & kAttrDirectory) && own.matches(dobraCaixa(e.name)) &&
+        identity(dir + e.name, id)) {
+      ids.push_back(id);
+    }
+  } while (search.next());
+}
+
+// An existing file may be reached under a name outside the tree (a hard
+// link, a link to a link): it is compared with every file standing in the
+// tree's own places.
+bool BookkeepingFiles::byIdentity(const FileIdentity& target) {
+  if (!standing_) {
+    standing_.emplace();
+    for (const Own& own : own_) {
+      if (own.holds != Holds::Members) list(own, *standing_);
+    }
+  }
+  std::vector<FileIdentity> ids = *standing_;
+  for (const Own& own : own_) {
+    if (own.holds == Holds::Members) list(own, ids);
+  }
+  return std::find(ids.begin(), ids.end(), target) != ids.end();
 }
 
 bool BookkeepingFiles::includes(const char* caminho) {
-  // An existing file: compare it with each bookkeeping file that exists.
   FileIdentity target;
-  if (identity(caminho, target)) {
-    for (Own& own : own_) {
-      const FileIdentity* id = fileOf(own);
-      if (id && *id == target) return true;
-    }
-  }
-  // Otherwise by its directory and name, which also covers files to come.
+  if (identity(caminho, target) && byIdentity(target)) return true;
+  // By its directory and name, which also covers files to come.
   const char* slash = std::strrchr(caminho, '/');
   std::string dir = ".";
   if (slash == caminho) {
@@ -61,7 +100,7 @@ bool BookkeepingFiles::includes(const char* caminho) {
   FileIdentity parent;
   if (!identity(dir, parent)) return false;
   for (const Own& own : own_) {
-    if ((!own.name || name == own.name) && own.dirId && *own.dirId == parent) return true;
+    if (own.dirId && *own.dirId == parent && own.matches(name)) return true;
   }
   return false;
 }

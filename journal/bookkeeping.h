@@ -1,10 +1,13 @@
-// The files a tray tree keeps for itself, which no received archive may
-// overwrite: the control file, the message counter, the lock and the journal,
-// and anything in the incoming work area.
+// The files a tray tree's own machinery uses, which no received archive may
+// overwrite or append to: the control file, everything in DATA (the message
+// counter, the lock, the journal), everything in both work areas (received
+// archives, upload archives and records), and the members a pass extracts
+// into the incoming tray and reads (any archive's ".ARQ" and ".FN").
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "conventions/conventions.h"
 #include "platform/platform.h"
@@ -15,10 +18,16 @@ namespace torvex {
 bool caminhoTrava(const char* raiz, char (&saida)[kTamanhoCaminho]);
 bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]);
 
+// The identities of the lock and the journal of the tree at `raiz`, which a
+// call holds open: a search for files to pack never yields them.
+std::vector<FileIdentity> travaEDiario(const char* raiz);
+
 // The bookkeeping files of the tree at `raiz`, for one pass: their
-// identities and their directories' are looked up once (the files are
-// written in place, so an identity found stays true), a file still missing
-// each time it is asked about.
+// directories' identities are looked up once. The identities of the files
+// in DATA and the work areas are listed when an existing file is first asked
+// about, and again after `forget` (a batch moves and deletes files there, and
+// a number freed may be given to a file elsewhere); the few members in the
+// incoming tray, which every archive replaces, are listed at each question.
 class BookkeepingFiles {
  public:
   explicit BookkeepingFiles(const char* raiz);
@@ -26,21 +35,28 @@ class BookkeepingFiles {
   // True when `caminho` names, or would create, one of them. Judged by file
   // identity, so other spellings, links and letter case are seen through.
   bool includes(const char* caminho);
+  // The tree's files have changed since the last question.
+  void forget() { standing_.reset(); }
 
  private:
+  enum class Holds { Named, Everything, Members };  // Members: any ".ARQ" or ".FN"
   struct Own {
     const char* dir;
-    const char* name;  // null: everything in the directory
-    std::optional<FileIdentity> dirId, fileId;
+    Holds holds;
+    const char* name;  // for Named
+    std::optional<FileIdentity> dirId;
+    bool matches(const std::string& folded) const;
   };
-  const FileIdentity* fileOf(Own& own);
+  bool byIdentity(const FileIdentity& target);
+  void list(const Own& own, std::vector<FileIdentity>& ids) const;
 
   std::string root_;
   Own own_[5] = {
-      {"/Outtray", "contdown.dat", {}, {}}, {"/DATA", "seqpost.dat", {}, {}},
-      {"/DATA", "torvex.lck", {}, {}},      {"/DATA", "torvex.jnl", {}, {}},
-      {"/Intray/Work", nullptr, {}, {}},
+      {"/Outtray", Holds::Named, "contdown.dat", {}}, {"/Outtray/Work", Holds::Everything, {}, {}},
+      {"/DATA", Holds::Everything, {}, {}},           {"/Intray/Work", Holds::Everything, {}, {}},
+      {"/Intray", Holds::Members, {}, {}},
   };
+  std::optional<std::vector<FileIdentity>> standing_;  // the files in them, once listed
 };
 
 }  // namespace torvex

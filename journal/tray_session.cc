@@ -26,6 +26,12 @@ void deleteListed(const std::string& dir, const char* pattern, std::string_view 
   for (const std::string& name : found) platform().deleteFile((dir + name).c_str());
 }
 
+// The journal is empty between calls.
+bool planPending(const char* diario) {
+  DirSearch journal(diario);
+  return journal.found() && journal.entry().size != 0;
+}
+
 }  // namespace
 
 BatchLimits& batchLimits() {
@@ -33,16 +39,26 @@ BatchLimits& batchLimits() {
   return limits;
 }
 
-TraySession::TraySession(const char* raiz) {
-  char trava[kTamanhoCaminho];
-  if (!caminhoTrava(raiz, trava)) return;
-  lock_ = File(trava, OpenMode::Append);
-  if (!lock_ || !lock_.lock() || !journal_.open(raiz)) return;
-  Plan plan;
-  if (journal_.read(plan)) {
-    if (!runPlan(journal_, plan, true)) return;
-  } else if (!journal_.clear()) {
-    return;
+TraySession::TraySession(const char* raiz, TrayAccess access) {
+  char trava[kTamanhoCaminho], diario[kTamanhoCaminho];
+  if (!caminhoTrava(raiz, trava) || !caminhoDiario(raiz, diario)) return;
+  if (access == TrayAccess::Change) {
+    const std::string data = std::string(raiz) + "/DATA";
+    if (platform().createDirectory(data.c_str())) platform().syncDirectory(raiz);
+    lock_ = File(trava, OpenMode::Append);
+  } else {
+    // A writer makes the lock before anything else: none there, none running.
+    lock_ = File(trava, OpenMode::Read);
+  }
+  if (!lock_ || !lock_.lock()) return;
+  if (access == TrayAccess::Change || planPending(diario)) {
+    if (!journal_.open(raiz)) return;
+    Plan plan;
+    if (journal_.read(plan)) {
+      if (!runPlan(journal_, plan, true)) return;
+    } else if (!journal_.clear()) {
+      return;
+    }
   }
   removeScratch(raiz);
   ready_ = true;

@@ -16,15 +16,22 @@ struct BatchLimits {
 };
 BatchLimits& batchLimits();
 
+// What a call does with the tree: a change makes DATA when it is missing (a
+// tree may be made by hand or by another tool) and its lock and journal
+// there; a listing only waits for a writer and finishes its plan, and makes
+// no file where there is nothing to recover.
+enum class TrayAccess { Change, List };
+
 class TraySession {
  public:
   // Waits for the lock of the tree at `raiz` (normalised).
-  explicit TraySession(const char* raiz);
+  explicit TraySession(const char* raiz, TrayAccess access = TrayAccess::Change);
   TraySession(const TraySession&) = delete;
   TraySession& operator=(const TraySession&) = delete;
 
-  // False when the tree has no lock or journal (no "DATA" directory) or the
-  // interrupted work could not be finished: the call then changes nothing.
+  // False when the tree has no lock or journal (DATA cannot be made, or a
+  // listing found no lock) or the interrupted work could not be finished:
+  // the call then changes nothing.
   bool ready() const { return ready_; }
   Journal& journal() { return journal_; }
 

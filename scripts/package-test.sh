@@ -22,7 +22,8 @@ fail() { echo "package test: $*" >&2; exit 1; }
 # Depends must be satisfiable on this system (no change is made to it).
 apt-get install --simulate "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt refuses $deb"; }
 
-# check ROOT BIN LIB: the installed command BIN and the library LIB under ROOT.
+# check ROOT BIN LIB DOC: the installed command BIN, the library LIB and the
+# documentation folder DOC under ROOT.
 check() {
   local root=$1 bin=$1/$2 lib=$1/$3
   [ -x "$bin" ] || fail "no $bin"
@@ -37,15 +38,21 @@ check() {
   echo x >"$root/c/present.txt"
   [ "$("$bin" --dispatch EXISTEARQUIVO C:/present.txt)" = 0 ] || fail "$bin --dispatch"
   unset XDG_CONFIG_HOME TORVEX_DRIVES
+  # Every document is there, and its links resolve where it is installed.
+  for doc in README.md docs/host-guide.md docs/formats.md docs/architecture.md \
+      docs/recovery.md docs/cli.md docs/environment.md examples/README.md examples/round.sh; do
+    [ -f "$root/$4/$doc" ] || fail "no $4/$doc"
+  done
+  "$top/scripts/check-docs.sh" --installed "$root/$4" || fail "links of $4"
   echo "package test: $bin works"
 }
 
 dpkg-deb -x "$deb" "$work/deb"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
-check "$work/deb" usr/bin/torvex "usr/$libdir/torvex/libtorvex.so"
+check "$work/deb" usr/bin/torvex "usr/$libdir/torvex/libtorvex.so" usr/share/doc/torvex
 
 mkdir "$work/tgz"
 tar -xzf "$tgz" -C "$work/tgz"
 tree=$(basename "$tgz" .tar.gz)
-check "$work/tgz" "$tree/bin/torvex" "$tree/$libdir/torvex/libtorvex.so"
+check "$work/tgz" "$tree/bin/torvex" "$tree/$libdir/torvex/libtorvex.so" "$tree/share/doc/torvex"
 echo "package test passed: $(basename "$deb"), $(basename "$tgz")"

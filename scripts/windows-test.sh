@@ -3,7 +3,7 @@
 # then of the installer.
 #
 # In one fresh prefix, for x64 and then for x86 (the 32-bit one through
-# C:\windows\syswow64\regsvr32.exe, cscript.exe and reg.exe):
+# C:\windows\syswow64\regsvr32.exe and cscript.exe):
 #   1. the DLLs import only system DLLs (and torvex.dll takes ExecArj from
 #      Arjlib32.dll by name), export exactly their entries undecorated, carry
 #      the project's version, and the 32-bit ExecArj is __stdcall;
@@ -14,7 +14,8 @@
 #   4. the client checks COM creation and the type information;
 #   5. a JScript and a VBScript round trip on tray trees;
 #   6. regsvr32 /u removes every entry.
-# In a second fresh prefix, the installer:
+# The installer, first as its tables stand (each architecture's components,
+# files and registry rows), then in a second fresh prefix:
 #   7. msiexec /i quietly over stale entries under the class key; exactly our
 #      four files; the registry as 32-bit and
 #      64-bit programs see it is what regsvr32 of both DLLs leaves; the JScript
@@ -22,31 +23,66 @@
 #   8. msiexec /x leaves no key and no file of ours;
 #   9. a build with a lower version, then this one over it (major upgrade),
 #      then msiexec /x: nothing of either is left.
-# Each program's whole output is compared with windows/test/*.expected.
+# Each program's whole output is compared with windows/test/*.expected. The
+# registry is read with the 64-bit reg.exe, in the view of the architecture
+# at hand (/reg:32 is the view 32-bit programs get).
+#
+# Checks. Each is one line of the log and one count of its architecture:
+#   check ARCH NAME COMMAND [ARG...]         COMMAND starts ARCH's programs,
+#                                            or reads what they left
+#   check_static ARCH NAME COMMAND [ARG...]  COMMAND starts no 32-bit program:
+#                                            it reads built files, or what
+#                                            64-bit programs wrote
+# ARCH (x64 or x86) is the architecture counted, NAME says what holds, and
+# COMMAND exits 0 when it holds; whatever it prints (and a non-zero exit
+# status) explains a failure. Where this host cannot run ARCH's programs (see
+# "32-bit programs" below), `check` lists the check as skipped and does not
+# run it: never silently and never as a pass. A step that is no check but
+# starts 32-bit programs goes under `if runs x86`. The run ends with one line
+# per architecture: checks ran, passed, skipped, and their time.
+#
+# 32-bit programs. The probe runs the 32-bit dynamic loader: natively where
+# the kernel runs 32-bit x86 code; where it refuses it (Exec format error),
+# under qemu-i386 (package qemu-user), through which the 32-bit Wine loader
+# then starts every 32-bit program (much slower); where neither works, every
+# x86 check that must execute 32-bit code is skipped, with the reason.
+# TORVEX_X86_MODE=native, emulated or skip forces one way (default: auto).
+#
 # Usage: scripts/windows-test.sh [BUILD_DIR]   (default build-win; built first)
 # TORVEX_CLI may name a Linux `torvex` program, used to write the received
 # archives; unset or missing, one is built in TORVEX_HOST_BUILD (default
 # BUILD_DIR/host), where scripts/windows-build.sh builds its host tool.
+# TORVEX_WINDOWS_COUNTS may name a file that receives the last lines' counts.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-win}
 tests=$root/windows/test
-wine64=/usr/lib/wine/wine64
+wine64=/usr/lib/wine/wine64 wine32=/usr/lib/wine/wine
 
+# --- Packages -------------------------------------------------------------------
 # Once wine32 is installed, plain `wine` starts C:\windows\system32 programs
-# as 32-bit ones: the 64-bit checks start everything with wine64.
+# as 32-bit ones: the 64-bit programs are started with wine64.
 need=()
 command -v wine >/dev/null || need+=(wine)
 [ -x "$wine64" ] || need+=(wine64)
-[ -x /usr/lib/wine/wine ] || need+=(wine32:i386)
+command -v qemu-i386 >/dev/null || need+=(qemu-user)
 if ((${#need[@]})); then
-  if [[ " ${need[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-  fi
   apt-get update
   DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
 fi
+# wine32:i386 is tried once. Where the kernel runs no 32-bit code, the
+# post-install scripts of some i386 packages fail with "Exec format error"
+# while every file is unpacked, which is all the emulator needs: such a
+# failure does not end the test, and any state but "not installed" means the
+# install was tried already.
+if [[ "$(dpkg-query -W -f='${db:Status-Status}' wine32:i386 2>/dev/null || true)" =~ ^(not-installed)?$ ]]; then
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y wine32:i386 ||
+    echo "windows-test: installing wine32:i386 failed (exit $?); the probe below says what 32-bit code can run"
+fi
+
 "$root/scripts/windows-build.sh" "$build"
 version=$(cat "$build/x64/windows/version.txt")
 old_version=0.0.1
@@ -79,20 +115,88 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
+# --- Checks (see the top) ---------------------------------------------------------
+declare -A ran=([x64]=0 [x86]=0) passed=([x64]=0 [x86]=0) skipped=([x64]=0 [x86]=0)
+declare -A micros=([x64]=0 [x86]=0)
+record() {  # ARCH RESULT NAME: RESULT is pass, fail or skip
+  case $2 in
+    pass) printf 'ok   %s %s\n' "$1" "$3"; ran[$1]=$((ran[$1] + 1)) passed[$1]=$((passed[$1] + 1)) ;;
+    fail) printf 'FAIL %s %s\n' "$1" "$3"; ran[$1]=$((ran[$1] + 1)) ;;
+    skip) printf 'skip %s %s\n' "$1" "$3"; skipped[$1]=$((skipped[$1] + 1)) ;;
+  esac
 }
-pass() { echo "ok: $*"; }
-
-# Compares a program's output (CR LF turned into LF) with an expected file.
-compare() {
-  local name=$1 expected=$2 out=$work/$1.out
-  tr -d '\r' <"$work/$name.raw" >"$out"
-  if diff -u "$expected" "$out"; then pass "$name output"; else fail "$name output differs"; fi
+check_static() {
+  local arch_counted=$1 name=$2 status=0 t0=${EPOCHREALTIME/./}
+  shift 2
+  "$@" >"$work/check.log" 2>&1 || status=$?
+  micros[$arch_counted]=$((micros[$arch_counted] + ${EPOCHREALTIME/./} - t0))
+  if ((status == 0)); then record "$arch_counted" pass "$name"; else
+    record "$arch_counted" fail "$name"
+    sed 's/^/     | /' "$work/check.log"
+    echo "     | exit status $status"
+  fi
+}
+check() {
+  if runs "$1"; then check_static "$@"; else record "$1" skip "$2"; fi
 }
 
+# --- 32-bit programs (see the top) ------------------------------------------------
+# x86_mode: native, emulated or skip; x86_reason: why, when it is not native.
+probe_x86() {
+  local ld=/lib/ld-linux.so.2 status=0
+  x86_mode=${TORVEX_X86_MODE:-auto}
+  case $x86_mode in
+    native | emulated) x86_reason="TORVEX_X86_MODE=$x86_mode" ;;
+    skip) x86_reason="TORVEX_X86_MODE=skip" ;;
+    auto)
+      if [ ! -x "$wine32" ]; then
+        x86_mode=skip x86_reason="no 32-bit Wine loader $wine32 (package wine32:i386)"
+        return
+      fi
+      "$ld" --version >/dev/null 2>"$work/probe.err" || status=$?
+      if ((status == 0)); then x86_mode=native x86_reason=; return; fi
+      x86_reason="this host does not run 32-bit x86 code ($ld: $(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
+      status=0
+      qemu-i386 "$ld" --version >/dev/null 2>"$work/probe.err" || status=$?
+      if ((status == 0)); then
+        x86_mode=emulated
+      else
+        x86_mode=skip
+        x86_reason+=", nor under qemu-i386 ($(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
+      fi
+      ;;
+    *) echo "windows-test: TORVEX_X86_MODE is auto, native, emulated or skip, not $x86_mode" >&2; exit 2 ;;
+  esac
+}
+runs() { [ "$1" = x64 ] || [ "$x86_mode" != skip ]; }
+
+# The emulator's folder: a copy of wine64 and beside it `wine`, the 32-bit
+# loader under qemu-i386, which wine64 starts for every 32-bit program when
+# it is the loader (WINELOADER). Both find their libraries and data relative
+# to their folder, as they do from /usr/lib/wine.
+emulate_x86() {
+  local emu=$work/emu
+  mkdir -p "$emu/lib/wine"
+  ln -s /usr/lib/x86_64-linux-gnu "$emu/lib/x86_64-linux-gnu"
+  ln -s /usr/share "$emu/share"
+  cp "$wine64" "$emu/lib/wine/wine64"
+  cat >"$emu/lib/wine/wine" <<EOF
+#!/bin/sh
+WINELOADERNOEXEC=1 exec /usr/bin/qemu-i386 -R 0xffff0000 $wine32 "\$@"
+EOF
+  chmod +x "$emu/lib/wine/wine"
+  wine64=$emu/lib/wine/wine64 wine32=$emu/lib/wine/wine
+  export WINELOADER=$wine64
+}
+
+probe_x86
+case $x86_mode in
+  native) echo "x86: 32-bit programs run natively" ;;
+  emulated) emulate_x86; echo "x86: 32-bit programs run under qemu-i386: $x86_reason" ;;
+  skip) echo "x86: every check that executes 32-bit code is skipped: $x86_reason" ;;
+esac
+
+stage_start=$SECONDS
 new_prefix() {  # NAME: a fresh prefix, made the current one, with drive T: on another volume
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
   export WINEPREFIX=$work/$1
@@ -103,17 +207,17 @@ new_prefix() {  # NAME: a fresh prefix, made the current one, with drive T: on a
   ln -sfn "$volume/$1" "$WINEPREFIX/dosdevices/t:"
 }
 
-# Per architecture: the binaries, the objdump, how its programs start and
-# where its system programs and its Program Files are.
+# Per architecture: the binaries, the objdump, how its programs start, where
+# its system programs and its Program Files are, and its registry view.
 use_arch() {
   arch=$1
   bin=$build/$arch/windows
   if [ "$arch" = x64 ]; then
     objdump=x86_64-w64-mingw32-objdump start=("$wine64") sys='C:\windows\system32'
-    program_files='Program Files'
+    program_files='Program Files' view=/reg:64
   else
-    objdump=i686-w64-mingw32-objdump start=(wine) sys='C:\windows\syswow64'
-    program_files='Program Files (x86)'
+    objdump=i686-w64-mingw32-objdump start=("$wine32") sys='C:\windows\syswow64'
+    program_files='Program Files (x86)' view=/reg:32
   fi
 }
 
@@ -122,6 +226,7 @@ use_arch() {
 # oleautomation interfaces, and IControlador is neither.
 mapfile -t guids < <(sed -n 's/.*uuid(\([0-9A-Fa-f-]*\)).*/\1/p' "$root/component/torvex.idl" | tr a-f A-F)
 iid="{${guids[0]}}" libid="{${guids[1]}}" clsid="{${guids[2]}}"
+our_key_names=(TORVEX.Controlador.1 TORVEX.Controlador "CLSID\\$clsid" "TypeLib\\$libid" "Interface\\$iid")
 
 run() {  # NAME PROGRAM ARGS...: the current architecture's program, in C:\e2e
   local name=$1
@@ -130,49 +235,74 @@ run() {  # NAME PROGRAM ARGS...: the current architecture's program, in C:\e2e
     echo "exit $?" >>"$work/$name.raw"
 }
 regsvr32() { "${start[@]}" "$sys\\regsvr32.exe" "$@"; }
-reg() { "${start[@]}" "$sys\\reg.exe" "$@"; }
+reg() { "$wine64" reg "$@" "$view"; }
 
-# --- 1. Imports, exports, version, calling convention -------------------------------
-static_checks() {
-  local system_dlls='^(kernel32|msvcrt|advapi32|oleaut32|ole32|user32)\.dll$' dll name
-  for dll in "$bin/torvex.dll" "$bin/Arjlib32.dll"; do
-    for name in $($objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p'); do
-      if [[ ${name,,} =~ $system_dlls ]]; then continue; fi
-      if [[ $dll == */torvex.dll && $name == Arjlib32.dll ]]; then continue; fi
-      fail "$arch $(basename "$dll") imports $name"
-    done
-    # The version resource's strings (UTF-16): "FileVersion" and
-    # "ProductVersion" each followed by the project's version.
-    if strings -el -n 3 "$dll" | grep -A1 -x -e FileVersion -e ProductVersion | grep -vx -e -- |
-        paste - - | sort | xargs | grep -qx "FileVersion $version ProductVersion $version"; then
-      pass "$arch $(basename "$dll") carries version $version"
-    else
-      fail "$arch $(basename "$dll") has no version resource of $version"
-    fi
-  done
-  if $objdump -p "$bin/torvex.dll" |
-      awk '/DLL Name: Arjlib32.dll/{f=1;next} /DLL Name:/{f=0} f' | grep -w ExecArj >/dev/null; then
-    pass "$arch torvex.dll imports ExecArj from Arjlib32.dll by name"
-  else
-    fail "$arch torvex.dll does not import ExecArj from Arjlib32.dll"
-  fi
-  exports() { $objdump -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&NF==0{f=0} f{print $NF}' | sort | xargs; }
-  [ "$(exports "$bin/Arjlib32.dll")" = "ExecArj" ] && pass "$arch Arjlib32.dll exports ExecArj only" ||
-    fail "$arch Arjlib32.dll exports: $(exports "$bin/Arjlib32.dll")"
-  [ "$(exports "$bin/torvex.dll")" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer" ] &&
-    pass "$arch torvex.dll exports the four server entries only" ||
-    fail "$arch torvex.dll exports: $(exports "$bin/torvex.dll")"
-  if [ "$arch" = x86 ]; then
-    # __stdcall: every return of ExecArj removes its 8 bytes of arguments.
-    local returns
-    returns=$($objdump -d "$bin/Arjlib32.dll" | awk '/<_ExecArj@8>:/{f=1;next} f&&/^$/{f=0} f' |
-      grep -oE '\sret\s*(\$0x[0-9a-f]+)?\s*$' | sort -u | xargs)
-    [ "$returns" = 'ret $0x8' ] && pass "x86 ExecArj is __stdcall" ||
-      fail "x86 ExecArj returns with: ${returns:-nothing found}"
-  fi
+# Whether $work/NAME.raw (CR LF turned into LF) is the file EXPECTED.
+same() {  # NAME EXPECTED
+  tr -d '\r' <"$work/$1.raw" >"$work/$1.out"
+  diff -u "$2" "$work/$1.out"
+}
+output_is() {  # NAME EXPECTED PROGRAM ARGS...: what run NAME PROGRAM ARGS prints
+  local name=$1 expected=$2
+  shift 2
+  run "$name" "$@"
+  same "$name" "$expected"
+}
+report_is() {  # NAME EXPECTED COMMAND ARGS...: what the (Linux) COMMAND prints
+  local name=$1 expected=$2
+  shift 2
+  "$@" >"$work/$name.raw" && same "$name" "$expected"
 }
 
-# --- Registry reports ---------------------------------------------------------
+# --- 1. Imports, exports, version, calling convention -------------------------------
+imports_only_system_dlls() {  # DLL
+  local system_dlls='^(kernel32|msvcrt|advapi32|oleaut32|ole32|user32)\.dll$' name others=()
+  for name in $($objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'); do
+    if [[ ${name,,} =~ $system_dlls ]]; then continue; fi
+    if [[ $1 == */torvex.dll && $name == Arjlib32.dll ]]; then continue; fi
+    others+=("$name")
+  done
+  ((${#others[@]} == 0)) || { echo "imports ${others[*]}"; return 1; }
+}
+# The version resource's strings (UTF-16): "FileVersion" and "ProductVersion"
+# each followed by the project's version.
+carries_version() {  # DLL
+  local found
+  found=$(strings -el -n 3 "$1" | grep -A1 -x -e FileVersion -e ProductVersion | grep -vx -e -- |
+    paste - - | sort | xargs)
+  [ "$found" = "FileVersion $version ProductVersion $version" ] || { echo "found: $found"; return 1; }
+}
+imports_execarj_by_name() {
+  $objdump -p "$bin/torvex.dll" |
+    awk '/DLL Name: Arjlib32.dll/{f=1;next} /DLL Name:/{f=0} f' | grep -w ExecArj >/dev/null
+}
+exports_are() {  # DLL NAMES: the DLL's exported names, sorted, are NAMES
+  local found
+  found=$($objdump -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&NF==0{f=0} f{print $NF}' |
+    sort | xargs)
+  [ "$found" = "$2" ] || { echo "exports: $found"; return 1; }
+}
+# __stdcall: every return of ExecArj removes its 8 bytes of arguments.
+execarj_is_stdcall() {
+  local returns
+  returns=$($objdump -d "$bin/Arjlib32.dll" | awk '/<_ExecArj@8>:/{f=1;next} f&&/^$/{f=0} f' |
+    grep -oE '\sret\s*(\$0x[0-9a-f]+)?\s*$' | sort -u | xargs)
+  [ "$returns" = 'ret $0x8' ] || { echo "returns with: ${returns:-nothing found}"; return 1; }
+}
+static_checks() {
+  local dll
+  for dll in torvex.dll Arjlib32.dll; do
+    check_static $arch "$dll imports only system DLLs" imports_only_system_dlls "$bin/$dll"
+    check_static $arch "$dll carries version $version" carries_version "$bin/$dll"
+  done
+  check_static $arch "torvex.dll imports ExecArj from Arjlib32.dll by name" imports_execarj_by_name
+  check_static $arch "Arjlib32.dll exports ExecArj only" exports_are "$bin/Arjlib32.dll" ExecArj
+  check_static $arch "torvex.dll exports the four server entries only" exports_are "$bin/torvex.dll" \
+    "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer"
+  if [ "$arch" = x86 ]; then check_static x86 "ExecArj is __stdcall" execarj_is_stdcall; fi
+}
+
+# --- Registry reports, in the current architecture's view ---------------------
 regvalue() {  # KEY [VALUE]: prints the data, or "(absent)"
   local key="HKCR\\$1" out
   if [ $# -eq 2 ]; then out=$(reg query "$key" /v "$2" 2>/dev/null) || { echo "(absent)"; return; }
@@ -222,30 +352,16 @@ registry_dump() {
   for a in x64 x86; do
     use_arch $a
     echo "== seen by $a programs"
-    for key in TORVEX.Controlador.1 TORVEX.Controlador "CLSID\\$clsid" "TypeLib\\$libid" "Interface\\$iid"; do
+    for key in "${our_key_names[@]}"; do
       reg query "HKCR\\$key" /s 2>/dev/null | tr -d '\r' | grep -v '^$' || echo "$key: absent"
     done
   done | awk '/\\FLAGS$/{skip=1; print; next} skip{skip=0; next} {print}'
 }
-no_keys_left() {
-  local a key
-  for a in x64 x86; do
-    use_arch $a
-    for key in TORVEX.Controlador.1 TORVEX.Controlador "CLSID\\$clsid" "TypeLib\\$libid" "Interface\\$iid"; do
-      echo "$a $key: $(regkey "$key")"
-    done
-    echo "$a CLSID: $(regkey CLSID)"
-  done
+our_keys() {  # whether each of our keys is present, in the current view
+  local key
+  for key in "${our_key_names[@]}"; do echo "$key: $(regkey "$key")"; done
 }
-expected_no_keys() {
-  local a key
-  for a in x64 x86; do
-    for key in TORVEX.Controlador.1 TORVEX.Controlador "CLSID\\$clsid" "TypeLib\\$libid" "Interface\\$iid"; do
-      echo "$a $key: absent"
-    done
-    echo "$a CLSID: present"
-  done
-}
+has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 
 # --- Round-trip fixtures -------------------------------------------------------
 stamp="000017.01+202612051403+"
@@ -255,7 +371,7 @@ received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two me
   printf '%s\r\n%s\r\n%s\r\n' "$3" "$stamp" "$4" >"$tmp/$name.FN"
   printf '%s' "$5" >"$tmp/$name.ARQ"
   for member in FN ARQ; do
-    [ "$(cd "$tmp" && "$cli" arj "a \"$name.ARJ\" \"$name.$member\"")" = 0 ] || fail "fixture $name.$member"
+    [ "$(cd "$tmp" && "$cli" arj "a \"$name.ARJ\" \"$name.$member\"")" = 0 ] || record $arch fail "fixture $name.$member"
   done
   mv "$tmp/$name.ARJ" "$dir/"
 }
@@ -281,20 +397,21 @@ fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trip
   printf 'antigo\r\n' >"$vbs/CHEGADA/relatorio.txt"
   received "$vbs/RECEBIDOS" D00004 '&QVDIR\CHEGADA\relatorio.txt' R $'novo\r\n'
 }
-js_round_trip() {  # NAME: the JScript round trip and the upload archive it made
-  local unpacked=$work/$1.unpacked archive
-  run "$1" "$sys\\cscript.exe" //nologo round_trip.js 'C:\e2e\js'
-  compare "$1" "$tests/round_trip_js.expected"
-  # The upload archive made under Windows tests good and holds the sent file.
-  archive=$(ls "$js/OUTTRAY/WORK/"F7_arq01_txt.ARJ 2>/dev/null || true)
-  if [ -n "$archive" ] && mkdir -p "$unpacked" &&
-      [ "$(cd "$unpacked" && "$cli" arj "t \"$archive\"")" = 0 ] &&
-      [ "$(cd "$unpacked" && "$cli" arj "e \"$archive\" \"$unpacked/\" -y")" = 0 ] &&
-      cmp -s "$unpacked/ARQ01.TXT" "$work/ARQ01.TXT.sent"; then
-    pass "$1: upload archive tests good and extracts the sent file"
-  else
-    fail "$1: upload archive F7_arq01_txt.ARJ"
-  fi
+# The upload archive that the JScript round trip made under Windows tests
+# good and holds the sent file.
+upload_archive_good() {
+  local unpacked=$work/$arch-unpacked-$RANDOM archive
+  archive=$(ls "$js/OUTTRAY/WORK/"F7_arq01_txt.ARJ 2>/dev/null) || { echo "no F7_arq01_txt.ARJ"; return 1; }
+  mkdir -p "$unpacked" &&
+    [ "$(cd "$unpacked" && "$cli" arj "t \"$archive\"")" = 0 ] &&
+    [ "$(cd "$unpacked" && "$cli" arj "e \"$archive\" \"$unpacked/\" -y")" = 0 ] &&
+    cmp "$unpacked/ARQ01.TXT" "$work/ARQ01.TXT.sent"
+}
+js_round_trip() {  # FILE LABEL: the JScript round trip and the upload archive it made
+  check $arch "${2}JScript round trip" \
+    output_is "$arch-${1}js" "$tests/round_trip_js.expected" "$sys\\cscript.exe" //nologo round_trip.js 'C:\e2e\js'
+  check $arch "${2}JScript round trip's upload archive tests good and extracts the sent file" \
+    upload_archive_good
 }
 
 # --- 2. to 6., for each architecture ---------------------------------------------------
@@ -304,36 +421,34 @@ server_checks() {
   mkdir -p "$unix_install"
   cp "$bin/torvex.dll" "$bin/Arjlib32.dll" "$unix_install/"
   fresh_e2e
+  expected_registered "$dll" >"$work/$arch-registered.expected"
+  expected_unregistered >"$work/$arch-unregistered.expected"
 
-  run $arch-platform_check platform_check.exe 'T:'
-  compare $arch-platform_check "$tests/platform_check.expected"
-  run $arch-client_unregistered client.exe unregistered "$dll"
-  compare $arch-client_unregistered "$tests/client_unregistered.expected"
+  check $arch "platform_check output" \
+    output_is $arch-platform_check "$tests/platform_check.expected" platform_check.exe 'T:'
+  check $arch "client output before registration" \
+    output_is $arch-client_unregistered "$tests/client_unregistered.expected" client.exe unregistered "$dll"
 
-  if regsvr32 /s "$dll"; then pass "$arch regsvr32"; else fail "$arch regsvr32 exit $?"; fi
-  registry_report >"$work/$arch-registry.raw"
-  expected_registered "$dll" >"$work/$arch-registry.expected"
-  compare $arch-registry "$work/$arch-registry.expected"
-
+  check $arch "regsvr32" regsvr32 /s "$dll"
+  check $arch "registry after regsvr32" \
+    report_is $arch-registry "$work/$arch-registered.expected" registry_report
   # Registering again removes whatever was put under the class key.
   reg add "HKCR\\CLSID\\$clsid\\Foreign" /f >/dev/null 2>&1
-  if regsvr32 /s "$dll"; then pass "$arch regsvr32 again"; else fail "$arch regsvr32 again exit $?"; fi
-  registry_report >"$work/$arch-registry_again.raw"
-  compare $arch-registry_again "$work/$arch-registry.expected"
+  check $arch "regsvr32 again" regsvr32 /s "$dll"
+  check $arch "registry after regsvr32 again, without the stale key" \
+    report_is $arch-registry_again "$work/$arch-registered.expected" registry_report
 
-  run $arch-client_registered client.exe registered
-  compare $arch-client_registered "$tests/client_registered.expected"
+  check $arch "client output after registration" \
+    output_is $arch-client_registered "$tests/client_registered.expected" client.exe registered
 
-  js_round_trip $arch-round_trip_js
-  run $arch-round_trip_vbs "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
-  compare $arch-round_trip_vbs "$tests/round_trip_vbs.expected"
+  js_round_trip "" ""
+  check $arch "VBScript round trip" \
+    output_is $arch-vbs "$tests/round_trip_vbs.expected" "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
 
-  if regsvr32 /u /s "$dll"; then pass "$arch regsvr32 /u"; else fail "$arch regsvr32 /u exit $?"; fi
-  registry_report >"$work/$arch-unregistered.raw"
-  expected_unregistered >"$work/$arch-unregistered.expected"
-  compare $arch-unregistered "$work/$arch-unregistered.expected"
-  if regsvr32 /u /s "$dll"; then pass "$arch regsvr32 /u when not registered"; else
-    fail "$arch regsvr32 /u again exit $?"; fi
+  check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
+  check $arch "registry after regsvr32 /u" \
+    report_is $arch-unregistered "$work/$arch-unregistered.expected" registry_report
+  check $arch "regsvr32 /u when not registered" regsvr32 /u /s "$dll"
   rm -rf "$unix_install"
 }
 
@@ -342,6 +457,69 @@ for a in x64 x86; do
   use_arch $a
   static_checks
   server_checks
+done
+
+# --- The installer's tables ---------------------------------------------------------
+msi_tables=$work/msi-tables
+mkdir -p "$msi_tables"
+msi_table() {  # TABLE: its rows, tab-separated, without msiinfo's three header lines
+  [ -s "$msi_tables/$1" ] || msiinfo export "$build/torvex-$version.msi" "$1" >"$msi_tables/$1"
+  tail -n +4 "$msi_tables/$1" | tr -d '\r'
+}
+# Each architecture's two components: 64-bit ones (attribute 256) only for
+# x64, in a TORVEX folder of that architecture's Program Files.
+msi_components_placed() {
+  local parent=ProgramFilesFolder bit=0 component
+  [ "$arch" = x64 ] && parent=ProgramFiles64Folder bit=256
+  msi_table Directory | grep -qxP "INSTALLDIR_$arch\t$parent\tTORVEX" ||
+    { echo "no INSTALLDIR_$arch named TORVEX in $parent"; msi_table Directory; return 1; }
+  for component in torvex_$arch arjlib32_$arch; do
+    msi_table Component | awk -F'\t' -v c="$component" -v d="INSTALLDIR_$arch" -v bit=$bit '
+      $1==c && $3==d && int($4/256)%2*256==bit {found=1} END {exit !found}' ||
+      { echo "component $component"; msi_table Component; return 1; }
+  done
+}
+# Each file of the pair as built, in the File table under the architecture's
+# components with its size, and in the cabinet.
+msi_carries_pair() {
+  local out=$work/msi-files file size
+  [ -d "$out" ] || { mkdir -p "$out" && (cd "$out" && msiextract "$build/torvex-$version.msi" >/dev/null); } ||
+    return 1
+  for file in torvex.dll Arjlib32.dll; do
+    size=$(stat -c %s "$bin/$file")
+    msi_table File | awk -F'\t' -v n="$file" -v c="${file,,}" -v s="$size" -v a="$arch" '
+      $3==n && $2==substr(c, 1, length(c)-4)"_"a && $4==s {found=1} END {exit !found}' ||
+      { echo "no $file of $size bytes in the File table under ${file,,}_$arch"; return 1; }
+    find "$out" -name "$file" -exec cmp -s "$bin/$file" {} \; -print | grep -q . ||
+      { echo "no $file in the cabinet is the one built"; return 1; }
+  done
+}
+# A TABLE's rows of torvex_ARCH, without their ids, the architecture's names
+# (its component, its DLL's file key, its type library platform) made neutral.
+msi_rows() {  # TABLE ARCH
+  local platform=win64
+  [ "$2" = x86 ] && platform=win32
+  msi_table "$1" | awk -F'\t' -v c="torvex_$2" '$NF==c' | cut -f2- |
+    sed -e "s/\[#torvex_dll_$2\]/[#DLL]/" -e "s/\\\\0\\\\$platform\t/\\\\0\\\\PLATFORM\t/" \
+      -e "s/\ttorvex_$2\$/\tCOMPONENT/" | sort
+}
+# The x86 component writes what the x64 one writes; only under the type
+# library's key, which is one for both views, does it write more.
+msi_rows_match() {  # TABLE
+  local missing extra
+  missing=$(comm -13 <(msi_rows "$1" x86) <(msi_rows "$1" x64))
+  extra=$(comm -23 <(msi_rows "$1" x86) <(msi_rows "$1" x64) | grep -vF "	TypeLib\\$libid" || true)
+  [ -z "$missing$extra" ] && [ -n "$(msi_rows "$1" x86)" ] ||
+    { echo "x86 lacks: $missing"; echo "x86 has more: $extra"; return 1; }
+}
+for a in x64 x86; do
+  use_arch $a
+  check_static $a "MSI: two components of this architecture in its Program Files\\TORVEX" msi_components_placed
+  check_static $a "MSI: carries the pair as built" msi_carries_pair
+done
+for table in Registry RemoveRegistry; do
+  check_static x86 "MSI: the $table rows of torvex_x86 are those of torvex_x64, for the 32-bit DLL" \
+    msi_rows_match $table
 done
 
 # --- 7. to 9. The installer ------------------------------------------------------------
@@ -362,25 +540,61 @@ installed_versions() {
       /DisplayVersion .*REG_SZ/{version=$NF} name=="TORVEX" && version!=""{print version; name=""}' |
     sort | xargs
 }
-check_nothing_left() {  # WHAT
-  no_keys_left >"$work/$1-keys.raw"
-  expected_no_keys >"$work/$1-keys.expected"
-  compare "$1-keys" "$work/$1-keys.expected"
-  [ -z "$(our_files)" ] && pass "$1: no file of ours left" || fail "$1 left: $(our_files | xargs)"
-  [ -z "$(installed_versions)" ] && pass "$1: no product left" ||
-    fail "$1 left products: $(installed_versions)"
+versions_are() {  # VERSIONS: the installed products' versions ("" for none)
+  local found
+  found=$(installed_versions)
+  [ "$found" = "$1" ] || { echo "installed products: ${found:-none}"; return 1; }
 }
-installed_as_expected() {  # WHAT VERSION
-  [ "$(our_files)" = "$(expected_files)" ] && pass "$1: the four DLLs in place" ||
-    fail "$1 files: $(our_files | xargs)"
+files_are() {  # LIST: our files and folders are LIST, one a line
+  local found
+  found=$(our_files)
+  [ "$found" = "$1" ] || { echo "found: ${found:-nothing}"; return 1; }
+}
+pair_installed() {  # the current architecture's pair in its Program Files
+  cmp "$drive_c/$program_files/TORVEX/torvex.dll" "$bin/torvex.dll" &&
+    cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll"
+}
+check_nothing_left() {  # WHAT
+  local a
   for a in x64 x86; do
     use_arch $a
-    cmp -s "$drive_c/$program_files/TORVEX/torvex.dll" "$bin/torvex.dll" &&
-      cmp -s "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll" &&
-      pass "$1: the $a pair in $program_files" || fail "$1: the $a pair differs"
+    printf '%s: absent\n' "${our_key_names[@]}" >"$work/$1-$a-keys.expected"
+    check_static $a "$1: no key of ours in the registry that $a programs see" \
+      report_is "$1-$a-keys" "$work/$1-$a-keys.expected" our_keys
+    # The view's own classes stay. Those of 32-bit programs are made by the
+    # prefix's 32-bit set-up, which needs 32-bit programs.
+    check $a "$1: HKCR\\CLSID is left in the registry that $a programs see" has_classes
   done
-  [ "$(installed_versions)" = "$2" ] && pass "$1: installed product version $2" ||
-    fail "$1 installed products: $(installed_versions)"
+  check x64 "$1: no file of ours left" files_are ""
+  check x64 "$1: no product left" versions_are ""
+}
+installed_as_expected() {  # WHAT VERSION
+  local a
+  check x64 "$1: the four DLLs in place" files_are "$(expected_files)"
+  for a in x64 x86; do
+    use_arch $a
+    check_static $a "$1: the pair in $program_files\\TORVEX" pair_installed
+  done
+  check x64 "$1: installed product version $2" versions_are "$2"
+}
+# What regsvr32 leaves for the installer's folders, the 64-bit DLL registered
+# last (the type library key is one for both views, and so is its help
+# folder), is the reference of the installer's registry.
+regsvr32_reference() {
+  local a status=0
+  for a in x86 x64; do
+    use_arch $a
+    mkdir -p "$drive_c/$program_files/TORVEX"
+    cp "$bin/torvex.dll" "$bin/Arjlib32.dll" "$drive_c/$program_files/TORVEX/"
+    regsvr32 /s "C:\\$program_files\\TORVEX\\torvex.dll" || { echo "$a regsvr32 exit $?"; status=1; }
+  done
+  registry_dump | tr -d '\r' >"$work/regsvr32-dump.expected"
+  for a in x64 x86; do
+    use_arch $a
+    regsvr32 /u /s "C:\\$program_files\\TORVEX\\torvex.dll" || true
+    rm -rf "$drive_c/$program_files/TORVEX"
+  done
+  return $status
 }
 
 new_prefix installer
@@ -390,53 +604,48 @@ for a in x64 x86; do
   use_arch $a
   reg add "HKCR\\CLSID\\$clsid\\Foreign" /f >/dev/null 2>&1
 done
-if msiexec /i "$msi_new"; then pass "msiexec /i"; else fail "msiexec /i exit $?"; fi
+check x64 "msiexec /i" msiexec /i "$msi_new"
 installed_as_expected "install" "$version"
 for a in x64 x86; do
   use_arch $a
-  registry_report >"$work/msi-$a-registry.raw"
   expected_registered "C:\\$program_files\\TORVEX\\torvex.dll" >"$work/msi-$a-registry.expected"
-  compare msi-$a-registry "$work/msi-$a-registry.expected"
+  check_static $a "install: the registry that $a programs see" \
+    report_is msi-$a-registry "$work/msi-$a-registry.expected" registry_report
 done
 registry_dump >"$work/msi-dump.raw"
 for a in x64 x86; do
   use_arch $a
   fresh_e2e
-  js_round_trip msi-$a-round_trip_js
+  js_round_trip msi- "install: "
 done
-if msiexec /x "$msi_new"; then pass "msiexec /x"; else fail "msiexec /x exit $?"; fi
+check x64 "msiexec /x" msiexec /x "$msi_new"
 check_nothing_left "uninstall"
 
-# What regsvr32 leaves for the same folders, the 64-bit DLL registered last
-# (the type library key is one for both views, and so is its help folder).
-for a in x86 x64; do
-  use_arch $a
-  mkdir -p "$drive_c/$program_files/TORVEX"
-  cp "$bin/torvex.dll" "$bin/Arjlib32.dll" "$drive_c/$program_files/TORVEX/"
-  regsvr32 /s "C:\\$program_files\\TORVEX\\torvex.dll" || fail "$a regsvr32 for the comparison"
-done
-registry_dump >"$work/regsvr32-dump.raw"
-tr -d '\r' <"$work/regsvr32-dump.raw" >"$work/regsvr32-dump.expected"
-compare msi-dump "$work/regsvr32-dump.expected"
-for a in x64 x86; do
-  use_arch $a
-  regsvr32 /u /s "C:\\$program_files\\TORVEX\\torvex.dll" || true
-  rm -rf "$drive_c/$program_files/TORVEX"
-done
+check x86 "regsvr32 of both DLLs in the installer's folders, the reference" regsvr32_reference
+check x86 "install: the registry of both views is what regsvr32 of both DLLs leaves" \
+  same msi-dump "$work/regsvr32-dump.expected"
 
 # A major upgrade: the older product goes, this one stays, whole.
-if msiexec /i "$msi_old"; then pass "msiexec /i $old_version"; else fail "msiexec /i $old_version exit $?"; fi
+check x64 "msiexec /i $old_version" msiexec /i "$msi_old"
 installed_as_expected "install $old_version" "$old_version"
-if msiexec /i "$msi_new"; then pass "msiexec /i $version over $old_version"; else
-  fail "msiexec /i $version over $old_version exit $?"; fi
+check x64 "msiexec /i $version over $old_version" msiexec /i "$msi_new"
 installed_as_expected "upgrade" "$version"
-registry_dump >"$work/upgrade-dump.raw"
-compare upgrade-dump "$work/regsvr32-dump.expected"
-if msiexec /x "$msi_new"; then pass "msiexec /x after the upgrade"; else
-  fail "msiexec /x after the upgrade exit $?"; fi
+check x86 "upgrade: the registry of both views is what regsvr32 of both DLLs leaves" \
+  report_is upgrade-dump "$work/regsvr32-dump.expected" registry_dump
+check x64 "msiexec /x after the upgrade" msiexec /x "$msi_new"
 check_nothing_left "uninstall after the upgrade"
-
 wineserver -w
+
+# --- Counts -------------------------------------------------------------------------
+declare -A how=([x64]=native [x86]=$x86_mode)
+failures=$((ran[x64] - passed[x64] + ran[x86] - passed[x86]))
+echo
+for a in x64 x86; do
+  printf '%s (%s): %d ran, %d passed, %d skipped, %ds in checks\n' "$a" "${how[$a]}" \
+    "${ran[$a]}" "${passed[$a]}" "${skipped[$a]}" $((micros[$a] / 1000000))
+done | tee "${TORVEX_WINDOWS_COUNTS:-/dev/null}"
+if [ "$x86_mode" = skip ]; then echo "x86 checks skipped because $x86_reason"; fi
+echo "windows-test: $((SECONDS - stage_start))s with Wine"
 if ((failures)); then
   echo "windows-test: $failures failure(s)"
   exit 1

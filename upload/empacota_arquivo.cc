@@ -26,7 +26,9 @@ bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
 }
 
 bool nomeLivreParaOrigem(const PacoteUpload& p) {
-  if (!pathExists(p.arquivo)) return true;
+  // An archive without its record names no source, so replacing it loses
+  // nothing (a pair is published record first).
+  if (!pathExists(p.arquivo) || !pathExists(p.controle)) return true;
   char origem[kTamanhoCaminho], dataHora[kTamanhoCaminho];
   return leControleUpload(p.controle, origem, dataHora) &&
          chaveCaminho(origem) == chaveCaminho(p.origem);

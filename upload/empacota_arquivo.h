@@ -32,9 +32,10 @@ bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
 
 // Whether the archive name is free for this source: no archive of that name
 // waits in the work area, or the one that waits holds this very source (its
-// record's first line names the same file), so packing it again replaces it.
-// An archive that waits for the host with another file, or without a readable
-// record, is that file's only copy and must not be replaced.
+// record's first line names the same file), or it has no record at all and
+// so names no source: packing replaces it. An archive that waits for the host
+// with another file, or with a record that cannot be read, may be that file's
+// only copy and must not be replaced.
 bool nomeLivreParaOrigem(const PacoteUpload& p);
 
 enum class ResultadoPacote {

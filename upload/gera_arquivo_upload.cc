@@ -1,11 +1,14 @@
 #include "upload/gera_arquivo_upload.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "journal/bookkeeping.h"
 #include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
 #include "upload/lote_upload.h"
@@ -30,7 +33,7 @@ class Envio {
   Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
         LONG lIndice, Journal& journal)
       : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice), lote_(journal) {}
+        lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {}
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -39,8 +42,8 @@ class Envio {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
       for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-        std::string chave = chaveCaminho(std::string(diretorioFI_) + "/" + encontrado.nome);
-        if (!tratados_.insert(std::move(chave)).second) continue;
+        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
+        if (daMaquinaria(caminho) || !tratados_.insert(chaveCaminho(caminho)).second) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
           case Passo::Continua:
@@ -60,14 +63,21 @@ class Envio {
   }
 
  private:
-  Passo trata(const ArquivoEncontrado& encontrado) {
-    // The rename directory is tested without macro expansion.
-    char diretorioDestino[kTamanhoCaminho];
-    if (renomeia_[0] != '\0' && extraiDiretorio(renomeia_, diretorioDestino) == 0 &&
-        !pathExists(diretorioDestino)) {
-      return Passo::EncerraSemDiretorio;
-    }
+  bool daMaquinaria(const std::string& caminho) const {
+    FileIdentity id;
+    return platform().fileIdentity(caminho.c_str(), id) &&
+           std::find(maquinaria_.begin(), maquinaria_.end(), id) != maquinaria_.end();
+  }
 
+  // The rename directory is tested once the file is packed (a failed add
+  // ends the run with 0 first), without macro expansion.
+  bool semDiretorioRenomeia() const {
+    char diretorio[kTamanhoCaminho];
+    return renomeia_[0] != '\0' && extraiDiretorio(renomeia_, diretorio) == 0 &&
+           !pathExists(diretorio);
+  }
+
+  Passo trata(const ArquivoEncontrado& encontrado) {
     // Anything that would not fit its buffer leaves the file where it is.
     char nome[kTamanhoCaminho], origem[kTamanhoCaminho];
     char nomeArquivo[kTamanhoCaminho], nomeControle[kTamanhoCaminho];
@@ -97,7 +107,10 @@ class Envio {
     // later file waits in place instead of replacing it. One still in the
     // batch is published first, so that the test sees it.
     if (lote_.colide(pacote.arquivo) && !lote_.executa()) return Passo::EncerraOk;
-    if (!nomeLivreParaOrigem(pacote)) return Passo::Continua;
+    if (!nomeLivreParaOrigem(pacote)) {
+      // Where the file would have been packed, the rename directory decides.
+      return semDiretorioRenomeia() ? Passo::EncerraSemDiretorio : Passo::Continua;
+    }
     for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
                               pacote.controleTemporario}) {
       tratados_.insert(chaveCaminho(feito));
@@ -113,6 +126,11 @@ class Envio {
       case ResultadoPacote::Preparado:
         break;
     }
+    if (semDiretorioRenomeia()) {
+      platform().deleteFile(pacote.arquivoTemporario);
+      platform().deleteFile(pacote.controleTemporario);
+      return Passo::EncerraSemDiretorio;
+    }
     Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
     lote_.adiciona(feito);
@@ -127,6 +145,7 @@ class Envio {
   LONG lIndice_;
   LoteUpload lote_;
   std::unordered_set<std::string> tratados_;
+  const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 
 }  // namespace
@@ -146,8 +165,9 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   // Whatever an interrupted call left is finished before anything else.
   TraySession sessao(raizNormalizada);
   if (!sessao.ready()) return 0;
-  // The area's every path is then resolved as it stands on disk.
-  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "outtray/work").c_str())) return 0;
+  // The area's every path is then resolved as it stands on disk, found under
+  // the spelling every other method uses (docs/environment.md: case twins).
+  if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);

@@ -6,6 +6,7 @@
 // time per file and the peer's time over ours: per-file time must stay flat
 // as N grows, and the ratio is the speed-up over the peer.
 //
+// Prints each call's peak memory too: it must not grow with N.
 // Usage: torvex_exchange_bench [N...]   (default 1000 10000)
 // The peer runs on the first min(N, 1000) items of each size. Exits 1 when
 // a call fails or leaves the trays other than it should, 2 on bad usage.
@@ -49,18 +50,43 @@ double cpuSeconds(int who) {
   return s(u.ru_utime) + s(u.ru_stime);
 }
 
-// Per-item wall and processor milliseconds of what runs in `work`.
+// Peak resident memory of this process since the last resetPeakMemory(),
+// in MB; -1 where the system does not say.
+double peakMemoryMb() {
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  double kb = -1;
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::sscanf(line, "VmHWM: %lf", &kb) == 1) break;
+  }
+  std::fclose(f);
+  return kb < 0 ? -1 : kb / 1024;
+}
+
+// Lets the next peakMemoryMb() see only what comes after (Linux 4.0 on).
+void resetPeakMemory() {
+  if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
+// Per-item wall and processor milliseconds of what runs in `work`, and the
+// peak memory while it ran (ours only: the peer's are other processes).
 struct Cost {
-  double wall = 0, cpu = 0;
+  double wall = 0, cpu = 0, peakMb = -1;
 };
 
 template <typename Work>
 Cost measure(int items, int who, Work work) {
+  if (who == RUSAGE_SELF) resetPeakMemory();
   const double cpu = cpuSeconds(who);
   const Clock::time_point start = Clock::now();
   work();
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  return {wall * 1e3 / items, (cpuSeconds(who) - cpu) * 1e3 / items};
+  return {wall * 1e3 / items, (cpuSeconds(who) - cpu) * 1e3 / items,
+          who == RUSAGE_SELF ? peakMemoryMb() : -1};
 }
 
 size_t countEntries(const fs::path& dir, const std::string& extension = {}) {
@@ -209,14 +235,15 @@ Row download(const fs::path& area, int n) {
 
 void print(const char* what, const std::vector<Row>& rows) {
   for (const Row& r : rows) {
-    std::printf("%-8s %6d %9.3f %9.3f   %9.3f %9.3f   %7.2f %7.2f\n", what, r.n, r.ours.wall,
-                r.ours.cpu, r.peer.wall, r.peer.cpu, r.peer.wall / r.ours.wall,
-                r.peer.cpu / r.ours.cpu);
+    std::printf("%-8s %6d %9.3f %9.3f   %9.3f %9.3f   %7.2f %7.2f   %8.1f\n", what, r.n,
+                r.ours.wall, r.ours.cpu, r.peer.wall, r.peer.cpu, r.peer.wall / r.ours.wall,
+                r.peer.cpu / r.ours.cpu, r.ours.peakMb);
   }
   if (rows.size() > 1) {
-    std::printf("%-8s per-file time at %d over at %d: wall %.2f, processor %.2f\n", what,
-                rows.back().n, rows.front().n, rows.back().ours.wall / rows.front().ours.wall,
-                rows.back().ours.cpu / rows.front().ours.cpu);
+    std::printf("%-8s at %d over at %d: per-file wall %.2f, processor %.2f; peak memory %.2f\n",
+                what, rows.back().n, rows.front().n, rows.back().ours.wall / rows.front().ours.wall,
+                rows.back().ours.cpu / rows.front().ours.cpu,
+                rows.back().ours.peakMb / rows.front().ours.peakMb);
   }
 }
 
@@ -249,8 +276,8 @@ int main(int argc, char** argv) {
   std::printf("file system: %s; ms per file; peer: arj a per file (upload), arj e + rename per\n"
               "archive (download), on up to %d items; peer/ours above 1 means we are faster\n",
               area.fileSystem().c_str(), kPeerSample);
-  std::printf("%-8s %6s %9s %9s   %9s %9s   %7s %7s\n", "", "files", "wall", "CPU", "peer wall",
-              "peer CPU", "wall x", "CPU x");
+  std::printf("%-8s %6s %9s %9s   %9s %9s   %7s %7s   %8s\n", "", "files", "wall", "CPU",
+              "peer wall", "peer CPU", "wall x", "CPU x", "peak MB");
   print("upload", up);
   print("download", down);
   return 0;

@@ -132,6 +132,39 @@ TEST(Writer, NoiseIsStoredWithoutBeingCompressedToTheEnd) {
   }
 }
 
+// Compressed size of `data` as one method-1 member.
+uint64_t memberSize(const std::string& data) {
+  MemorySource src(data), empty("");
+  return oneMember(src, 1, data.size()).size() - oneMember(empty, 1, 0).size();
+}
+
+TEST(Writer, MemberThatStartsWithNoiseIsCompressedWhereItShrinks) {
+  // Noise first: the start is copied, then the text is found and the whole
+  // member compressed, the noise as raw blocks.
+  const std::string text = textBytes(400000, 21), noise = randomBytes(200000, 22);
+  const std::string data = noise + text;
+  CountingSource src(data);
+  const std::string archive = oneMember(src, 1, data.size());
+  auto got = readAll(archive);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].status, Status::Ok);
+  EXPECT_EQ(got[0].method, 1);
+  EXPECT_TRUE(got[0].data == data);
+  // The noise costs little more than its own size (coded, it would cost
+  // a few percent more).
+  EXPECT_LT(memberSize(data), noise.size() + noise.size() / 500 + memberSize(text));
+}
+
+TEST(Writer, NoiseInsideACompressedMemberCostsNextToNothing) {
+  const std::string text = textBytes(100000, 23), noise = randomBytes(500000, 24);
+  const std::string data = text + noise + text;
+  EXPECT_LT(memberSize(data), noise.size() + noise.size() / 500 + 2 * memberSize(text));
+  auto got = readAll(buildArchive({{"n", data, 1}}));
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].method, 1);
+  EXPECT_TRUE(got[0].data == data);
+}
+
 TEST(Writer, HeadersHaveTheLengthsAndFieldsArjWrites) {
   std::string a = buildArchive({{"name.txt", "hello hello hello hello", 1}});
   ASSERT_GT(a.size(), 60u);

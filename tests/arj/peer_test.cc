@@ -40,6 +40,7 @@ std::map<std::string, std::string> samples() {
       {"a\xC3\xA7\xC3\xA3o.txt", "acentua\xC3\xA7\xC3\xA3o\n"},
       {"mixed.dat", testing::textBytes(100000, 5) + testing::randomBytes(50000, 6) +
                         testing::textBytes(100000, 5)},
+      {"packed start.dat", testing::randomBytes(300000, 7) + testing::textBytes(300000, 8)},
   };
 }
 

@@ -173,4 +173,90 @@ TEST_F(Cli, DemoRunsTheRoundTripAndCleansUp) {
   EXPECT_EQ(e.saida.find("!!"), std::string::npos) << e.saida;
 }
 
+// Every result value of every method is named and explained, in --help and
+// in help METHOD, so a host's author needs no other source.
+TEST_F(Cli, HelpGivesEveryResultValueOfEveryMethod) {
+  const std::pair<const char*, std::vector<std::string>> casos[] = {
+      {"criaInfraEstrutura", {"0", "1"}},
+      {"recuperaArquivoUpload", {"a name", "empty line"}},
+      {"existeArquivo", {"0", "1"}},
+      {"deletaArquivo", {"0", "-1"}},
+      {"geraArquivoUpload", {"0", "2", "-1"}},
+      {"recuperaControleDownload", {"a path", "empty line"}},
+      {"disponibilizaArquivos", {"0", "1"}},
+  };
+  const std::string ajuda = torvex({"--help"}).saida;
+  for (const auto& [metodo, valores] : casos) {
+    Execucao e = torvex({"help", metodo});
+    EXPECT_EQ(e.status, 0) << metodo;
+    EXPECT_EQ(e.erros, "");
+    EXPECT_EQ(e.saida.rfind(std::string("torvex ") + metodo + " ", 0), 0u) << e.saida;
+    for (const char* secao : {"\nArguments:\n", "\nResult:\n", "\nLeaves on disk:\n"}) {
+      EXPECT_NE(e.saida.find(secao), std::string::npos) << metodo << secao;
+    }
+    const size_t bloco = ajuda.find(std::string("\n  ") + metodo + " ");
+    ASSERT_NE(bloco, std::string::npos) << metodo;
+    for (const std::string& valor : valores) {
+      EXPECT_NE(e.saida.find("\n  " + valor + "  "), std::string::npos) << metodo << " " << valor;
+      EXPECT_NE(ajuda.find("\n      " + valor + "  ", bloco), std::string::npos)
+          << metodo << " " << valor;
+    }
+  }
+  EXPECT_EQ(torvex({"help", "arj"}).saida.rfind("torvex arj 'COMMAND LINE'\n", 0), 0u);
+  EXPECT_EQ(torvex({"help"}).saida, ajuda);
+}
+
+// A slip in a name gets the name meant; a name far from all gets none.
+TEST_F(Cli, MistypedNamesGetTheNearestName) {
+  const std::pair<std::vector<std::string>, const char*> casos[] = {
+      {{"criaInfraestrutura", "C:/T"}, "criaInfraEstrutura"},
+      {{"geraArquivoUplod", "C:/T", "C:/D/*", "", "1"}, "geraArquivoUpload"},
+      {{"disponibilizaArquivo", "C:/T"}, "disponibilizaArquivos"},
+      {{"stauts", "C:/T"}, "status"},
+      {{"--hlep"}, "--help"},
+      {{"help", "existeArquvo"}, "existeArquivo"},
+      {{"help", "regster"}, "register"},
+  };
+  for (const auto& [args, nome] : casos) {
+    Execucao e = torvex(args);
+    EXPECT_EQ(e.status, 2) << args[0];
+    EXPECT_EQ(e.saida, "");
+    EXPECT_NE(e.erros.find(std::string("did you mean '") + nome + "'?"), std::string::npos)
+        << e.erros;
+    EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
+  }
+  for (const char* longe : {"xyz", "upload", "help2more"}) {
+    Execucao e = torvex({longe});
+    EXPECT_EQ(e.status, 2) << longe;
+    EXPECT_EQ(e.erros.find("did you mean"), std::string::npos) << e.erros;
+  }
+}
+
+// The number stays alone on stdout for scripts; stderr says what it means.
+TEST_F(Cli, ArjExplainsItsResultOnStderr) {
+  tree.write("f.txt", "x");
+  const std::pair<std::vector<std::string>, std::pair<const char*, const char*>> casos[] = {
+      {{"arj", "a ARC F1 F2"}, {"7\n", "7: not a command line"}},
+      {{"arj", "t \"C:/missing.arj\""}, {"6\n", "6: cannot open"}},
+      {{"arj", "t \"C:/f.txt\""}, {"9\n", "9: not an ARJ archive"}},
+      {{"arj", "a \"C:/x.arj\" \"C:/f.txt\""}, {"0\n", "0: success"}},
+  };
+  for (const auto& [args, esperado] : casos) {
+    Execucao e = torvex(args);
+    EXPECT_EQ(e.status, 0) << args[1];
+    EXPECT_EQ(e.saida, esperado.first) << args[1];
+    EXPECT_EQ(e.erros.rfind(std::string("torvex: arj: ") + esperado.second, 0), 0u) << e.erros;
+    EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
+  }
+}
+
+TEST_F(Cli, DispatchBeforeRegistrationSaysToRegister) {
+  const std::string registro = "TORVEX_REGISTRY=" + citado(tree.path("vazio.reg").string());
+  Execucao e = torvex({"--dispatch", "existeArquivo", "C:/x"}, registro);
+  EXPECT_EQ(e.status, 1);
+  EXPECT_EQ(e.saida, "");
+  EXPECT_NE(e.erros.find("run torvex register"), std::string::npos) << e.erros;
+  EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
+}
+
 }  // namespace

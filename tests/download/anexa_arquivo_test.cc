@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,16 @@ class AnexaArquivo : public ::testing::Test {
   testing::TempTree arvore;
   uint64_t tamanhoAnterior = 99;
 };
+
+TEST_F(AnexaArquivo, AFileIsNeverAppendedToItself) {
+  arvore.write("S.ARQ", std::string(2000, 's'));
+  std::filesystem::create_symlink(arvore.path("S.ARQ"), arvore.path("LINK"));
+  std::filesystem::create_hard_link(arvore.path("S.ARQ"), arvore.path("HARD"));
+  for (const char* alvo : {"C:/S.ARQ", "C:/s.arq", "C:/LINK", "C:/HARD"}) {
+    EXPECT_EQ(anexaArquivo("C:/S.ARQ", alvo, tamanhoAnterior), kAnexoNaoAbriu) << alvo;
+    EXPECT_EQ(arvore.read("S.ARQ").size(), 2000u) << alvo;
+  }
+}
 
 TEST_F(AnexaArquivo, AppendsBytesUntranslated) {
   arvore.write("T.TXT", "old\r\n");

@@ -443,8 +443,23 @@ TEST(StatusCommand, ExitStatus) {
     EXPECT_EQ(executa(std::string(errado) + " 2>/dev/null", saida), 2) << errado;
     EXPECT_EQ(saida, "") << errado;
   }
+  // Leftovers that the next call removes need no operator.
   arvore.write("T/OUTTRAY/WORK/F1_x.ARJ.tmp", "half");
+  arvore.write("T/DATA/TORVEX.JNL", "a plan");
+  EXPECT_EQ(executa("status C:/T", saida), 0);
+  EXPECT_NE(saida.find("Nothing needs an operator"), std::string::npos) << saida;
+  // A member whose archive is gone may be the only copy of a delivery.
+  arvore.write("T/INTRAY/D00009.ARQ", "member of no archive");
   EXPECT_EQ(executa("status C:/T", saida), 1);
+  EXPECT_NE(saida.find("1 item needs an operator"), std::string::npos) << saida;
+  EXPECT_NE(saida.find("** C:/T/Intray/D00009.ARQ"), std::string::npos) << saida;
+  // A root that is not there is not a tree where nothing is stuck.
+  const std::string erros = arvore.path("stderr").string();
+  for (const char* raiz : {"C:/nowhere", "C:/T/INTRAY/D00009.ARQ"}) {
+    EXPECT_EQ(executa(std::string("status ") + raiz + " 2>'" + erros + "'", saida), 1) << raiz;
+    EXPECT_EQ(saida, "") << raiz;
+    EXPECT_NE(arvore.read("stderr").find("no such root"), std::string::npos) << raiz;
+  }
 }
 
 TEST(ReadOnlyPlatform, RefusesEveryChange) {

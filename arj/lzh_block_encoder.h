@@ -1,0 +1,98 @@
+// Methods 1-3: the parse's symbols gathered into blocks. Each block is
+// written with Huffman codes of its own or, when those cost more than the
+// bytes it stands for, as a raw block: every literal coded in eight bits
+// that are the byte itself, behind a header of a few bytes. Stretches of
+// noise or packed data inside a member thus cost next to nothing more than
+// storing them, while the rest of the member is compressed.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "arj/bit_writer.h"
+#include "arj/encode_budget.h"
+#include "arj/lz_matcher.h"
+#include "arj/lzh_constants.h"
+
+namespace torvex::arj {
+
+class LzhBlockEncoder {
+ public:
+  LzhBlockEncoder(BitWriter& bw, Budget& budget);
+  const Prices& prices() const { return prices_; }
+
+  void literal(uint8_t b) {
+    syms_[n_] = b;
+    if (spanLen_ < kMaxRawBlock) span_[spanLen_] = b;
+    ++spanLen_;
+    if (++n_ == kBlockSymbols) writeBlock();
+  }
+  // `bytes` are the `length` input bytes the match stands for.
+  void match(size_t length, size_t distance, const uint8_t* bytes) {
+    uint16_t c = static_cast<uint16_t>(length + 253);
+    uint16_t p = static_cast<uint16_t>(distance - 1);
+    syms_[n_] = c;
+    dists_[m_++] = p;
+    if (spanLen_ + length <= kMaxRawBlock) std::memcpy(span_ + spanLen_, bytes, length);
+    spanLen_ += length;
+    if (++n_ == kBlockSymbols) writeBlock();
+  }
+  bool keepGoing() const { return budget_.keepGoing(); }
+  // The last block was raw: the data does not compress here.
+  bool incompressible() const { return lastRaw_; }
+  void finish() {
+    if (n_ > 0) writeBlock();
+  }
+
+  // Symbols gathered before they are written, as one block or, where the
+  // data changes inside, as halves, quarters... down to kMinBlock symbols,
+  // whichever costs fewest bits.
+  static constexpr size_t kBlockSymbols = 16384;
+  static constexpr size_t kMinBlock = 2048;
+  static constexpr size_t kMaxRawBlock = 65535;  // a block counts its symbols in 16 bits
+
+ private:
+  struct Token {  // one code-length symbol of the literal/length table, with its extra bits
+    uint8_t sym;
+    uint16_t extra;
+  };
+  // A run of the gathered symbols: where it starts among the symbols, the
+  // distances and the input, and how it is best written.
+  struct Piece {
+    size_t begin = 0, end = 0, firstMatch = 0, spanBegin = 0, spanLen = 0;
+    bool raw = false;
+  };
+  void writeBlock();
+  uint64_t plan(Piece piece, std::vector<Piece>& out);
+  uint64_t cost(Piece& piece);
+  void count(const Piece& piece);
+  void buildCodes();
+  template <class W>
+  void writeTables(W& w, size_t symbols) const;
+  void writeSymbols(const Piece& piece);
+  void writeRaw(const Piece& piece);
+  void updatePrices();
+
+  BitWriter& bw_;
+  Budget& budget_;
+  Prices prices_;
+  uint16_t syms_[kBlockSymbols];
+  uint16_t dists_[kBlockSymbols];
+  size_t n_ = 0, m_ = 0;
+  uint8_t span_[kMaxRawBlock];  // the block's input, while it could still be written raw
+  size_t spanLen_ = 0;          // input bytes of the block's symbols
+  bool lastRaw_ = false;
+  std::vector<Piece> pieces_;
+  uint32_t freqC_[kNC] = {}, freqP_[kNP] = {};
+  // The block's codes; single* is the one symbol of a degenerate code, or -1.
+  uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
+  uint16_t codeC_[kNC], codeP_[kNP], codeT_[kNT];
+  int singleC_ = -1, singleP_ = -1, singleT_ = -1, sentC_ = 0;
+  Token tokens_[kNC];
+  int tokenCount_ = 0;
+};
+
+}  // namespace torvex::arj
