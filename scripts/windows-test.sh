@@ -12,7 +12,8 @@
 #      and that late binding fails before registration;
 #   3. regsvr32 writes every registry entry (in a folder whose name holds "'");
 #   4. the client checks COM creation and the type information;
-#   5. a JScript and a VBScript round trip on tray trees;
+#   5. a JScript and a VBScript round trip on tray trees, and both hosts on
+#      Windows-1252 names (windows/test/names.*);
 #   6. regsvr32 /u removes every entry.
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
@@ -378,7 +379,8 @@ received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two me
 fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trips
   rm -rf "$drive_c/e2e"
   mkdir -p "$drive_c/e2e"
-  cp "$bin/client.exe" "$bin/platform_check.exe" "$tests"/round_trip.js "$tests"/round_trip.vbs "$drive_c/e2e/"
+  cp "$bin/client.exe" "$bin/platform_check.exe" "$tests"/round_trip.js "$tests"/round_trip.vbs \
+    "$tests"/names.js "$tests"/names.vbs "$drive_c/e2e/"
   js=$drive_c/e2e/js
   mkdir -p "$js/ENVIAR" "$js/ENVIADOS" "$js/CHEGADA"
   printf 'primeiro arquivo\r\n' >"$js/ENVIAR/ARQ01.TXT"
@@ -396,6 +398,27 @@ fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trip
   printf 'primeiro arquivo\r\n' >"$vbs/ENVIAR/ARQ01.TXT"
   printf 'antigo\r\n' >"$vbs/CHEGADA/relatorio.txt"
   received "$vbs/RECEBIDOS" D00004 '&QVDIR\CHEGADA\relatorio.txt' R $'novo\r\n'
+
+  # Names of the Western code page (Windows-1252), and one it lacks beside
+  # its look-alike. On disk Wine keeps names in UTF-8; the descriptor's FI
+  # is ANSI text, so its "ó" is the byte F3.
+  local dir
+  for dir in names_js names_vbs; do
+    mkdir -p "$drive_c/e2e/$dir/ENVIAR" "$drive_c/e2e/$dir/telvorin"
+    printf 'relatorio\r\n' >"$drive_c/e2e/$dir/ENVIAR/relatório.txt"
+    received "$drive_c/e2e/$dir/RECEBIDOS" D00006 $'&QVDIR\\CHEGADA\\relat\xf3rio.txt' R $'entregue\r\n'
+  done
+  printf 'omega latino\r\n' >"$drive_c/e2e/names_js/ENVIAR/Omega.txt"
+  printf 'omega grego\r\n' >"$drive_c/e2e/names_js/ENVIAR/Ωmega.txt"
+  printf 'do registro\r\n' >"$drive_c/e2e/names_js/telvorin/telvorin.txt"
+}
+# The value &TELVORIN reads, written as a site's 32-bit installation writes
+# it: in the 32-bit view only, so that the x64 DLL finds it only by reading
+# that view.
+telvorin_in_32_bit_view() {
+  "$wine64" reg add 'HKLM\Software\Norvalis\Telvorin' /v Telvorin /d 'C:\e2e\names_js\telvorin' \
+    /f /reg:32 >/dev/null &&
+    ! "$wine64" reg query 'HKLM\Software\Norvalis\Telvorin' /v Telvorin /reg:64 >/dev/null 2>&1
 }
 # The upload archive that the JScript round trip made under Windows tests
 # good and holds the sent file.
@@ -444,6 +467,11 @@ server_checks() {
   js_round_trip "" ""
   check $arch "VBScript round trip" \
     output_is $arch-vbs "$tests/round_trip_vbs.expected" "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
+  check $arch "&TELVORIN's value in the 32-bit view only" telvorin_in_32_bit_view
+  check $arch "JScript names: Windows-1252 names pass back, Ωmega.txt left alone, &TELVORIN's view" \
+    output_is $arch-names_js "$tests/names_js.expected" "$sys\\cscript.exe" //nologo names.js 'C:\e2e\names_js'
+  check $arch "VBScript names: Windows-1252 names pass back" \
+    output_is $arch-names_vbs "$tests/names_vbs.expected" "$sys\\cscript.exe" //nologo names.vbs 'C:\e2e\names_vbs'
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \
