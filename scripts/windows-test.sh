@@ -556,9 +556,10 @@ our_files() {  # every file and folder of ours under both Program Files
   (cd "$drive_c" && find "Program Files/TORVEX" "Program Files (x86)/TORVEX" 2>/dev/null | sort)
 }
 expected_files() {
-  printf '%s\n' "Program Files (x86)/TORVEX" "Program Files (x86)/TORVEX/Arjlib32.dll" \
-    "Program Files (x86)/TORVEX/torvex.dll" "Program Files/TORVEX" \
-    "Program Files/TORVEX/Arjlib32.dll" "Program Files/TORVEX/torvex.dll" | sort
+  local folder
+  for folder in "Program Files (x86)/TORVEX" "Program Files/TORVEX"; do
+    printf '%s\n' "$folder" "$folder/Arjlib32.dll" "$folder/torvex.dll" "$folder/torvex.exe"
+  done | sort
 }
 # The installed products named TORVEX, by their version, from the list that
 # Programs and Features shows.
@@ -578,9 +579,42 @@ files_are() {  # LIST: our files and folders are LIST, one a line
   found=$(our_files)
   [ "$found" = "$1" ] || { echo "found: ${found:-nothing}"; return 1; }
 }
-pair_installed() {  # the current architecture's pair in its Program Files
+pair_installed() {  # the current architecture's pair and command in its Program Files
   cmp "$drive_c/$program_files/TORVEX/torvex.dll" "$bin/torvex.dll" &&
-    cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll"
+    cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll" &&
+    cmp "$drive_c/$program_files/TORVEX/torvex.exe" "$bin/../torvex.exe"
+}
+# The system PATH as the next process gets it, one entry a line.
+system_path() {
+  "$wine64" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
+    tr -d '\r' | sed -n 's/^ *PATH *REG_[A-Z_]*SZ *//p' | tr ';' '\n'
+}
+on_path() { system_path | grep -qixF 'C:\Program Files\TORVEX\'; }
+# torvex.exe from a command prompt, found through PATH: cmd's own output.
+command_prints() {  # EXPECTED COMMAND-LINE
+  local out
+  out=$("$wine64" cmd /c "$2" 2>&1 | tr -d '\r') || { echo "$out"; return 1; }
+  [ "$out" = "$1" ] || { echo "printed: $out"; return 1; }
+}
+status_of_troca() {  # torvex.exe status C:\Troca after criaInfraEstrutura, through PATH
+  command_prints 0 'torvex.exe criaInfraEstrutura C:\Troca' &&
+    "$wine64" cmd /c 'torvex.exe status C:\Troca' | tr -d '\r' >"$work/status.out" &&
+    grep -qx 'Tray tree C:/Troca' "$work/status.out" &&
+    grep -qx 'Nothing is stuck or left over.' "$work/status.out"
+}
+command_checks() {
+  check x64 "install: the 64-bit folder is on the system PATH" on_path
+  check x64 "install: torvex.exe --version through PATH" command_prints "torvex $version" 'torvex.exe --version'
+  check x64 "install: torvex.exe expand through PATH" \
+    command_prints 'C:\Troca\x.txt' 'torvex.exe expand "&QVDIR\x.txt" C:\Troca'
+  check x64 "install: torvex.exe status C:\Troca through PATH" status_of_troca
+  check x64 "install: torvex.exe --dispatch through the registered server" \
+    command_prints 0 'torvex.exe --dispatch existeArquivo C:\Troca\OUTTRAY'
+  check x64 "install: torvex.exe arj, with the Arjlib32.dll beside it" \
+    command_prints 7 'torvex.exe arj "x nothing"'
+  use_arch x86
+  check x86 "install: the x86 torvex.exe --version" \
+    command_prints "torvex $version" "\"C:\\Program Files (x86)\\TORVEX\\torvex.exe\" --version"
 }
 check_nothing_left() {  # WHAT
   local a
@@ -598,7 +632,7 @@ check_nothing_left() {  # WHAT
 }
 installed_as_expected() {  # WHAT VERSION
   local a
-  check x64 "$1: the four DLLs in place" files_are "$(expected_files)"
+  check x64 "$1: the four DLLs and the two commands in place" files_are "$(expected_files)"
   for a in x64 x86; do
     use_arch $a
     check_static $a "$1: the pair in $program_files\\TORVEX" pair_installed
@@ -646,8 +680,10 @@ for a in x64 x86; do
   fresh_e2e
   js_round_trip msi- "install: "
 done
+command_checks
 check x64 "msiexec /x" msiexec /x "$msi_new"
 check_nothing_left "uninstall"
+check x64 "uninstall: the 64-bit folder is off the system PATH again" eval '! on_path'
 
 check x86 "regsvr32 of both DLLs in the installer's folders, the reference" regsvr32_reference
 check x86 "install: the registry of both views is what regsvr32 of both DLLs leaves" \
