@@ -8,6 +8,8 @@
 #include "download/controle_download.h"
 #include "download/mensagem_numerada.h"
 #include "download/simulacao_recebido.h"
+#include "journal/bookkeeping.h"
+#include "journal/journal_file.h"
 #include "macros/diretorio_telvorin.h"
 #include "platform/file.h"
 #include "platform/platform.h"
@@ -84,17 +86,6 @@ void inspectUploads(const std::string& work, TrayReport& report) {
     }
     item.problem = "record without its archive";
     report.uploads.push_back(std::move(item));
-  }
-  for (const std::string& name : filesMatching(work + "/*.tmp")) {
-    if (startsWithNoCase(name, "ARJ$")) {
-      report.leftovers.push_back({work + "/" + name, "scratch file of the archive library",
-                                  "left by an interrupted packing; belongs to no archive: the next call removes it"});
-    } else {
-      report.leftovers.push_back(
-          {work + "/" + name, "half-made upload archive or record",
-           "left by an interrupted packing, whose source file is still in place: the next "
-           "call removes it"});
-    }
   }
 }
 
@@ -197,15 +188,52 @@ void inspectControlFile(const char* root, TrayReport& report) {
 }
 
 // The write-ahead journal of a call cut short: its plan is finished by the
-// next call on the tree, never by a report.
+// next call on the tree, never by a report. One that cannot be read stops
+// every changing call until an operator looks at it.
 void inspectJournal(const std::string& root, TrayReport& report) {
   const std::string journal = root + "/DATA/TORVEX.JNL";
-  DirSearch found(journal.c_str());
-  if (!found.found() || found.entry().size == 0) return;
+  Plan plan;
+  switch (readJournal(root.c_str(), plan)) {
+    case JournalState::None:
+      return;
+    case JournalState::Error:
+      report.leftovers.push_back(
+          {journal, "journal that cannot be read",
+           "its plan cannot be trusted, so every geraArquivoUpload and disponibilizaArquivos "
+           "on this tree returns its failure value and changes nothing: keep a copy of it "
+           "and of the tree for the developers before anything else",
+           true});
+      return;
+    case JournalState::Plan:
+      break;
+  }
+  const bool carriedOnly = std::all_of(plan.steps.begin(), plan.steps.end(),
+                                       [](const Step& s) { return s.pending; });
   report.leftovers.push_back(
-      {journal, "journal of an interrupted call, pending recovery",
-       "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes its plan "
-       "before anything else (status does not): leave it in place"});
+      carriedOnly
+          ? Leftover{journal, "steps that could not be done yet (a file held open)",
+                     "every call on this tree retries them (status does not): leave it in place"}
+          : Leftover{journal, "journal of an interrupted call, pending recovery",
+                     "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes "
+                     "its plan before anything else (status does not): leave it in place"});
+}
+
+// What a call cut short had made in the tree's private folder.
+void inspectPrivate(const char* root, TrayReport& report) {
+  char folder[kTamanhoCaminho];
+  if (!caminhoPrivado(root, folder)) return;
+  const std::string dir = folder;
+  for (const std::string& name : filesMatching(dir + "/*")) {
+    if (startsWithNoCase(name, "ARJ$")) {
+      report.leftovers.push_back({dir + "/" + name, "scratch file of the archive library",
+                                  "left by an interrupted packing; belongs to no archive: the next call removes it"});
+    } else {
+      report.leftovers.push_back(
+          {dir + "/" + name, "half-made upload archive or record",
+           "left by an interrupted packing, whose source file is still in place: the next "
+           "call removes it"});
+    }
+  }
 }
 
 void inspectCounter(const char* root, TrayReport& report) {
@@ -296,6 +324,7 @@ TrayReport inspectTray(const char* root) {
   inspectControlFile(root, report);
   inspectCounter(root, report);
   inspectJournal(report.root, report);
+  inspectPrivate(root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
   inspectUnnamable(report.root, report);
   return report;

@@ -50,7 +50,7 @@ enum class MotivoPermanencia {
   SemDados,               // no data file ("ARQ") among its members
   ControleIndisponivel,   // the download control file cannot be written
   DestinoDiretorio,       // replace or append onto a directory
-  DestinoSomenteLeitura,  // replace or append onto a read-only file
+  DestinoSomenteLeitura,  // replace or append onto a read-only file, or a read-only volume
   SemNomeNumerado,        // no numbered name is free beside the destination
   DiretorioAusente,       // the final path's directory does not exist
   DestinoReservado,       // the destination is one of the tray tree's bookkeeping files

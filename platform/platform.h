@@ -139,6 +139,9 @@ class Platform {
   // syncs each file and directory itself.
   virtual bool syncFileSystem(const char* path) = 0;
   virtual bool fileIdentity(const char* path, FileIdentity& id) = 0;  // false when absent
+  // True when the volume that holds `path` takes no change at all (a
+  // read-only mount or medium); false otherwise, and when it cannot be told.
+  virtual bool readOnlyVolume(const char* path) = 0;
   // Waits for the exclusive lock of an open file (flock, LockFileEx). It is
   // held until the handle is closed; the system drops it when the process ends.
   virtual bool lockFile(FileHandle* f) = 0;
@@ -267,6 +270,7 @@ class ForwardingPlatform : public Platform {
   bool fileIdentity(const char* p, FileIdentity& id) override {
     return inner_.fileIdentity(p, id);
   }
+  bool readOnlyVolume(const char* p) override { return inner_.readOnlyVolume(p); }
   bool lockFile(FileHandle* f) override { return inner_.lockFile(f); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
   int currentDrive() override { return inner_.currentDrive(); }

@@ -289,6 +289,14 @@ class WinPlatform final : public Platform {
     return false;
   }
 
+  bool readOnlyVolume(const char* path) override {
+    char volume[MAX_PATH + 1];
+    DWORD flags = 0;
+    return GetVolumePathNameA(path, volume, sizeof volume) &&
+           GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_READ_ONLY_VOLUME);
+  }
+
   bool fileIdentity(const char* path, FileIdentity& id) override {
     HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

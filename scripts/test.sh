@@ -42,7 +42,7 @@ stage_1() {
   banner "Release tests"
   (cd "$top" && ctest --preset release)
   echo "Crash and power-cut sweeps:"
-  grep -hE '(power cuts|kill -9)' "$top/build-release/Testing/Temporary/LastTest.log" | sort -u
+  grep -hE '(power cuts|kill -9|interference)' "$top/build-release/Testing/Temporary/LastTest.log" | sort -u
   "$top/scripts/package-test.sh" "$top/build-release"
 }
 

@@ -12,8 +12,9 @@
 #      and that late binding fails before registration;
 #   3. regsvr32 writes every registry entry (in a folder whose name holds "'");
 #   4. the client checks COM creation and the type information;
-#   5. a JScript and a VBScript round trip on tray trees, and both hosts on
-#      Windows-1252 names (windows/test/names.*);
+#   5. a JScript and a VBScript round trip on tray trees, both hosts on
+#      Windows-1252 names (windows/test/names.*), and the example hosts
+#      examples/round.js and round.vbs (scripts/windows-examples.sh);
 #   6. regsvr32 /u removes every entry.
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
@@ -158,11 +159,15 @@ probe_x86() {
       if ((status == 0)); then x86_mode=native x86_reason=; return; fi
       x86_reason="this host does not run 32-bit x86 code ($ld: $(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
       status=0
+      # The emulated run (TORVEX_X86_MODE=emulated) starts every program but
+      # is not yet one a run can rest on: under qemu-i386, reg.exe's view of
+      # the registry after regsvr32 and the longer VBScript round trip
+      # differ from a native run. Until they agree, such a host skips.
+      x86_mode=skip
       qemu-i386 "$ld" --version >/dev/null 2>"$work/probe.err" || status=$?
       if ((status == 0)); then
-        x86_mode=emulated
+        x86_reason+="; the emulated run (TORVEX_X86_MODE=emulated) is opt-in until its registry and VBScript checks agree with a native run"
       else
-        x86_mode=skip
         x86_reason+=", nor under qemu-i386 ($(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
       fi
       ;;
@@ -366,6 +371,8 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 
 # --- Round-trip fixtures -------------------------------------------------------
 stamp="000017.01+202612051403+"
+# The example hosts of examples/ (example_checks).
+. "$root/scripts/windows-examples.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -472,6 +479,7 @@ server_checks() {
     output_is $arch-names_js "$tests/names_js.expected" "$sys\\cscript.exe" //nologo names.js 'C:\e2e\names_js'
   check $arch "VBScript names: Windows-1252 names pass back" \
     output_is $arch-names_vbs "$tests/names_vbs.expected" "$sys\\cscript.exe" //nologo names.vbs 'C:\e2e\names_vbs'
+  example_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \

@@ -30,10 +30,16 @@ enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 // together.
 class Envio {
  public:
-  Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
-        LONG lIndice, Journal& journal)
-      : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {}
+  Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
+        char* renomeia, LONG lIndice, Journal& journal)
+      : raiz_(raiz), area_(area), privado_(privado), diretorioFI_(diretorioFI),
+        renomeia_(renomeia), lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {
+    // A source whose retire is still pending was packed already: never again
+    // under another number while its pair waits.
+    for (const Step& s : journal.carried()) {
+      if (s.op == Op::Retire) tratados_.insert(chaveCaminho(s.a));
+    }
+  }
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -87,7 +93,9 @@ class Envio {
       return Passo::Continua;
     }
     PacoteUpload pacote;
-    if (!preparaPacote(pacote, area_, origem, nomeArquivo, nomeControle)) return Passo::Continua;
+    if (!preparaPacote(pacote, area_, privado_, origem, nomeArquivo, nomeControle)) {
+      return Passo::Continua;
+    }
 
     char destino[kTamanhoCaminho] = "";
     if (renomeia_[0] != '\0') {
@@ -116,8 +124,13 @@ class Envio {
       tratados_.insert(chaveCaminho(feito));
     }
 
+    // The source as it is packed, not as it was listed: one replaced since
+    // is recorded with its own time, and one changed while it is packed
+    // waits for the next call.
+    Fonte antes;
+    if (!fonte(origem, antes)) return Passo::Continua;
     char dataHora[kTamanhoDataHora];
-    formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
+    formataDataHora(platform().fileTimeToLocal(antes.ultimaGravacao), dataHora);
     switch (empacotaArquivo(pacote, dataHora)) {
       case ResultadoPacote::FalhaBiblioteca:
         return Passo::EncerraOk;
@@ -126,20 +139,37 @@ class Envio {
       case ResultadoPacote::Preparado:
         break;
     }
-    if (semDiretorioRenomeia()) {
+    Fonte depois;
+    const bool mudou = !fonte(origem, depois) || !(depois == antes);
+    if (mudou || semDiretorioRenomeia()) {
       platform().deleteFile(pacote.arquivoTemporario);
       platform().deleteFile(pacote.controleTemporario);
-      return Passo::EncerraSemDiretorio;
+      return mudou ? Passo::Continua : Passo::EncerraSemDiretorio;
     }
-    Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
+    Empacotado feito{pacote, {}, antes.tamanho, antes.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
     lote_.adiciona(feito);
     if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
+  struct Fonte {
+    FileIdentity id;
+    uint64_t tamanho = 0;
+    int64_t ultimaGravacao = 0;
+    bool operator==(const Fonte&) const = default;
+  };
+  static bool fonte(const char* caminho, Fonte& f) {
+    DirSearch busca(caminho);
+    if (!busca.found() || !platform().fileIdentity(caminho, f.id)) return false;
+    f.tamanho = busca.entry().size;
+    f.ultimaGravacao = busca.entry().lastWriteTime;
+    return true;
+  }
+
   const char* raiz_;
   const char* area_;
+  const char* privado_;
   const char* diretorioFI_;
   char* renomeia_;
   LONG lIndice_;
@@ -148,12 +178,22 @@ class Envio {
   const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 
+// The private folder, made once per tree, its name durable before anything
+// made in it is relied on.
+bool criaPrivado(const char* privado) {
+  if (pathExists(privado)) return true;
+  char pai[kTamanhoCaminho];
+  return platform().createDirectory(privado) && extraiDiretorio(privado, pai) == 0 &&
+         platform().syncDirectory(pai);
+}
+
 }  // namespace
 
 LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, LONG lIndice) {
   // Arguments past the 255-character buffers are outside the component's
   // limits: nothing is touched.
   char raizNormalizada[kTamanhoCaminho], renomeia[kTamanhoCaminho], area[kTamanhoCaminho];
+  char privado[kTamanhoCaminho];
   if (!copia(raizNormalizada, sizeof raizNormalizada, raiz) ||
       !copia(renomeia, sizeof renomeia, fiRename ? fiRename : "")) {
     return 0;
@@ -162,12 +202,21 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   normalizaPath(renomeia);
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
-  // Whatever an interrupted call left is finished before anything else.
+  // Whatever an interrupted call left is finished before anything else. A
+  // tree that cannot be changed gives 0, as a failed add would; a call that
+  // cannot finish an interrupted one, or has no private folder to pack in,
+  // does nothing: -1, as for a call that was given nothing to do.
   TraySession sessao(raizNormalizada);
-  if (!sessao.ready()) return 0;
+  if (sessao.state() == SessionState::NoTree) return 0;
+  if (!sessao.ready() || !caminhoPrivado(raizNormalizada, privado) || !criaPrivado(privado)) {
+    return -1;
+  }
   // The area's every path is then resolved as it stands on disk, found under
   // the spelling every other method uses (docs/environment.md: case twins).
   if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
+  // Archives are made in the private folder, but the add names the work
+  // area: without it the add fails, and the run ends with 0 before anything.
+  if (!pathExists(area)) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);
@@ -176,7 +225,7 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice, sessao.journal())
+  return Envio(raizNormalizada, area, privado, diretorioFI, renomeia, lIndice, sessao.journal())
       .executa(padrao, filtro);
 }
 

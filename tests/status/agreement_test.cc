@@ -165,9 +165,10 @@ TEST_P(Concordancia, StatusPredictsWhatTheNextPassDoesArchiveByArchive) {
       fs::permissions(arvore.path("OUT/ro.txt"), fs::perms::owner_all);
     }
   }
-  std::printf("[ agreement ] status and the next pass agreed on %d generated trees (%d archives, "
+  std::printf("[ agreement ] status and the next pass %s on %d generated trees (%d archives, "
               "%s mode)\n",
-              kArvores, arquivos, std::string(GetParam()) == "6.1" ? "direct" : "collect-first");
+              HasFailure() ? "DISAGREED" : "agreed", kArvores, arquivos,
+              std::string(GetParam()) == "6.1" ? "direct" : "collect-first");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modos, Concordancia, ::testing::Values("6.1", "1.4"));

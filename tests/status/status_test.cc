@@ -19,6 +19,7 @@
 #include "cli/read_only_platform.h"
 #include "cli/tray_report.h"
 #include "download/disponibiliza_arquivos.h"
+#include "journal/journal_file.h"
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/scoped_platform.h"
@@ -80,6 +81,19 @@ class StatusTest : public ::testing::Test {
 
   // The report as the command makes it: under the read-only platform, which
   // must not have had to refuse anything.
+  // A committed plan with a mark, one byte of a step changed since.
+  std::string journalDanificado() {
+    Journal diario;
+    EXPECT_TRUE(diario.open("C:/T"));
+    Plan plano;
+    plano.steps.push_back(makeStep(Op::Delete, 0, "C:/T/x"));
+    EXPECT_TRUE(diario.commit(plano));
+    EXPECT_TRUE(diario.mark('K', 0));
+    std::string texto = arvore.read("T/DATA/TORVEX.JNL");
+    texto[texto.find("C:/T/x")] = 'D';
+    return texto;
+  }
+
   TrayReport relatorio() {
     ReadOnlyPlatform somenteLeitura;
     TrayReport r = inspectTray("C:/T");
@@ -158,6 +172,32 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   for (const Caso& caso : casos) EXPECT_TRUE(aguardando(caso.nome)) << caso.nome;
   EXPECT_EQ(arvore.read("OUT/ro.txt"), "keep");
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_all);
+}
+
+// A destination on a read-only mount: the move or append would fail, so the
+// pass leaves the archive, and status says so before.
+TEST_F(StatusTest, AReadOnlyMountIsAReadOnlyDestination) {
+  arvore.write("RO/old.txt", "old");
+  arvore.mkdir("ROMOUNT");
+  const std::string origem = arvore.path("RO").string(), alvo = arvore.path("ROMOUNT").string();
+  if (std::system(("mount --bind '" + origem + "' '" + alvo + "' 2>/dev/null && mount -o " +
+                   "remount,ro,bind '" + alvo + "' 2>/dev/null").c_str()) != 0) {
+    std::system(("umount '" + alvo + "' 2>/dev/null").c_str());
+    GTEST_SKIP() << "no read-only bind mount here";
+  }
+  recebe("D00001.ARJ", "C:/ROMOUNT/new.txt", "R");
+  recebe("D00002.ARJ", "C:/ROMOUNT/old.txt", "A");
+  recebe("D00003.ARJ", "C:/ROMOUNT/old.txt", "M");
+  const TrayReport r = relatorio();
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_EQ(recebido(r, nome).reason, "read-only destination") << nome;
+  }
+  disponibilizaArquivos("C:/T");
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_TRUE(aguardando(nome)) << nome;
+  }
+  EXPECT_EQ(std::system(("umount '" + alvo + "'").c_str()), 0);
+  EXPECT_EQ(arvore.read("RO/old.txt"), "old");
 }
 
 // Deliveries with each disposition, later archives seeing what earlier ones
@@ -271,8 +311,8 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   disponibilizaArquivos("C:/T");
   ASSERT_TRUE(arvore.exists("T/INTRAY/D00001.FN"));
   // What a call cut short leaves, until the next call removes it.
-  arvore.write("T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "half");
-  arvore.write("T/OUTTRAY/WORK/ARJ$0.TMP", "scratch");
+  arvore.write("T/DATA/TORVEX.TMP/F1_a_txt.ARJ", "half");
+  arvore.write("T/DATA/TORVEX.TMP/ARJ$0.TMP", "scratch");
   arvore.write("T/INTRAY/WORK/D00005.ARJ.ENTREGA", "parked, recorded");
   arvore.write("T/INTRAY/WORK/D00006.ARJ.ENTREGA", "parked, not recorded");
   arvore.write("T/OUTTRAY/ContDown.dat",
@@ -282,20 +322,23 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   const TrayReport r = relatorio();
   std::map<std::string, std::string> tipos;
   for (const Leftover& l : r.leftovers) tipos[l.path] = l.kind;
-  EXPECT_EQ(tipos["C:/T/Outtray/Work/F1_a_txt.ARJ.tmp"], "half-made upload archive or record");
-  EXPECT_EQ(tipos["C:/T/Outtray/Work/ARJ$0.TMP"], "scratch file of the archive library");
+  EXPECT_EQ(tipos["C:/T/DATA/TORVEX.TMP/F1_a_txt.ARJ"], "half-made upload archive or record");
+  EXPECT_EQ(tipos["C:/T/DATA/TORVEX.TMP/ARJ$0.TMP"], "scratch file of the archive library");
   EXPECT_EQ(tipos["C:/T/Intray/Work/D00005.ARJ.ENTREGA"], "archive parked during its delivery");
   EXPECT_EQ(tipos["C:/T/Intray/D00009.ARQ"], "extracted member of no waiting archive");
   EXPECT_EQ(tipos["C:/T/Intray/D00001.FN"],
             "extracted member of D00001.ARJ, which is still waiting");
   EXPECT_EQ(tipos["C:/T/Intray/D00001.ARQ"],
             "extracted member of D00001.ARJ, which is still waiting");
+  // A journal whose records do not check is named as such; a torn plan
+  // that never started is nothing to report.
   arvore.write("T/DATA/TORVEX.JNL", "plan");
+  EXPECT_EQ(relatorio().leftovers.size(), 7u);
+  arvore.write("T/DATA/TORVEX.JNL", journalDanificado());
   const TrayReport comDiario = relatorio();
   EXPECT_EQ(comDiario.leftovers.size(), 8u);
   EXPECT_TRUE(std::any_of(comDiario.leftovers.begin(), comDiario.leftovers.end(), [](const Leftover& l) {
-    return l.path == "C:/T/DATA/TORVEX.JNL" &&
-           l.kind == "journal of an interrupted call, pending recovery";
+    return l.path == "C:/T/DATA/TORVEX.JNL" && l.kind == "journal that cannot be read";
   }));
   EXPECT_EQ(r.leftovers.size(), 7u);
   for (const Leftover& l : r.leftovers) {
@@ -392,7 +435,7 @@ int executa(const std::string& argumentos, std::string& saida) {
 // JSON, leaves every byte, name, size and time as it was.
 TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
   empacotaComUmAvulso();
-  arvore.write("T/OUTTRAY/WORK/F1_b_txt.DAT.tmp", "half");
+  arvore.write("T/DATA/TORVEX.TMP/F1_b_txt.DAT", "half");
   arvore.write("OUT/msg.txt", "existing");
   recebe("D00001.ARJ", "C:/OUT/new.txt", "R");
   recebe("D00002.ARJ", "C:/OUT/msg.txt", "M");
@@ -444,7 +487,7 @@ TEST(StatusCommand, ExitStatus) {
     EXPECT_EQ(saida, "") << errado;
   }
   // Leftovers that the next call removes need no operator.
-  arvore.write("T/OUTTRAY/WORK/F1_x.ARJ.tmp", "half");
+  arvore.write("T/DATA/TORVEX.TMP/F1_x.ARJ", "half");
   arvore.write("T/DATA/TORVEX.JNL", "a plan");
   EXPECT_EQ(executa("status C:/T", saida), 0);
   EXPECT_NE(saida.find("Nothing needs an operator"), std::string::npos) << saida;

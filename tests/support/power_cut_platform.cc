@@ -30,6 +30,7 @@ const char* survivorName(Survivor s) {
     case Survivor::Synced: return "synced";
     case Survivor::NamesOnly: return "names";
     case Survivor::DataOnly: return "data";
+    case Survivor::Torn: return "torn";
   }
   return "?";
 }
@@ -109,9 +110,9 @@ void PowerCutPlatform::snapshotDirectory(const fs::path& dir) {
 }
 
 void PowerCutPlatform::cut(Survivor s) {
-  std::map<std::string, Inode> names = s == Survivor::Everything || s == Survivor::NamesOnly
-                                           ? currentNames()
-                                           : names_;
+  std::map<std::string, Inode> names =
+      s == Survivor::Everything || s == Survivor::NamesOnly || s == Survivor::Torn ? currentNames()
+                                                                                 : names_;
   std::map<std::string, std::string> contents;
   std::map<std::string, fs::file_time_type> times;
   for (const auto& [rel, ino] : names) {
@@ -124,6 +125,14 @@ void PowerCutPlatform::cut(Survivor s) {
     // later names only bytes rewritten in place can have reached the disk.
     const bool lengthLogged = model_ == SyncModel::Ntfs && s == Survivor::DataOnly;
     contents[rel] = lengthLogged && latest.size() != durable.size() ? durable : std::move(latest);
+    if (s == Survivor::Torn) {
+      // An append is torn half-way; a rewrite keeps what was synced.
+      const fs::path live = hostPathOf(ino);
+      const std::string bytes = live.empty() ? durable : slurp(live);
+      contents[rel] = bytes.starts_with(durable)
+                          ? bytes.substr(0, durable.size() + (bytes.size() - durable.size()) / 2)
+                          : durable;
+    }
     // An inode keeps its last-write time, whichever of its states survives.
     fs::path alive = hostPathOf(ino);
     if (!alive.empty()) {

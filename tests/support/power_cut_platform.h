@@ -20,10 +20,16 @@ enum class Survivor {
   Synced,      // only what was synced: unsynced names and contents are lost
   NamesOnly,   // unsynced names survive, unsynced contents are lost
   DataOnly,    // unsynced contents survive, unsynced names are lost
+  Torn,        // unsynced names survive; of unsynced contents only a part
+               // reaches the medium: half of what was appended, or none
 };
 constexpr Survivor kSurvivors[] = {Survivor::Everything, Survivor::Synced, Survivor::NamesOnly,
                                    Survivor::DataOnly};
 const char* survivorName(Survivor s);
+// Every way, a torn write included.
+constexpr Survivor kSurvivorsAndTears[] = {Survivor::Everything, Survivor::Synced,
+                                           Survivor::NamesOnly, Survivor::DataOnly,
+                                           Survivor::Torn};
 
 // What each kind of sync makes durable.
 enum class SyncModel {
