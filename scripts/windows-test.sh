@@ -590,7 +590,7 @@ files_are() {  # LIST: our files and folders are LIST, one a line
 pair_installed() {  # the current architecture's pair and command in its Program Files
   cmp "$drive_c/$program_files/TORVEX/torvex.dll" "$bin/torvex.dll" &&
     cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll" &&
-    cmp "$drive_c/$program_files/TORVEX/torvex.exe" "$bin/../torvex.exe"
+    cmp "$drive_c/$program_files/TORVEX/torvex.exe" "$bin/torvex.exe"
 }
 # The system PATH as the next process gets it, one entry a line.
 system_path() {
@@ -599,10 +599,15 @@ system_path() {
 }
 on_path() { system_path | grep -qixF 'C:\Program Files\TORVEX\'; }
 # torvex.exe from a command prompt, found through PATH: cmd's own output.
-command_prints() {  # EXPECTED COMMAND-LINE
+# EXPECTED COMMAND-LINE: what the command line prints on stdout in cmd.
+# It goes in a batch file: given to cmd as an argument, Wine would escape its
+# quotes with backslashes, which the program would then take as its own.
+command_prints() {
   local out
-  out=$("$wine64" cmd /c "$2" 2>&1 | tr -d '\r') || { echo "$out"; return 1; }
-  [ "$out" = "$1" ] || { echo "printed: $out"; return 1; }
+  printf '@%s\r\n' "$2" >"$drive_c/command.bat"
+  out=$("$wine64" cmd /c 'C:\command.bat' 2>"$work/command.err" | tr -d '\r') ||
+    { echo "$out"; cat "$work/command.err"; return 1; }
+  [ "$out" = "$1" ] || { echo "printed: $out"; cat "$work/command.err"; return 1; }
 }
 status_of_troca() {  # torvex.exe status C:\Troca after criaInfraEstrutura, through PATH
   command_prints 0 'torvex.exe criaInfraEstrutura C:\Troca' &&
@@ -614,7 +619,7 @@ command_checks() {
   check x64 "install: the 64-bit folder is on the system PATH" on_path
   check x64 "install: torvex.exe --version through PATH" command_prints "torvex $version" 'torvex.exe --version'
   check x64 "install: torvex.exe expand through PATH" \
-    command_prints 'C:\Troca\x.txt' 'torvex.exe expand "&QVDIR\x.txt" C:\Troca'
+    command_prints 'C:/Troca\x.txt' 'torvex.exe expand "&QVDIR\x.txt" C:\Troca'
   check x64 "install: torvex.exe status C:\Troca through PATH" status_of_troca
   check x64 "install: torvex.exe --dispatch through the registered server" \
     command_prints 0 'torvex.exe --dispatch existeArquivo C:\Troca\OUTTRAY'
