@@ -52,14 +52,6 @@ std::string withExtension(std::string_view name, std::string_view extension) {
   return std::string(name.substr(0, name.rfind('.') + 1)).append(extension);
 }
 
-std::string readAll(const std::string& path) {
-  File f(path.c_str(), OpenMode::Read);
-  std::string bytes;
-  char block[4096];
-  for (long n; f && (n = f.read(block, sizeof block)) > 0;) bytes.append(block, static_cast<size_t>(n));
-  return bytes;
-}
-
 void inspectUploads(const std::string& work, TrayReport& report) {
   for (const std::string& archive : filesMatching(work + "/f*_*.arj")) {
     UploadItem item;
@@ -106,6 +98,7 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
     case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
     case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
+    case MotivoPermanencia::LigacaoSemAlvo: return "destination is a link to no file";
   }
   return "unknown";
 }
@@ -128,7 +121,8 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::DestinoReservado:
       return d.destino;
     case MotivoPermanencia::NomeInvalido:
-      return d.colocacao.final;
+    case MotivoPermanencia::LigacaoSemAlvo:
+      return d.colocacao.final[0] ? d.colocacao.final : d.destino;
     default:
       return "";
   }
@@ -149,11 +143,15 @@ void inspectReceived(const char* root, TrayReport& report) {
   for (const PrevisaoRecebido& p : pass.recebidos) {
     ReceivedItem item;
     item.name = p.arquivo.name;
-    if (p.adiado) {
+    if (pass.bloqueado) {
+      item.reason = "the journal cannot be read: no pass changes anything";
+    } else if (p.adiado) {
       item.later = true;
       item.reason = "waits for a later pass (a pass takes 999 archives)";
     } else if (p.decisao.entrega) {
       item.deliver = true;
+      item.pending = p.pendente;
+      item.recorded = p.registrado;
       item.destination = p.decisao.colocacao.final;
       item.disposition = disposition(p.decisao);
     } else {
@@ -171,7 +169,9 @@ void inspectControlFile(const char* root, TrayReport& report) {
   state.path = path;
   state.present = DirSearch(path).found();
   if (!state.present) return;
-  const std::string bytes = readAll(path);
+  std::string bytes;
+  state.readable = readWholeFile(path, bytes);
+  if (!state.readable) return;
   std::vector<std::string> lines;
   size_t start = 0;
   for (size_t end; (end = bytes.find('\n', start)) != bytes.npos; start = end + 1) {
@@ -202,7 +202,7 @@ void inspectJournal(const std::string& root, TrayReport& report) {
            "its plan cannot be trusted, so every geraArquivoUpload and disponibilizaArquivos "
            "on this tree returns its failure value and changes nothing: keep a copy of it "
            "and of the tree for the developers before anything else",
-           true});
+           Advice::KeepForDevelopers});
       return;
     case JournalState::Plan:
       break;
@@ -262,13 +262,14 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
     if (waiting.count(base)) {
       report.leftovers.push_back(
           {path, "extracted member of " + base + ".ARJ, which is still waiting",
-           "the next pass extracts the archive again over it: it can be deleted"});
+           "the next pass extracts the archive again over it: it can be deleted",
+           Advice::Delete});
     } else {
       report.leftovers.push_back(
           {path, "extracted member of no waiting archive",
            "its archive is gone; a data file may already be delivered (an append whose "
            "clean-up failed): compare it with its destination, then delete it",
-           true});
+           Advice::CompareThenDelete});
     }
   }
   for (const std::string& name : filesMatching(work + "/*.ENTREGA")) {
@@ -302,14 +303,43 @@ void inspectUnnamable(const std::string& root, TrayReport& report) {
   }
 }
 
+// A file that a pending plan names is the plan's, whatever it looks like:
+// the call that finishes the plan moves, appends or deletes it, and an
+// operator who deleted or moved it first would lose or double a delivery
+// or an upload. An upload whose missing partner the plan publishes lacks
+// nothing.
+void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
+  Plan plan;
+  if (readJournal(root.c_str(), plan) != JournalState::Plan) return;
+  const std::set<std::string> named = filesNamed(plan);
+  auto isNamed = [&named](const std::string& path) { return named.count(dobraCaixa(path)) > 0; };
+  for (Leftover& l : report.leftovers) {
+    if (!isNamed(l.path)) continue;
+    l.advice = "named by the plan of an interrupted call, which the next call finishes "
+               "(status does not): leave it in place";
+    l.action = Advice::Leave;
+  }
+  const std::string work = root + "/Outtray/Work/";
+  for (UploadItem& u : report.uploads) {
+    if (u.problem.empty()) continue;
+    std::string& missing = u.archive.empty() ? u.archive : u.record;
+    const std::string partner = withExtension(u.archive.empty() ? u.record : u.archive,
+                                              u.archive.empty() ? "ARJ" : "DAT");
+    if (!isNamed(work + partner)) continue;
+    missing = partner;
+    u.problem.clear();
+    u.partnerPending = true;
+  }
+}
+
 }  // namespace
 
 int TrayReport::operatorItems() const {
   auto count = [](const auto& items, auto pred) {
     return static_cast<int>(std::count_if(items.begin(), items.end(), pred));
   };
-  return (controlFile.lastRecordWhole ? 0 : 1) +
-         count(leftovers, [](const Leftover& l) { return l.operatorMustAct; }) +
+  return (controlFile.lastRecordWhole && controlFile.readable ? 0 : 1) +
+         count(leftovers, [](const Leftover& l) { return l.operatorMustAct(); }) +
          count(uploads, [](const UploadItem& u) { return !u.problem.empty(); }) +
          count(received, [](const ReceivedItem& r) { return !r.deliver && !r.later; });
 }
@@ -327,6 +357,7 @@ TrayReport inspectTray(const char* root) {
   inspectPrivate(root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
   inspectUnnamable(report.root, report);
+  leaveWhatThePlanNames(report.root, report);
   return report;
 }
 

@@ -15,6 +15,7 @@ struct UploadItem {
   std::string archive, record;  // bare names; one of them empty when it lacks its partner
   std::string source, time;     // the record's two lines
   std::string problem;          // empty for an archive waiting with its record
+  bool partnerPending = false;  // the missing partner is published by the pending plan
 };
 
 struct ReceivedItem {
@@ -25,11 +26,14 @@ struct ReceivedItem {
   std::string destination;  // for a delivery: the final path
   std::string disposition;  // new, replace, append or numbered
   bool later = false;       // not taken by the next pass, but by one after it
+  bool pending = false;     // a delivery of an interrupted call, which the next call finishes
+  bool recorded = false;    // pending, and its record already stands in the control file
 };
 
 struct ControlFileState {
   std::string path;
   bool present = false;
+  bool readable = true;      // present but unreadable: nothing is known of its records
   long records = 0;          // whole records
   bool lastRecordWhole = true;
   std::vector<std::string> archives;  // line 3 of each whole record
@@ -42,9 +46,20 @@ struct CounterState {
   int32_t value = 0;      // the last number issued
 };
 
+// What a leftover's advice asks for, so that a script (and a test) can follow it.
+enum class Advice {
+  Leave,              // the next call on the tree finishes or removes it
+  Delete,             // nothing needs it: it may be deleted
+  CompareThenDelete,  // an operator compares it with its destination, then deletes it
+  KeepForDevelopers,  // nothing may be done with it but keep a copy for the developers
+};
+
 struct Leftover {
   std::string path, kind, advice;
-  bool operatorMustAct = false;  // else the next call on the tree deals with it
+  Advice action = Advice::Leave;
+  bool operatorMustAct() const {
+    return action == Advice::CompareThenDelete || action == Advice::KeepForDevelopers;
+  }
 };
 
 struct TrayReport {

@@ -73,6 +73,17 @@ bool nomeDeArquivo(const char* final) {
   return !winpath::isInvalidName(nome) && !winpath::isDeviceName(nome);
 }
 
+// A name that stands but leads to no file: a link whose target does not
+// exist (yet). What is written through it lands wherever it points, which
+// may be a member the pass has still to extract, or anything else that
+// cannot be judged before it exists.
+bool ligacaoSemAlvo(const char* caminho) {
+  FileIdentity id;
+  if (!pathExists(caminho) || platform().fileIdentity(caminho, id)) return false;
+  const uint32_t erro = platform().lastError();
+  return erro == kErrorFileNotFound || erro == kErrorPathNotFound;
+}
+
 }  // namespace
 
 BandejasRecebimento::BandejasRecebimento(const char* raiz)
@@ -119,6 +130,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   if (d.destino[0] == '\0') return fica(MotivoPermanencia::ExpansaoInvalida);
   if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
   if (proprios.includes(d.destino)) return fica(MotivoPermanencia::DestinoReservado);
+  if (ligacaoSemAlvo(d.destino)) return fica(MotivoPermanencia::LigacaoSemAlvo);
   if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
 
   // Replacing or appending needs a writable file there; a numbered message
@@ -139,6 +151,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
   if (volumeSomenteLeitura(d.colocacao.final)) return fica(MotivoPermanencia::DestinoSomenteLeitura);
   if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+  if (ligacaoSemAlvo(d.colocacao.final)) return fica(MotivoPermanencia::LigacaoSemAlvo);
   if (!nomeDeArquivo(d.colocacao.final)) return fica(MotivoPermanencia::NomeInvalido);
   d.entrega = true;
   return d;

@@ -55,6 +55,7 @@ enum class MotivoPermanencia {
   DiretorioAusente,       // the final path's directory does not exist
   DestinoReservado,       // the destination is one of the tray tree's bookkeeping files
   NomeInvalido,           // the final name is one no file can have (a device, a wildcard)
+  LigacaoSemAlvo,         // the destination is a link to no file (perhaps one the pass makes later)
 };
 
 // The motives that arise once the members are read and the destination is

@@ -88,6 +88,7 @@ bool LoteEntrega::executa() {
     p.push_back(withDigest(makeStep(anexa ? Op::Append : Op::Rename, i, e.dados, e.colocacao.final),
                            e.digestoDados));
     p.back().replace = e.colocacao.modo == ModoEntrega::Substitui;
+    p.back().d = e.destino;  // for a report of what the plan will finish
     if (anexa) p.back().m = static_cast<int64_t>(e.tamanhoAnterior);
     // The record; when the data file is still there (its delete after an
     // append failed) it bears that file's time instead of the archive's.

@@ -21,6 +21,7 @@ struct Entrega {
   std::string arquivo;    // A, the received archive; empty when there is none
   std::string reservado;  // A while its delivery runs, out of the listing
   Colocacao colocacao;
+  std::string destino;    // T, the FI expanded: a final path unlike it is a numbered name
   uint64_t tamanhoAnterior = 0;  // the destination's size before an append
   // What the plan's steps check the files by.
   Digest digestoArquivo, digestoDados;

@@ -51,6 +51,7 @@ bool planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const DecisaoRe
   e.arquivo = c.arquivo;
   e.reservado = c.reservado;
   e.colocacao = d.colocacao;
+  e.destino = d.destino;
   e.carimbo = d.descritor.carimbo;
   e.nomeArquivo = arquivo.name;
   e.criacaoArquivo = arquivo.creationTime;

@@ -312,4 +312,30 @@ JournalState readJournal(const char* raiz, Plan& plan) {
   return readAll(f, static_cast<uint64_t>(size), plan);
 }
 
+std::set<std::string> filesNamed(const Plan& plan) {
+  std::set<std::string> names;
+  auto add = [&names](const std::string& path) {
+    if (!path.empty()) names.insert(dobraCaixa(path));
+  };
+  for (const Step& s : plan.steps) {
+    switch (s.op) {
+      case Op::Barrier:
+        break;
+      case Op::Fragment:  // a and b are record texts
+        add(s.c);
+        break;
+      case Op::Write:  // c is an identity
+        add(s.a);
+        break;
+      case Op::Retire:
+        add(s.a), add(s.b), add(s.c), add(s.d);
+        break;
+      default:
+        add(s.a), add(s.b), add(s.c);
+        break;
+    }
+  }
+  return names;
+}
+
 }  // namespace torvex

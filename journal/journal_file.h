@@ -109,4 +109,8 @@ class Journal {
 // report: what a pending plan will do and which names it has drawn.
 JournalState readJournal(const char* raiz, Plan& plan);
 
+// The paths of every file the plan's steps read, move, write or delete,
+// folded: files that must be left for the call that finishes it.
+std::set<std::string> filesNamed(const Plan& plan);
+
 }  // namespace torvex

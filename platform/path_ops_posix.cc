@@ -320,6 +320,9 @@ bool PosixPlatform::readOnlyVolume(const char* path) {
 bool PosixPlatform::fileIdentity(const char* path, FileIdentity& id) {
   Entry e;
   if (uint32_t err = resolved(path, e)) return fail(err);
+  // A link that leads to no file has no file's identity, as on Windows,
+  // where opening it fails: its name stands, but nothing it names does.
+  if (S_ISLNK(e.st.st_mode)) return fail(kErrorFileNotFound);
   id.volume = static_cast<uint64_t>(e.st.st_dev);
   id.index = static_cast<uint64_t>(e.st.st_ino);
   return true;

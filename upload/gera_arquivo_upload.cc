@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "conventions/conventions.h"
@@ -12,6 +11,7 @@
 #include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
 #include "upload/lote_upload.h"
+#include "upload/name_set.h"
 #include "upload/nomes_upload.h"
 #include "upload/procura_arquivo.h"
 
@@ -22,22 +22,26 @@ namespace {
 enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 
 // One call's packing run. Every file it has dealt with, and every file it
-// made, is remembered by its full path (as the file system compares paths),
-// so a file that stays in the search, or comes back under its rename target,
-// is not packed twice and the run ends, while a file elsewhere that merely
-// shares a name with one of them is still packed. Packed files wait in a
-// batch, which publishes them and takes their sources out of the search
-// together.
+// made, is remembered by its path as the file system compares paths, so a
+// file that stays in the search, or comes back under its rename target, is
+// not packed twice and the run ends, while a file elsewhere that merely
+// shares a name with one of them is still packed. Only paths in the
+// searched folder can come back in a listing, so only those are kept, by
+// their names in it: memory stays a few bytes more than the names. Packed
+// files wait in a batch, which publishes them and takes their sources out
+// of the search together.
 class Envio {
  public:
   Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
         char* renomeia, LONG lIndice, Journal& journal)
       : raiz_(raiz), area_(area), privado_(privado), diretorioFI_(diretorioFI),
-        renomeia_(renomeia), lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {
+        renomeia_(renomeia), lIndice_(lIndice), lote_(journal),
+        pastaBuscada_(chaveCaminho(std::string(diretorioFI) + "/")),
+        maquinaria_(travaEDiario(raiz)) {
     // A source whose retire is still pending was packed already: never again
     // under another number while its pair waits.
     for (const Step& s : journal.carried()) {
-      if (s.op == Op::Retire) tratados_.insert(chaveCaminho(s.a));
+      if (s.op == Op::Retire) marca(s.a);
     }
   }
 
@@ -49,7 +53,7 @@ class Envio {
       houveNovo = false;
       for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
         const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
-        if (daMaquinaria(caminho) || !tratados_.insert(chaveCaminho(caminho)).second) continue;
+        if (daMaquinaria(caminho) || !marca(caminho)) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
           case Passo::Continua:
@@ -69,6 +73,14 @@ class Envio {
   }
 
  private:
+  // Remembers the path as dealt with; false when it was already. A path
+  // outside the searched folder is never listed, so it is not kept.
+  bool marca(std::string_view caminho) {
+    const std::string chave = chaveCaminho(caminho);
+    if (!chave.starts_with(pastaBuscada_)) return true;
+    return tratados_.insert(std::string_view(chave).substr(pastaBuscada_.size()));
+  }
+
   bool daMaquinaria(const std::string& caminho) const {
     FileIdentity id;
     return platform().fileIdentity(caminho.c_str(), id) &&
@@ -107,7 +119,7 @@ class Envio {
         trataMacroFI(destino, destinoBruto, raiz_, nullptr);
       }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
-      tratados_.insert(chaveCaminho(destino));
+      marca(destino);
     }
 
     // Names differing only in case, or a.b_c beside a_b.c, give one archive
@@ -121,7 +133,7 @@ class Envio {
     }
     for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
                               pacote.controleTemporario}) {
-      tratados_.insert(chaveCaminho(feito));
+      marca(feito);
     }
 
     // The source as it is packed, not as it was listed: one replaced since
@@ -174,7 +186,8 @@ class Envio {
   char* renomeia_;
   LONG lIndice_;
   LoteUpload lote_;
-  std::unordered_set<std::string> tratados_;
+  const std::string pastaBuscada_;  // the searched folder's key, up to its last "/"
+  NameSet tratados_;  // names in that folder
   const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 

@@ -143,6 +143,8 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   arvore.write("OUT/ro.txt", "keep");
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_read);
   recebe("D00010.ARJ", "C:/OUT/ro.txt", "A");
+  std::filesystem::create_symlink(arvore.path("OUT/not-yet.txt"), arvore.path("OUT/link.txt"));
+  recebe("D00011.ARJ", "C:/OUT/link.txt", "A");
   const Caso casos[] = {
       {"D00001.ARJ", "not an archive"},
       {"D00002.ARJ", "CRC error"},
@@ -154,6 +156,7 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
       {"D00008.ARJ", "destination directory missing"},
       {"D00009.ARJ", "destination is a directory"},
       {"D00010.ARJ", "read-only destination"},
+      {"D00011.ARJ", "destination is a link to no file"},
   };
 
   FixedRegistry registro("C:/" + std::string(90, 'r'));
@@ -171,6 +174,7 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   disponibilizaArquivos("C:/T");
   for (const Caso& caso : casos) EXPECT_TRUE(aguardando(caso.nome)) << caso.nome;
   EXPECT_EQ(arvore.read("OUT/ro.txt"), "keep");
+  EXPECT_FALSE(std::filesystem::exists(arvore.path("OUT/not-yet.txt")));
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_all);
 }
 
@@ -464,7 +468,7 @@ TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
     EXPECT_NE(json.find(chave), std::string::npos) << chave << "\n" << json;
   }
   EXPECT_NE(json.find("{\"name\": \"D00001.ARJ\", \"action\": \"deliver\", \"destination\": "
-                      "\"C:/OUT/new.txt\", \"disposition\": \"append\"}"),
+                      "\"C:/OUT/new.txt\", \"disposition\": \"append\", \"pending_plan\": false"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("{\"name\": \"D00004.ARJ\", \"action\": \"stay\", \"reason\": "

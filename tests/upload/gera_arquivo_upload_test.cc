@@ -252,6 +252,19 @@ TEST_F(UploadTest, RenameTargetElsewhereDoesNotHideAFileOfItsName) {
   EXPECT_EQ(conteudoArquivado("F1_z_txt.ARJ"), "z");
 }
 
+// The archives and records a run publishes into the searched folder are
+// listed again, under another spelling of the folder too, and never packed.
+TEST_F(UploadTest, ASearchOfTheWorkAreaNeverPacksWhatTheRunMade) {
+  for (const char* fi : {"C:/T/OUTTRAY/WORK/*", "c:\\t\\outtray\\.\\work\\*"}) {
+    SCOPED_TRACE(fi);
+    novaArvore();
+    escreve("T/OUTTRAY/WORK/a.txt", "a");
+    escreve("T/OUTTRAY/WORK/b.txt", "b");
+    EXPECT_EQ(gera(fi), 0);
+    EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_b_txt.ARJ", "F1_b_txt.DAT"}));
+  }
+}
+
 TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {
   escreve("dados/ARQ01.TXT", "1");
   escreve("dados/ARQ02.TXT", "2");
