@@ -18,6 +18,14 @@
 namespace torvex::cli {
 namespace {
 
+// What status says of an item beyond the pass's own reasons.
+constexpr const char* kArchiveAlone = "archive without its record";
+constexpr const char* kRecordAlone = "record without its archive";
+constexpr const char* kJournalBlocks = "the journal cannot be read: no pass changes anything";
+constexpr const char* kLaterPass = "waits for a later pass (a pass takes 999 archives)";
+constexpr const char* kUnnamable = "name this system cannot pass to a host exactly";
+constexpr const char* kUnknownReason = "unknown";
+
 bool isPlainFile(const DirEntry& e) {
   return e.name != "." && e.name != ".." && !(e.attributes & kAttrDirectory);
 }
@@ -63,7 +71,7 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.time = time;
     } else {
       item.record.clear();
-      item.problem = "archive without its record";
+      item.problem = kArchiveAlone;
     }
     report.uploads.push_back(std::move(item));
   }
@@ -76,7 +84,7 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.source = source;
       item.time = time;
     }
-    item.problem = "record without its archive";
+    item.problem = kRecordAlone;
     report.uploads.push_back(std::move(item));
   }
 }
@@ -100,7 +108,7 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
     case MotivoPermanencia::LigacaoSemAlvo: return "destination is a link to no file";
   }
-  return "unknown";
+  return kUnknownReason;
 }
 
 std::string reasonDetail(const DecisaoRecebido& d) {
@@ -144,10 +152,10 @@ void inspectReceived(const char* root, TrayReport& report) {
     ReceivedItem item;
     item.name = p.arquivo.name;
     if (pass.bloqueado) {
-      item.reason = "the journal cannot be read: no pass changes anything";
+      item.reason = kJournalBlocks;
     } else if (p.adiado) {
       item.later = true;
-      item.reason = "waits for a later pass (a pass takes 999 archives)";
+      item.reason = kLaterPass;
     } else if (p.decisao.entrega) {
       item.deliver = true;
       item.pending = p.pendente;
@@ -296,7 +304,7 @@ void inspectUnnamable(const std::string& root, TrayReport& report) {
     const std::string dir = root + tray;
     for (const std::string& name : platform().unnamableEntries(dir.c_str())) {
       report.leftovers.push_back(
-          {dir + "/" + name, "name this system cannot pass to a host exactly",
+          {dir + "/" + name, kUnnamable,
            "every call leaves it alone, as if it were not there: rename it with characters of "
            "the ANSI code page, without a trailing dot or space, if it is to be handled"});
     }
@@ -333,6 +341,18 @@ void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
 }
 
 }  // namespace
+
+std::vector<std::string> reasonsGiven() {
+  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass,
+                                      kUnnamable};
+  // The motives are numbered from 0 without gaps; past the last one the
+  // text is the fallback.
+  for (int i = 0;; ++i) {
+    const char* text = reasonText(static_cast<MotivoPermanencia>(i));
+    if (text == kUnknownReason) return reasons;
+    reasons.emplace_back(text);
+  }
+}
 
 int TrayReport::operatorItems() const {
   auto count = [](const auto& items, auto pred) {

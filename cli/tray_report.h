@@ -84,6 +84,10 @@ struct TrayReport {
 // the pass's own routines. Changes nothing.
 TrayReport inspectTray(const char* root);
 
+// Every reason status gives for an archive that stays or waits, and every
+// problem of an upload: docs/cli.md lists each one as it stands.
+std::vector<std::string> reasonsGiven();
+
 void printText(const TrayReport& report, std::FILE* out);
 void printJson(const TrayReport& report, std::FILE* out);
 
