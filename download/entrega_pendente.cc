@@ -57,9 +57,10 @@ std::vector<EntregaPendente> entregasPendentes(const Plan& plano) {
     e.registrada = registradas || (escrita && registroConsta(*escrita, fragmento));
     for (const Step& s : plano.steps) {
       if (s.item != fragmento.item || s.undo || s.b != e.final) continue;
+      const bool coloca = s.op == Op::Append || s.op == Op::Rename || s.op == Op::Copy;
       if (s.op == Op::Append) e.modo = ModoEntrega::Anexa;
-      if (s.op == Op::Rename && s.replace) e.modo = ModoEntrega::Substitui;
-      if ((s.op == Op::Append || s.op == Op::Rename) && !s.d.empty()) e.destino = s.d;
+      if (coloca && s.op != Op::Append && s.replace) e.modo = ModoEntrega::Substitui;
+      if (coloca && !s.d.empty()) e.destino = s.d;
     }
     entregas.push_back(std::move(e));
   }

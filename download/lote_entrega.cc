@@ -85,9 +85,10 @@ bool LoteEntrega::executa() {
       p.back().ifPresent = true;
     }
     const bool anexa = e.colocacao.modo == ModoEntrega::Anexa;
-    p.push_back(withDigest(makeStep(anexa ? Op::Append : Op::Rename, i, e.dados, e.colocacao.final),
-                           e.digestoDados));
+    const Op coloca = anexa ? Op::Append : e.copia.empty() ? Op::Rename : Op::Copy;
+    p.push_back(withDigest(makeStep(coloca, i, e.dados, e.colocacao.final), e.digestoDados));
     p.back().replace = e.colocacao.modo == ModoEntrega::Substitui;
+    p.back().c = e.copia;
     p.back().d = e.destino;  // for a report of what the plan will finish
     if (anexa) p.back().m = static_cast<int64_t>(e.tamanhoAnterior);
     // The record; when the data file is still there (its delete after an
@@ -115,7 +116,9 @@ bool LoteEntrega::executa() {
   p.back().n = 1;
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
     const Entrega& e = entregas[static_cast<size_t>(i)];
-    if (e.colocacao.modo == ModoEntrega::Anexa) {
+    // An append or a copy leaves the data file: it goes once the
+    // destination is durably whole (on its own volume, by its own sync).
+    if (e.colocacao.modo == ModoEntrega::Anexa || !e.copia.empty()) {
       p.push_back(withDigest(makeStep(Op::Delete, i, e.dados), e.digestoDados));
     }
   }

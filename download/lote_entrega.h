@@ -21,6 +21,9 @@ struct Entrega {
   std::string arquivo;    // A, the received archive; empty when there is none
   std::string reservado;  // A while its delivery runs, out of the listing
   Colocacao colocacao;
+  // On another volume: the name of ours beside the final path where the
+  // bytes are copied before they are renamed into place; empty for a rename.
+  std::string copia;
   std::string destino;    // T, the FI expanded: a final path unlike it is a numbered name
   uint64_t tamanhoAnterior = 0;  // the destination's size before an append
   // What the plan's steps check the files by.

@@ -3,6 +3,7 @@
 #include "arj/exec_arj.h"
 #include "conventions/conventions.h"
 #include "download/controle_download.h"
+#include "download/cross_volume.h"
 #include "download/decisao_recebido.h"
 #include "journal/digest.h"
 #include "platform/file.h"
@@ -57,7 +58,12 @@ bool planeja(const DirEntry& arquivo, const CaminhosRecebido& c, const DecisaoRe
   e.criacaoArquivo = arquivo.creationTime;
   e.tamanho = arquivo.size;
   if (!digestOf(c.arquivo, e.digestoArquivo) || !digestOf(c.dados, e.digestoDados)) return false;
-  if (d.colocacao.modo != ModoEntrega::Anexa) return true;
+  if (d.colocacao.modo != ModoEntrega::Anexa) {
+    const std::optional<std::string> copia =
+        crossVolumeCopyName(c.dados, d.colocacao.final, c.arquivo, e.digestoDados);
+    if (copia) e.copia = *copia;
+    return copia.has_value();
+  }
   bool legivel = false;
   const std::optional<uint64_t> anterior = tamanhoAtual(d.colocacao.final, legivel);
   DirSearch dados(c.dados);

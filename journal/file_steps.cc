@@ -48,9 +48,37 @@ int64_t oursPast(File& target, uint64_t targetSize, uint64_t offset, File& sourc
   return theirs == ours ? static_cast<int64_t>(k) : -1;
 }
 
-bool move(const Step& s) {
-  return s.replace ? platform().replaceFile(s.a.c_str(), s.b.c_str())
-                   : platform().moveFile(s.a.c_str(), s.b.c_str());
+bool move(const std::string& from, const std::string& to, bool replace) {
+  return replace ? platform().replaceFile(from.c_str(), to.c_str())
+                 : platform().moveFile(from.c_str(), to.c_str());
+}
+
+// A file under a copy's own name (planned free, named after what it holds)
+// is ours while it is no longer than the bytes the copy puts there: a copy
+// cut short, or whole.
+void removeOurCopy(const Step& s, DurableSet& touched) {
+  File f(s.c.c_str(), OpenMode::Read);
+  const int64_t size = f ? f.size() : -1;
+  f.close();
+  if (size < 0 || static_cast<uint64_t>(size) > s.digest.size) return;
+  touched.departure(s.c);
+  platform().deleteFile(s.c.c_str());
+}
+
+// The bytes of a copied to c and made durable there, then c renamed to b.
+StepResult copyAndPlace(const Step& s, DurableSet& touched) {
+  File source(s.a.c_str(), OpenMode::Read);
+  if (!source) return StepResult::Failed;
+  File copy(s.c.c_str(), OpenMode::CreateNew);
+  if (!copy) return StepResult::Failed;  // a file under c now is not ours
+  const bool copied = copyFrom(source, 0, s.digest.size, copy) && copy.close();
+  // What reached c is checked, not assumed: a changed source is no payload.
+  if (!copied || !holds(s.c.c_str(), s.digest) || !move(s.c, s.b, s.replace)) {
+    copy.close();
+    removeOurCopy(s, touched);
+    return StepResult::Failed;
+  }
+  return StepResult::Done;
 }
 
 }  // namespace
@@ -74,7 +102,7 @@ StepResult requireStep(const Step& s, bool verify) {
 StepResult renameStep(const Step& s, bool verify, DurableSet& touched) {
   touched.departure(s.a);
   touched.arrival(s.b);
-  if (!verify) return move(s) ? StepResult::Done : StepResult::Failed;
+  if (!verify) return move(s.a, s.b, s.replace) ? StepResult::Done : StepResult::Failed;
   if (holds(s.b.c_str(), s.digest)) {
     // Both names may survive a power cut; the earlier one then goes.
     if (holds(s.a.c_str(), s.digest)) platform().deleteFile(s.a.c_str());
@@ -83,7 +111,21 @@ StepResult renameStep(const Step& s, bool verify, DurableSet& touched) {
   if (!holds(s.a.c_str(), s.digest)) {
     return s.ifPresent && !exists(s.a) ? StepResult::Done : StepResult::Failed;
   }
-  return move(s) ? StepResult::Done : StepResult::Failed;
+  return move(s.a, s.b, s.replace) ? StepResult::Done : StepResult::Failed;
+}
+
+StepResult copyStep(const Step& s, bool verify, DurableSet& touched) {
+  touched.arrival(s.b);  // the copy's name and the placed one: the same folder
+  if (!verify) return copyAndPlace(s, touched);
+  if (holds(s.b.c_str(), s.digest)) {
+    removeOurCopy(s, touched);
+    return StepResult::Done;
+  }
+  // A whole copy is placed even when the file it came from has gone since.
+  if (holds(s.c.c_str(), s.digest) && move(s.c, s.b, s.replace)) return StepResult::Done;
+  removeOurCopy(s, touched);
+  if (pathExists(s.c.c_str()) || !holds(s.a.c_str(), s.digest)) return StepResult::Failed;
+  return copyAndPlace(s, touched);
 }
 
 StepResult appendStep(const Step& s, bool verify, DurableSet& touched) {

@@ -20,6 +20,7 @@ enum class StepResult {
 
 StepResult requireStep(const Step& s, bool verify);
 StepResult renameStep(const Step& s, bool verify, DurableSet& touched);
+StepResult copyStep(const Step& s, bool verify, DurableSet& touched);
 StepResult appendStep(const Step& s, bool verify, DurableSet& touched);
 StepResult cutBackStep(const Step& s, DurableSet& touched);
 StepResult deleteStep(const Step& s, bool verify, DurableSet& touched);

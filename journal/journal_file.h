@@ -25,6 +25,9 @@ enum class Op : char {
   Rename = 'R',    // a -> b (over b with `replace`); a holds `digest`; with
                    // `ifPresent`, neither name holding it is no failure
   Append = 'A',    // a (holding `digest`) after the first m bytes of b
+  Copy = 'P',      // a (holding `digest`) copied to c, a name of ours beside b,
+                   // synced, then renamed to b (over b with `replace`): a
+                   // placement on another volume, where a rename cannot go
   CutBack = 'C',   // undo of an append: b back to m bytes, only over bytes of a
   Delete = 'D',    // a, when it still holds `digest` (any file when n < 0),
                    // unless file c exists

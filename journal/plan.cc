@@ -57,6 +57,7 @@ class Runner {
       case Op::Require: return requireStep(s, verify);
       case Op::Rename: return renameStep(s, verify, touched_);
       case Op::Append: return appendStep(s, verify, touched_);
+      case Op::Copy: return copyStep(s, verify, touched_);
       case Op::CutBack: return cutBackStep(s, touched_);
       case Op::Delete: return deleteStep(s, verify, touched_);
       case Op::DropOld: return dropOldStep(s, touched_);

@@ -3,7 +3,8 @@
 // the control file, an operator deletes or moves one of the tree's files,
 // another program appends to a destination. Then two passes. Nothing may be
 // lost or delivered twice, no record may stand without its payload in place,
-// nobody else's bytes may go, and nothing of ours may be left behind.
+// nobody else's bytes may go, and nothing of ours may be left behind. The
+// destinations are beside the tree, or on another volume.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -48,7 +49,7 @@ size_t ocorrencias(const std::string& texto, const std::string& parte) {
   return n;
 }
 
-class Interferencia : public ::testing::Test {
+class Interferencia : public ::testing::TestWithParam<bool> {
  protected:
   Interferencia() {
     ::setenv("TORVEX_WINVER", "2.5", 1);
@@ -88,8 +89,8 @@ class Interferencia : public ::testing::Test {
                    fs::remove(arvore.path("T/OUTTRAY/ContDown.dat"));
                  }, {}, {}});
     a.push_back({"a program appends to OUT/APP.TXT", [this] {
-                   if (arvore.exists("OUT/APP.TXT")) {
-                     arvore.write("OUT/APP.TXT", arvore.read("OUT/APP.TXT") + kAlheio);
+                   if (saida().exists("OUT/APP.TXT")) {
+                     saida().write("OUT/APP.TXT", saida().read("OUT/APP.TXT") + kAlheio);
                    }
                  }, {}, {}});
     for (const std::string& f : arquivosDaArvore()) {
@@ -110,8 +111,8 @@ class Interferencia : public ::testing::Test {
     for (const CasoEntrega& c : casosEntrega()) {
       // Payloads in place, counted in every file they may be in.
       size_t e = 0;
-      for (const auto& f : fs::directory_iterator(arvore.path("OUT"))) {
-        e += ocorrencias(arvore.read("OUT/" + f.path().filename().string()), c.dados);
+      for (const auto& f : fs::directory_iterator(saida().path("OUT"))) {
+        e += ocorrencias(saida().read("OUT/" + f.path().filename().string()), c.dados);
       }
       if (c.antes) e -= ocorrencias(c.antes, c.dados);
       size_t r = ocorrencias(controle, std::string("\r\n") + c.arquivo + "\r\n");
@@ -139,10 +140,10 @@ class Interferencia : public ::testing::Test {
     // Nobody else's bytes: the earlier record, another program's line.
     const bool alheios = controle.starts_with(kAnterior) &&
                          (acao.nome != "a program appends to OUT/APP.TXT" ||
-                          !arvore.exists("OUT/APP.TXT") ||
-                          arvore.read("OUT/APP.TXT").find(kAlheio) != std::string::npos);
+                          !saida().exists("OUT/APP.TXT") ||
+                          saida().read("OUT/APP.TXT").find(kAlheio) != std::string::npos);
     total.alheios += !alheios;
-    EXPECT_TRUE(alheios) << controle << "\n" << arvore.read("OUT/APP.TXT");
+    EXPECT_TRUE(alheios) << controle << "\n" << saida().read("OUT/APP.TXT");
     int restos = !arvore.read("T/DATA/TORVEX.JNL").empty();
     for (const std::string& f : arquivosDaArvore()) {
       // Members extracted before any plan named them stay with an archive
@@ -150,6 +151,10 @@ class Interferencia : public ::testing::Test {
       const bool doRetirado = !acao.retirado.empty() && f.starts_with("T/INTRAY/") &&
                               fs::path(f).stem() == fs::path(acao.retirado).stem();
       restos += !doRetirado && (!f.starts_with("T/INTRAY/WORK/D0") || !f.ends_with(".ARJ"));
+    }
+    // Beside the destinations: only themselves and numbered messages.
+    for (const auto& f : fs::directory_iterator(saida().path("OUT"))) {
+      restos += f.path().extension() != ".TXT" && f.path().extension() != ".QVX";
     }
     if (fs::exists(arvore.path("T/DATA/TORVEX.TMP"))) {
       restos += static_cast<int>(std::distance(fs::directory_iterator(arvore.path("T/DATA/TORVEX.TMP")),
@@ -159,16 +164,20 @@ class Interferencia : public ::testing::Test {
     EXPECT_EQ(restos, 0);
   }
 
+  // Where the destinations are: beside the tree, or on another volume.
+  const testing::TempTree& saida() const { return GetParam() ? outro : arvore; }
+
   testing::TempTree arvore;
-  testing::BandejaComCasos bandeja{arvore};
+  testing::TempTree outro{'D'};
+  testing::BandejaComCasos bandeja{arvore, saida()};
   BatchLimits limites_;
   std::string lidos_;  // records the host read before it took the file
 };
 
-TEST_F(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
+TEST_P(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
   Contagem total;
   {
-    testing::PowerCutPlatform energia(arvore.dir());
+    testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});
     arranja();
     energia.cut(testing::Survivor::Everything);
     energia.stopAt(0);
@@ -201,12 +210,17 @@ TEST_F(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
       if (HasFailure()) break;
     }
   }
-  std::printf("download interference: %ld points, lost %ld, twice %ld, false records %ld, "
+  std::printf("download interference%s: %ld points, lost %ld, twice %ld, false records %ld, "
               "others' bytes destroyed %ld, leftovers %ld (records the host took between a "
               "crash's last write and its mark, written again: %ld)\n",
-              total.pontos, total.perdidos, total.duplos, total.falsos, total.alheios, total.restos,
-              total.retomados);
+              GetParam() ? " (destinations on another volume)" : "", total.pontos, total.perdidos,
+              total.duplos, total.falsos, total.alheios, total.restos, total.retomados);
 }
+
+INSTANTIATE_TEST_SUITE_P(Volumes, Interferencia, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? "OtherVolume" : "SameVolume";
+                         });
 
 }  // namespace
 }  // namespace torvex

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,75 @@ TEST_F(FileSteps, RenameNeverTakesAbsenceForDone) {
 
 // A requirement holds while the file stands under its name or where a
 // later step of the plan moves it; run again after that move it still holds.
+// A placement on another volume: copied under a name of ours beside the
+// target, checked, then renamed; the source stays for a later delete.
+TEST_F(FileSteps, CopyRunAndRunAgain) {
+  arvore.write("a", "ours");
+  arvore.write("b", "old");
+  Step s = passo(Op::Copy, "C:/a", "C:/b", "ours");
+  s.c = "C:/b.tmp";
+  s.replace = true;
+  EXPECT_EQ(copyStep(s, false, feitos), StepResult::Done);
+  EXPECT_EQ(le("b"), "ours");
+  EXPECT_EQ(le("a"), "ours");
+  EXPECT_FALSE(arvore.exists("b.tmp"));
+  EXPECT_EQ(copyStep(s, true, feitos), StepResult::Done);
+  EXPECT_EQ(le("b"), "ours");
+}
+
+// What a copy cut short leaves is finished from what provably stands.
+TEST_F(FileSteps, ACopyCutShortIsFinished) {
+  struct Caso {
+    const char* nome;
+    const char* fonte;  // null: gone since
+    const char* copia;  // under the copy's name; null: none
+    const char* alvo;
+    StepResult resultado;
+    const char* alvoDepois;
+    bool copiaFica;
+  };
+  const Caso casos[] = {
+      {"nothing copied yet", "ours", nullptr, "old", StepResult::Done, "ours", false},
+      {"a partial copy", "ours", "ou", "old", StepResult::Done, "ours", false},
+      {"a whole copy, source gone", nullptr, "ours", "old", StepResult::Done, "ours", false},
+      {"placed, the copy's name kept", "ours", "ours", "ours", StepResult::Done, "ours", false},
+      {"a partial copy, source gone", nullptr, "ou", "old", StepResult::Failed, "old", false},
+      {"source changed", "changed", nullptr, "old", StepResult::Failed, "old", false},
+      {"someone else's file under the copy's name", "ours", "a longer file of theirs", "old",
+       StepResult::Failed, "old", true},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    for (const char* f : {"a", "b", "b.tmp"}) std::filesystem::remove(arvore.path(f));
+    if (c.fonte) arvore.write("a", c.fonte);
+    if (c.copia) arvore.write("b.tmp", c.copia);
+    arvore.write("b", c.alvo);
+    Step s = passo(Op::Copy, "C:/a", "C:/b", "ours");
+    s.c = "C:/b.tmp";
+    s.replace = true;
+    EXPECT_EQ(copyStep(s, true, feitos), c.resultado);
+    EXPECT_EQ(le("b"), c.alvoDepois);
+    EXPECT_EQ(arvore.exists("b.tmp"), c.copiaFica);
+  }
+}
+
+// A first run never writes into a file it did not make: a name taken
+// since planning fails the step and stays; a new name is never replaced.
+TEST_F(FileSteps, ACopyTakesOnlyItsOwnNames) {
+  arvore.write("a", "ours");
+  arvore.write("b.tmp", "theirs");
+  Step s = passo(Op::Copy, "C:/a", "C:/b", "ours");
+  s.c = "C:/b.tmp";
+  EXPECT_EQ(copyStep(s, false, feitos), StepResult::Failed);
+  EXPECT_EQ(le("b.tmp"), "theirs");
+  EXPECT_FALSE(arvore.exists("b"));
+  std::filesystem::remove(arvore.path("b.tmp"));
+  arvore.write("b", "appeared");
+  EXPECT_EQ(copyStep(s, false, feitos), StepResult::Failed);
+  EXPECT_EQ(le("b"), "appeared");
+  EXPECT_FALSE(arvore.exists("b.tmp"));  // our own copy goes with the failure
+}
+
 TEST_F(FileSteps, RequireLooksWhereTheFileIsOrWillBe) {
   const Step s = passo(Op::Require, "C:/a", "C:/b", "ours");
   EXPECT_EQ(requireStep(s, false), StepResult::Done);  // a first run made it

@@ -49,6 +49,15 @@ TempTree::TempTree() : dir_(makeUniqueDirectory()) {
   reloadEnvironment();
 }
 
+TempTree::TempTree(char drive) : dir_(makeUniqueDirectory()), drive_(drive) {
+  const char* old = std::getenv("TORVEX_DRIVES");
+  hadDrives_ = old != nullptr;
+  if (old) oldDrives_ = old;
+  const std::string mapping = std::string(1, drive) + "=" + dir_.string();
+  ::setenv("TORVEX_DRIVES", (old ? oldDrives_ + ";" + mapping : mapping).c_str(), 1);
+  reloadEnvironment();
+}
+
 TempTree::~TempTree() {
   std::error_code ec;
   // Leave the directory first if a test made it (or a drive in it) current.

@@ -11,11 +11,15 @@ namespace torvex::testing {
 class TempTree {
  public:
   TempTree();   // makes the directory and maps C: (and only C:) to it
+  // Makes another directory and maps `drive` to it beside the drives mapped
+  // already: a second volume for a tree on C:.
+  explicit TempTree(char drive);
   ~TempTree();  // removes it and restores the previous mapping
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
   const std::filesystem::path& dir() const { return dir_; }
+  char drive() const { return drive_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
 
   void write(std::string_view rel, std::string_view bytes) const;  // makes parents too
@@ -25,6 +29,7 @@ class TempTree {
 
  private:
   std::filesystem::path dir_;
+  char drive_ = 'C';
   std::string oldDrives_;
   bool hadDrives_ = false;
 };
