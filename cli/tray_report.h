@@ -66,6 +66,9 @@ struct Leftover {
 
 struct TrayReport {
   std::string root;
+  // What &TELVORIN reads from the registry; empty when the value is not set
+  // (the macro then gives the root).
+  std::string registryDirectory;
   bool collectFirst = false;
   std::vector<UploadItem> uploads;
   std::vector<ReceivedItem> received;

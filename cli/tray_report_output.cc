@@ -27,6 +27,10 @@ std::string json(std::string_view text) {
 
 std::string jsonOrNull(const std::string& text) { return text.empty() ? "null" : json(text); }
 
+// Where &TELVORIN looks; on 64-bit Windows both libraries read the 32-bit view.
+constexpr const char* kRegistryValue =
+    "HKEY_LOCAL_MACHINE\\Software\\Norvalis\\Telvorin, value Telvorin (32-bit view)";
+
 const char* boolean(bool b) { return b ? "true" : "false"; }
 
 }  // namespace
@@ -87,6 +91,9 @@ void printText(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "%d (the last number issued)\n", static_cast<int>(r.counter.value));
   }
+  std::fprintf(out, "&TELVORIN reads %s: %s\n", kRegistryValue,
+               r.registryDirectory.empty() ? "not set (it gives the root)"
+                                           : r.registryDirectory.c_str());
 
   std::fprintf(out, "\nLeftovers of interrupted work:\n");
   if (r.leftovers.empty()) std::fprintf(out, "  none\n");
@@ -159,6 +166,7 @@ void printJson(const TrayReport& r, std::FILE* out) {
   const bool open = r.incomingWorkOpen == OpenToAll::Yes;
   std::fprintf(out, "  \"incoming_work_writable_by_everyone\": %s,\n",
                r.incomingWorkOpen == OpenToAll::Unknown ? "null" : boolean(open));
+  std::fprintf(out, "  \"registry_directory\": %s,\n", jsonOrNull(r.registryDirectory).c_str());
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows deliverables of both architectures with mingw-w64,
 # then the installer with wixl, into build-win/ (or $1):
-#   x86/windows/   32-bit torvex.dll and Arjlib32.dll (and the test programs)
+#   x86/windows/   32-bit torvex.dll, Arjlib32.dll, torvex.exe (and the test programs)
 #   x64/windows/   the same, 64-bit
 #   registry.wxi   the installer's registry data, made by torvex_write_wxs
 #                  (which also gives the RemoveRegistry rows msibuild adds)
@@ -80,5 +80,16 @@ if [ -n "$secure" ]; then
 else
   queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
 fi
+# The system PATH takes the 64-bit folder, the one torvex.exe for every
+# host, and gives it back at uninstall ("=-*": set, removed with the
+# component, system-wide; "[~];" appends to what is there): an Environment
+# row and the two standard actions, which wixl cannot write either.
+queries+=(-q "CREATE TABLE \`Environment\` (\`Environment\` CHAR(72) NOT NULL, \`Name\` CHAR(255) NOT NULL LOCALIZABLE, \`Value\` CHAR(255) LOCALIZABLE, \`Component_\` CHAR(72) NOT NULL PRIMARY KEY \`Environment\`)"
+  -q "INSERT INTO \`Environment\` (\`Environment\`, \`Name\`, \`Value\`, \`Component_\`) VALUES ('path_x64', '=-*PATH', '[~];[INSTALLDIR_x64]', 'command_x64')")
+sequence=$(msiinfo export "$build/torvex-$version.msi" InstallExecuteSequence)
+for action in RemoveEnvironmentStrings:3300 WriteEnvironmentStrings:5200; do
+  grep -q "^${action%%:*}[[:space:]]" <<<"$sequence" ||
+    queries+=(-q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('${action%%:*}', ${action##*:})")
+done
 msibuild "$build/torvex-$version.msi" "${queries[@]}"
 echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"

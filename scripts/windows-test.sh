@@ -19,7 +19,8 @@
 #   5. Wine's VBScript CreateObject still refuses objects that answer
 #      IObjectWithSite (a departure from Windows, docs/wine-departures.md);
 #      a JScript and a VBScript round trip on tray trees (VBScript through
-#      WScript.CreateObject), and the example hosts examples/round.js and
+#      WScript.CreateObject), both hosts on Windows-1252 names
+#      (windows/test/names.*), and the example hosts examples/round.js and
 #      round.vbs (scripts/windows-examples.sh);
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
@@ -116,12 +117,15 @@ if [ ! -x "$cli" ]; then
 fi
 
 work=$(mktemp -d /tmp/torvex-wine.XXXXXX)
+# A second volume for the moves that must copy: a memory file system, so a
+# rename from drive C: fails with EXDEV as between two Windows volumes.
+volume=$(mktemp -d /dev/shm/torvex-wine.XXXXXX)
 # TZ=UTC: the platform check prints local times.
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" TZ=UTC
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" "$volume"
 }
 trap cleanup EXIT
 
@@ -211,12 +215,14 @@ case $x86_mode in
 esac
 
 stage_start=$SECONDS
-new_prefix() {  # NAME: a fresh prefix, made the current one
+new_prefix() {  # NAME: a fresh prefix, made the current one, with drive T: on another volume
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
   export WINEPREFIX=$work/$1
   "$wine64" wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   drive_c=$WINEPREFIX/drive_c
+  mkdir -p "$volume/$1"
+  ln -sfn "$volume/$1" "$WINEPREFIX/dosdevices/t:"
 }
 
 # Per architecture: the binaries, the objdump, how its programs start, where
@@ -397,7 +403,8 @@ fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trip
   rm -rf "$drive_c/e2e"
   mkdir -p "$drive_c/e2e"
   cp "$bin/client.exe" "$bin/platform_check.exe" "$bin/hardening.exe" "$bin/site_toy.dll" \
-    "$tests"/round_trip.js "$tests"/round_trip.vbs "$tests"/create_object.vbs "$drive_c/e2e/"
+    "$tests"/round_trip.js "$tests"/round_trip.vbs "$tests"/create_object.vbs \
+    "$tests"/names.js "$tests"/names.vbs "$drive_c/e2e/"
   js=$drive_c/e2e/js
   mkdir -p "$js/ENVIAR" "$js/ENVIADOS" "$js/CHEGADA"
   printf 'primeiro arquivo\r\n' >"$js/ENVIAR/ARQ01.TXT"
@@ -415,6 +422,27 @@ fresh_e2e() {  # C:\e2e afresh with the programs and the trays of the round trip
   printf 'primeiro arquivo\r\n' >"$vbs/ENVIAR/ARQ01.TXT"
   printf 'antigo\r\n' >"$vbs/CHEGADA/relatorio.txt"
   received "$vbs/RECEBIDOS" D00004 '&QVDIR\CHEGADA\relatorio.txt' R $'novo\r\n'
+
+  # Names of the Western code page (Windows-1252), and one it lacks beside
+  # its look-alike. On disk Wine keeps names in UTF-8; the descriptor's FI
+  # is ANSI text, so its "ó" is the byte F3.
+  local dir
+  for dir in names_js names_vbs; do
+    mkdir -p "$drive_c/e2e/$dir/ENVIAR" "$drive_c/e2e/$dir/telvorin"
+    printf 'relatorio\r\n' >"$drive_c/e2e/$dir/ENVIAR/relatório.txt"
+    received "$drive_c/e2e/$dir/RECEBIDOS" D00006 $'&QVDIR\\CHEGADA\\relat\xf3rio.txt' R $'entregue\r\n'
+  done
+  printf 'omega latino\r\n' >"$drive_c/e2e/names_js/ENVIAR/Omega.txt"
+  printf 'omega grego\r\n' >"$drive_c/e2e/names_js/ENVIAR/Ωmega.txt"
+  printf 'do registro\r\n' >"$drive_c/e2e/names_js/telvorin/telvorin.txt"
+}
+# The value &TELVORIN reads, written as a site's 32-bit installation writes
+# it: in the 32-bit view only, so that the x64 DLL finds it only by reading
+# that view.
+telvorin_in_32_bit_view() {
+  "$wine64" reg add 'HKLM\Software\Norvalis\Telvorin' /v Telvorin /d 'C:\e2e\names_js\telvorin' \
+    /f /reg:32 >/dev/null &&
+    ! "$wine64" reg query 'HKLM\Software\Norvalis\Telvorin' /v Telvorin /reg:64 >/dev/null 2>&1
 }
 # The upload archive that the JScript round trip made under Windows tests
 # good and holds the sent file.
@@ -512,7 +540,7 @@ create_object_departs() {
 }
 departure_checks() {  # with the DLL registered
   if runs $arch; then toys_registered add || record $arch fail "registering site_toy.dll's classes"; fi
-  check $arch "Wine departure (docs/wine-departures.md): VBScript's CreateObject gives error 429 for any object with IObjectWithSite, ours and a toy alike; WScript.CreateObject makes them" \
+  check $arch "Wine departure W5 (docs/wine-departures.md): VBScript's CreateObject gives error 429 for any object with IObjectWithSite, ours and a toy alike; WScript.CreateObject makes them" \
     create_object_departs
   if runs $arch; then toys_registered delete || record $arch fail "removing site_toy.dll's classes"; fi
 }
@@ -528,7 +556,7 @@ server_checks() {
   expected_unregistered >"$work/$arch-unregistered.expected"
 
   check $arch "platform_check output" \
-    output_is $arch-platform_check "$tests/platform_check.expected" platform_check.exe
+    output_is $arch-platform_check "$tests/platform_check.expected" platform_check.exe 'T:'
   check $arch "client output before registration" \
     output_is $arch-client_unregistered "$tests/client_unregistered.expected" client.exe unregistered "$dll"
 
@@ -549,6 +577,11 @@ server_checks() {
   departure_checks
   check $arch "VBScript round trip, the object made by WScript.CreateObject" \
     output_is $arch-vbs "$tests/round_trip_vbs.expected" "$sys\\cscript.exe" //nologo round_trip.vbs 'C:\e2e\vbs'
+  check $arch "&TELVORIN's value in the 32-bit view only" telvorin_in_32_bit_view
+  check $arch "JScript names: Windows-1252 names pass back, Ωmega.txt left alone, &TELVORIN's view" \
+    output_is $arch-names_js "$tests/names_js.expected" "$sys\\cscript.exe" //nologo names.js 'C:\e2e\names_js'
+  check $arch "VBScript names: Windows-1252 names pass back" \
+    output_is $arch-names_vbs "$tests/names_vbs.expected" "$sys\\cscript.exe" //nologo names.vbs 'C:\e2e\names_vbs'
   example_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
@@ -635,9 +668,10 @@ our_files() {  # every file and folder of ours under both Program Files
   (cd "$drive_c" && find "Program Files/TORVEX" "Program Files (x86)/TORVEX" 2>/dev/null | sort)
 }
 expected_files() {
-  printf '%s\n' "Program Files (x86)/TORVEX" "Program Files (x86)/TORVEX/Arjlib32.dll" \
-    "Program Files (x86)/TORVEX/torvex.dll" "Program Files/TORVEX" \
-    "Program Files/TORVEX/Arjlib32.dll" "Program Files/TORVEX/torvex.dll" | sort
+  local folder
+  for folder in "Program Files (x86)/TORVEX" "Program Files/TORVEX"; do
+    printf '%s\n' "$folder" "$folder/Arjlib32.dll" "$folder/torvex.dll" "$folder/torvex.exe"
+  done | sort
 }
 # The installed products named TORVEX, by their version, from the list that
 # Programs and Features shows.
@@ -657,9 +691,47 @@ files_are() {  # LIST: our files and folders are LIST, one a line
   found=$(our_files)
   [ "$found" = "$1" ] || { echo "found: ${found:-nothing}"; return 1; }
 }
-pair_installed() {  # the current architecture's pair in its Program Files
+pair_installed() {  # the current architecture's pair and command in its Program Files
   cmp "$drive_c/$program_files/TORVEX/torvex.dll" "$bin/torvex.dll" &&
-    cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll"
+    cmp "$drive_c/$program_files/TORVEX/Arjlib32.dll" "$bin/Arjlib32.dll" &&
+    cmp "$drive_c/$program_files/TORVEX/torvex.exe" "$bin/torvex.exe"
+}
+# The system PATH as the next process gets it, one entry a line.
+system_path() {
+  "$wine64" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v PATH |
+    tr -d '\r' | sed -n 's/^ *PATH *REG_[A-Z_]*SZ *//p' | tr ';' '\n'
+}
+on_path() { system_path | grep -qixF 'C:\Program Files\TORVEX\'; }
+# torvex.exe from a command prompt, found through PATH: cmd's own output.
+# EXPECTED COMMAND-LINE: what the command line prints on stdout in cmd.
+# It goes in a batch file: given to cmd as an argument, Wine would escape its
+# quotes with backslashes, which the program would then take as its own.
+command_prints() {
+  local out
+  printf '@%s\r\n' "$2" >"$drive_c/command.bat"
+  out=$("$wine64" cmd /c 'C:\command.bat' 2>"$work/command.err" | tr -d '\r') ||
+    { echo "$out"; cat "$work/command.err"; return 1; }
+  [ "$out" = "$1" ] || { echo "printed: $out"; cat "$work/command.err"; return 1; }
+}
+status_of_troca() {  # torvex.exe status C:\Troca after criaInfraEstrutura, through PATH
+  command_prints 0 'torvex.exe criaInfraEstrutura C:\Troca' &&
+    "$wine64" cmd /c 'torvex.exe status C:\Troca' | tr -d '\r' >"$work/status.out" &&
+    grep -qx 'Tray tree C:/Troca' "$work/status.out" &&
+    grep -qx 'Nothing is stuck or left over.' "$work/status.out"
+}
+command_checks() {
+  check x64 "install: the 64-bit folder is on the system PATH" on_path
+  check x64 "install: torvex.exe --version through PATH" command_prints "torvex $version" 'torvex.exe --version'
+  check x64 "install: torvex.exe expand through PATH" \
+    command_prints 'C:/Troca\x.txt' 'torvex.exe expand "&QVDIR\x.txt" C:\Troca'
+  check x64 "install: torvex.exe status C:\Troca through PATH" status_of_troca
+  check x64 "install: torvex.exe --dispatch through the registered server" \
+    command_prints 0 'torvex.exe --dispatch existeArquivo C:\Troca\OUTTRAY'
+  check x64 "install: torvex.exe arj, with the Arjlib32.dll beside it" \
+    command_prints 7 'torvex.exe arj "x nothing"'
+  use_arch x86
+  check x86 "install: the x86 torvex.exe --version" \
+    command_prints "torvex $version" "\"C:\\Program Files (x86)\\TORVEX\\torvex.exe\" --version"
 }
 check_nothing_left() {  # WHAT
   local a
@@ -679,7 +751,7 @@ check_nothing_left() {  # WHAT
 }
 installed_as_expected() {  # WHAT VERSION
   local a
-  check x64 "$1: the four DLLs in place" files_are "$(expected_files)"
+  check x64 "$1: the four DLLs and the two commands in place" files_are "$(expected_files)"
   for a in x64 x86; do
     use_arch $a
     check_static $a "$1: the pair in $program_files\\TORVEX" pair_installed
@@ -734,8 +806,10 @@ for a in x64 x86; do
   js_round_trip msi- "install: "
   lock_is "install: the site lock reads the installer's allow list" listed msi
 done
+command_checks
 check x64 "msiexec /x" msiexec /x "$msi_new"
 check_nothing_left "uninstall"
+check x64 "uninstall: the 64-bit folder is off the system PATH again" eval '! on_path'
 
 check x86 "regsvr32 of both DLLs in the installer's folders, the reference" regsvr32_reference
 check x86 "install: the registry of both views is what regsvr32 of both DLLs leaves" \

@@ -356,6 +356,42 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   EXPECT_TRUE(r.needsOperator());
 }
 
+// Names no call can reach by that very name are left alone by every call,
+// so the report is where an operator learns of them.
+TEST_F(StatusTest, NamesNoCallCanHandleAreListed) {
+  const char* const nomes[] = {"T/OUTTRAY/WORK/F1_a_txt.ARJ.", "T/OUTTRAY/WORK/F2_q?_txt.ARJ",
+                               "T/INTRAY/WORK/D00001.ARJ ", "T/INTRAY/CON"};
+  for (const char* nome : nomes) arvore.write(nome, "x");
+  arvore.write("T/OUTTRAY/WORK/F3_b_txt.ARJ", "an ordinary name");
+
+  const TrayReport r = relatorio();
+  std::map<std::string, std::string> tipos;
+  for (const Leftover& l : r.leftovers) tipos[l.path] = l.kind;
+  const std::string tipo = "name this system cannot pass to a host exactly";
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/F1_a_txt.ARJ."], tipo);
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/F2_q?_txt.ARJ"], tipo);
+  EXPECT_EQ(tipos["C:/T/Intray/Work/D00001.ARJ "], tipo);
+  EXPECT_EQ(tipos["C:/T/Intray/CON"], tipo);
+  EXPECT_EQ(r.leftovers.size(), 4u) << "the ordinary name is an upload, not a leftover";
+  EXPECT_TRUE(r.needsOperator());
+}
+
+// What &TELVORIN reads is shown, so that an operator can compare the 32-bit
+// and 64-bit hosts' view with what a site's installation wrote.
+TEST_F(StatusTest, ShowsWhatTheRegistryValueReads) {
+  {
+    FixedRegistry registro("D:\\Telvorin");
+    EXPECT_EQ(relatorio().registryDirectory, "D:\\Telvorin");
+  }
+  struct SemValor : testing::ScopedPlatform {
+    bool registryRead(RegistryHive, const char*, const char*, std::string&) override {
+      setLastError(kErrorFileNotFound);
+      return false;
+    }
+  } semValor;
+  EXPECT_EQ(relatorio().registryDirectory, "") << "not set";
+}
+
 TEST_F(StatusTest, CleanTreeNeedsNoOperator) {
   const TrayReport r = relatorio();
   EXPECT_TRUE(r.uploads.empty());
