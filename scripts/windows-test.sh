@@ -478,11 +478,12 @@ lock_is() {  # WHAT EXPECTED FOLDER: the registered class's lock, one case a lin
   check $arch "$1" output_is "$arch-lock-$3" "$tests/hardening_lock_$2.expected" \
     hardening.exe lock "C:\\e2e\\lock-$3"
 }
-lock_checks() {  # with the DLL registered: no allow list, then one in this view
+lock_checks() {  # with the DLL registered: no allow list, then one
   lock_is "site lock without an allow list: every page refused, script hosts served" unlisted unlisted
-  reg add 'HKLM\SOFTWARE\TORVEX' /v AllowedSites /d "$allowed" /f >/dev/null
+  # Both DLLs read HKLM in the view of 32-bit programs (README).
+  "$wine64" reg add 'HKLM\SOFTWARE\TORVEX' /v AllowedSites /d "$allowed" /f /reg:32 >/dev/null
   lock_is "site lock allowing $allowed: its pages served, every other refused" listed listed
-  reg delete 'HKLM\SOFTWARE\TORVEX' /f >/dev/null
+  "$wine64" reg delete 'HKLM\SOFTWARE\TORVEX' /f /reg:32 >/dev/null
 }
 library_tree() {  # C:\e2e\lib: a tray tree with one file to send
   rm -rf "$drive_c/e2e/lib"
