@@ -1,6 +1,7 @@
 #include "arj/exec_arj.h"
 
 #include "arj/check_extract.h"
+#include "arj/run_command.h"
 
 #include <algorithm>
 #include <functional>
@@ -298,15 +299,15 @@ int checkExtract(const char* archive, const std::function<ByteSink*(const std::s
   }
 }
 
-}  // namespace torvex::arj
-
-extern "C" int TORVEX_ARJ_CALL ExecArj(const char* commandLine, int reserved) {
-  if (reserved != 0) return torvex::arj::kUserError;
+int runCommand(const char* commandLine, int reserved) {
+  if (reserved != 0) return kUserError;
   try {
-    return torvex::arj::run(commandLine);
+    return run(commandLine);
   } catch (const std::bad_alloc&) {
-    return torvex::arj::kNoMemory;
+    return kNoMemory;
   } catch (...) {
-    return torvex::arj::kFatal;
+    return kFatal;
   }
 }
+
+}  // namespace torvex::arj

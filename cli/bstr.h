@@ -1,4 +1,7 @@
-// The command line speaks UTF-8; the interface speaks UTF-16 BSTRs.
+// The command line speaks the ANSI code page (UTF-8 on POSIX, where a byte
+// that is not UTF-8 is carried as it is); the interface speaks UTF-16 BSTRs.
+// Both ways are exact, so a name the command prints, typed back, reaches the
+// same file.
 #pragma once
 
 #include <string>
@@ -8,9 +11,9 @@
 
 namespace torvex::cli {
 
-// Invalid bytes become U+FFFD, as the Windows conversion does.
-Bstr bstrFromUtf8(std::string_view text);
-// A null BSTR gives the empty text.
-std::string utf8FromBstr(BSTR bstr);
+Bstr bstrFromText(std::string_view text);
+// A null BSTR gives the empty text, and so does one without an exact ANSI
+// form (the component never returns one: its results come from ANSI text).
+std::string textFromBstr(BSTR bstr);
 
 }  // namespace torvex::cli

@@ -30,7 +30,7 @@ class LateCaller : public MethodCaller {
     IDispatch* object = nullptr;
     HRESULT hr = create(&object);
     if (FAILED(hr)) return failure("cannot create TORVEX.Controlador", hr);
-    Bstr name = bstrFromUtf8(typedName_.c_str());
+    Bstr name = bstrFromText(typedName_.c_str());
     LPOLESTR names[] = {name.get()};
     DISPID id = 0;
     hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);

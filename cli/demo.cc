@@ -21,7 +21,7 @@ void showCall(const std::string& call, const std::string& result) {
 
 std::string resultadoTexto(BSTR bstr) {
   Bstr dono(bstr);
-  return utf8FromBstr(dono.get());
+  return textFromBstr(dono.get());
 }
 
 std::string mostraTexto(const std::string& text) {
@@ -50,28 +50,28 @@ void Demo::note(std::string_view text) {
 }
 
 LONG Demo::criaInfraEstrutura(std::string_view root) {
-  LONG r = Controlador::criaInfraEstrutura(bstrFromUtf8(root).get());
+  LONG r = Controlador::criaInfraEstrutura(bstrFromText(root).get());
   showCall("criaInfraEstrutura(" + quoted(root) + ")", std::to_string(r));
   return r;
 }
 
 std::string Demo::recuperaArquivoUpload(std::string_view root, LONG lIndice) {
   std::string r =
-      resultadoTexto(Controlador::recuperaArquivoUpload(bstrFromUtf8(root).get(), lIndice));
+      resultadoTexto(Controlador::recuperaArquivoUpload(bstrFromText(root).get(), lIndice));
   showCall("recuperaArquivoUpload(" + quoted(root) + ", " + std::to_string(lIndice) + ")",
                 mostraTexto(r));
   return r;
 }
 
 LONG Demo::existeArquivo(std::string_view name) {
-  LONG r = Controlador::existeArquivo(bstrFromUtf8(name).get());
+  LONG r = Controlador::existeArquivo(bstrFromText(name).get());
   showCall("existeArquivo(" + quoted(name) + ")",
                 std::to_string(r) + (r == 0 ? " (there)" : " (not there)"));
   return r;
 }
 
 LONG Demo::deletaArquivo(std::string_view name) {
-  LONG r = Controlador::deletaArquivo(bstrFromUtf8(name).get());
+  LONG r = Controlador::deletaArquivo(bstrFromText(name).get());
   showCall("deletaArquivo(" + quoted(name) + ")",
                 std::to_string(r) + (r == 0 ? " (deleted)" : " (not deleted)"));
   return r;
@@ -79,8 +79,8 @@ LONG Demo::deletaArquivo(std::string_view name) {
 
 LONG Demo::geraArquivoUpload(std::string_view root, std::string_view fi, std::string_view fiRename,
                              LONG lIndice) {
-  LONG r = Controlador::geraArquivoUpload(bstrFromUtf8(root).get(), bstrFromUtf8(fi).get(),
-                                          bstrFromUtf8(fiRename).get(), lIndice);
+  LONG r = Controlador::geraArquivoUpload(bstrFromText(root).get(), bstrFromText(fi).get(),
+                                          bstrFromText(fiRename).get(), lIndice);
   showCall("geraArquivoUpload(" + quoted(root) + ", " + quoted(fi) + ", " + quoted(fiRename) +
                     ", " + std::to_string(lIndice) + ")",
                 std::to_string(r));
@@ -88,13 +88,13 @@ LONG Demo::geraArquivoUpload(std::string_view root, std::string_view fi, std::st
 }
 
 std::string Demo::recuperaControleDownload(std::string_view root) {
-  std::string r = resultadoTexto(Controlador::recuperaControleDownload(bstrFromUtf8(root).get()));
+  std::string r = resultadoTexto(Controlador::recuperaControleDownload(bstrFromText(root).get()));
   showCall("recuperaControleDownload(" + quoted(root) + ")", mostraTexto(r));
   return r;
 }
 
 LONG Demo::disponibilizaArquivos(std::string_view root) {
-  LONG r = Controlador::disponibilizaArquivos(bstrFromUtf8(root).get());
+  LONG r = Controlador::disponibilizaArquivos(bstrFromText(root).get());
   showCall("disponibilizaArquivos(" + quoted(root) + ")", std::to_string(r));
   return r;
 }

@@ -50,7 +50,7 @@ bool convertArgument(const Parameter& p, const char* text, Value& value) {
               text + "'");
     return false;
   }
-  value.text = bstrFromUtf8(text);
+  value.text = bstrFromText(text);
   return true;
 }
 
@@ -126,7 +126,7 @@ int callMethod(MethodCaller& caller, std::span<char* const> args) {
   if (method->result == Type::Number) {
     std::printf("%ld\n", static_cast<long>(result.number));
   } else {
-    std::string text = utf8FromBstr(result.text.get());
+    std::string text = textFromBstr(result.text.get());
     text.push_back('\n');
     std::fwrite(text.data(), 1, text.size(), stdout);
   }

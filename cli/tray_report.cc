@@ -10,7 +10,9 @@
 #include "download/simulacao_recebido.h"
 #include "journal/bookkeeping.h"
 #include "journal/journal_file.h"
+#include "macros/diretorio_telvorin.h"
 #include "platform/file.h"
+#include "platform/platform.h"
 #include "upload/grava_controle_upload.h"
 
 namespace torvex::cli {
@@ -21,6 +23,7 @@ constexpr const char* kArchiveAlone = "archive without its record";
 constexpr const char* kRecordAlone = "record without its archive";
 constexpr const char* kJournalBlocks = "the journal cannot be read: no pass changes anything";
 constexpr const char* kLaterPass = "waits for a later pass (a pass takes 999 archives)";
+constexpr const char* kUnnamable = "name this system cannot pass to a host exactly";
 constexpr const char* kUnknownReason = "unknown";
 
 bool isPlainFile(const DirEntry& e) {
@@ -293,6 +296,21 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
   }
 }
 
+// Files whose names this system cannot pass to a host or take back exactly
+// (a character outside the ANSI code page, a trailing dot): every call
+// leaves them alone, as if they were not there.
+void inspectUnnamable(const std::string& root, TrayReport& report) {
+  for (const char* tray : {"/Outtray/Work", "/Outtray", "/Intray/Work", "/Intray"}) {
+    const std::string dir = root + tray;
+    for (const std::string& name : platform().unnamableEntries(dir.c_str())) {
+      report.leftovers.push_back(
+          {dir + "/" + name, kUnnamable,
+           "every call leaves it alone, as if it were not there: rename it with characters of "
+           "the ANSI code page, without a trailing dot or space, if it is to be handled"});
+    }
+  }
+}
+
 // A file that a pending plan names is the plan's, whatever it looks like:
 // the call that finishes the plan moves, appends or deletes it, and an
 // operator who deleted or moved it first would lose or double a delivery
@@ -325,7 +343,8 @@ void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
 }  // namespace
 
 std::vector<std::string> reasonsGiven() {
-  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass};
+  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass,
+                                      kUnnamable};
   // The motives are numbered from 0 without gaps; past the last one the
   // text is the fallback.
   for (int i = 0;; ++i) {
@@ -348,6 +367,7 @@ int TrayReport::operatorItems() const {
 TrayReport inspectTray(const char* root) {
   TrayReport report;
   report.root = root;
+  report.registryDirectory = valorTelvorin().value_or("");
   const std::string work = report.root + "/Outtray/Work";
   inspectUploads(work, report);
   inspectReceived(root, report);
@@ -356,7 +376,9 @@ TrayReport inspectTray(const char* root) {
   inspectJournal(report.root, report);
   inspectPrivate(root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
+  inspectUnnamable(report.root, report);
   leaveWhatThePlanNames(report.root, report);
+  report.incomingWorkOpen = platform().writableByEveryone((report.root + "/Intray/Work").c_str());
   return report;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace torvex::cli {
 
 struct UploadItem {
@@ -64,12 +66,18 @@ struct Leftover {
 
 struct TrayReport {
   std::string root;
+  // What &TELVORIN reads from the registry; empty when the value is not set
+  // (the macro then gives the root).
+  std::string registryDirectory;
   bool collectFirst = false;
   std::vector<UploadItem> uploads;
   std::vector<ReceivedItem> received;
   ControlFileState controlFile;
   CounterState counter;
   std::vector<Leftover> leftovers;
+  // Whether any local user may put an archive in the incoming work area,
+  // for the next pass to deliver with the rights of whoever runs it.
+  OpenToAll incomingWorkOpen = OpenToAll::Unknown;
 
   // How many items wait for an operator: archives that stay, uploads without
   // their partner, a cut-off record, leftovers no call removes by itself.

@@ -27,6 +27,10 @@ std::string json(std::string_view text) {
 
 std::string jsonOrNull(const std::string& text) { return text.empty() ? "null" : json(text); }
 
+// Where &TELVORIN looks; on 64-bit Windows both libraries read the 32-bit view.
+constexpr const char* kRegistryValue =
+    "HKEY_LOCAL_MACHINE\\Software\\Norvalis\\Telvorin, value Telvorin (32-bit view)";
+
 const char* boolean(bool b) { return b ? "true" : "false"; }
 
 }  // namespace
@@ -87,12 +91,23 @@ void printText(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "%d (the last number issued)\n", static_cast<int>(r.counter.value));
   }
+  std::fprintf(out, "&TELVORIN reads %s: %s\n", kRegistryValue,
+               r.registryDirectory.empty() ? "not set (it gives the root)"
+                                           : r.registryDirectory.c_str());
 
   std::fprintf(out, "\nLeftovers of interrupted work:\n");
   if (r.leftovers.empty()) std::fprintf(out, "  none\n");
   for (const Leftover& l : r.leftovers) {
     std::fprintf(out, "  %s%s\n      %s\n      -> %s\n", l.operatorMustAct() ? "** " : "",
                  l.path.c_str(), l.kind.c_str(), l.advice.c_str());
+  }
+
+  if (r.incomingWorkOpen == OpenToAll::Yes) {
+    std::fprintf(out,
+                 "\nWarning: every local user may write to %s/Intray/Work, so anyone can put\n"
+                 "an archive there that the next pass delivers with the rights of whoever\n"
+                 "runs it. Restrict the tray tree (README.md, \"Install on Windows\").\n",
+                 r.root.c_str());
   }
 
   const int n = r.operatorItems();
@@ -148,6 +163,10 @@ void printJson(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "null},\n");
   }
+  const bool open = r.incomingWorkOpen == OpenToAll::Yes;
+  std::fprintf(out, "  \"incoming_work_writable_by_everyone\": %s,\n",
+               r.incomingWorkOpen == OpenToAll::Unknown ? "null" : boolean(open));
+  std::fprintf(out, "  \"registry_directory\": %s,\n", jsonOrNull(r.registryDirectory).c_str());
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {

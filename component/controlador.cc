@@ -40,7 +40,7 @@ BSTR Controlador::recuperaArquivoUpload(BSTR bstrPathRaiz, LONG lIndice) {
   // is listed as it stands, and a listing makes no file of its own.
   TraySession sessao(raiz.normalizado().texto(), TrayAccess::List);
   if (!torvex::recuperaArquivoUpload(raiz.normalizado().texto(), lIndice, nome)) return nullptr;
-  return resultadoOem(nome);
+  return resultadoAnsi(nome);
 }
 
 LONG Controlador::existeArquivo(BSTR bstrNomeArquivo) {
@@ -73,7 +73,7 @@ BSTR Controlador::recuperaControleDownload(BSTR bstrPathRaiz) {
   // is pointed at the control file.
   TraySession sessao(raiz.normalizado().texto(), TrayAccess::List);
   if (!torvex::recuperaControleDownload(raiz.normalizado().texto(), caminho)) return nullptr;
-  return resultadoOem(caminho);
+  return resultadoAnsi(caminho);
 }
 
 LONG Controlador::disponibilizaArquivos(BSTR bstrPathRaiz) {

@@ -25,15 +25,15 @@ Argumento& Argumento::normalizado() {
   return *this;
 }
 
-BSTR resultadoOem(const char* texto) {
+BSTR resultadoAnsi(const char* texto) {
   size_t tamanho = std::strlen(texto);
   if (tamanho == 0 || tamanho > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
   int n = static_cast<int>(tamanho);
-  int largos = platform().oemToWide(texto, n, nullptr, 0);
+  int largos = platform().ansiToWide(texto, n, nullptr, 0);
   if (largos <= 0) return nullptr;
   std::vector<OLECHAR> convertido(static_cast<size_t>(largos));
   char16_t* unidades = reinterpret_cast<char16_t*>(convertido.data());
-  if (platform().oemToWide(texto, n, unidades, largos) != largos) return nullptr;
+  if (platform().ansiToWide(texto, n, unidades, largos) != largos) return nullptr;
   return SysAllocStringLen(convertido.data(), static_cast<UINT>(largos));
 }
 

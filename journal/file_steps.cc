@@ -115,7 +115,11 @@ StepResult renameStep(const Step& s, bool verify, DurableSet& touched) {
 }
 
 StepResult copyStep(const Step& s, bool verify, DurableSet& touched) {
-  touched.arrival(s.b);  // the copy's name and the placed one: the same folder
+  // The copy's name and the placed one share a folder. The placed file is
+  // synced again at the barrier: on a volume without directory syncs (NTFS)
+  // only a file's flush there makes the rename durable, and nothing else of
+  // the pass is flushed on the destination's volume.
+  touched.file(s.b);
   if (!verify) return copyAndPlace(s, touched);
   if (holds(s.b.c_str(), s.digest)) {
     removeOurCopy(s, touched);

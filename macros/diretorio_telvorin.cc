@@ -5,19 +5,21 @@
 
 namespace torvex {
 
-std::string leDiretorioTelvorin(const char* raiz) {
+std::optional<std::string> valorTelvorin() {
   std::string dados;
   if (!platform().registryRead(RegistryHive::LocalMachine, "Software\\Norvalis\\Telvorin",
                                "Telvorin", dados) ||
       dados.size() > kTamanhoCaminho) {
-    return raiz;
+    return std::nullopt;
   }
   // The data is text up to its first NUL. Data that fills the whole buffer
   // without one has no terminator left: its end is unknown, so it counts as
   // too long rather than being cut at the buffer's edge.
   std::string texto = dados.substr(0, dados.find('\0'));
-  if (texto.size() >= kTamanhoCaminho) return raiz;
+  if (texto.size() >= kTamanhoCaminho) return std::nullopt;
   return texto;
 }
+
+std::string leDiretorioTelvorin(const char* raiz) { return valorTelvorin().value_or(raiz); }
 
 }  // namespace torvex

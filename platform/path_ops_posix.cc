@@ -174,6 +174,17 @@ uint32_t PosixPlatform::fileAttributes(const char* path) {
   return attributesOf(e.st);
 }
 
+OpenToAll PosixPlatform::writableByEveryone(const char* path) {
+  if (!path) return failWith(kErrorInvalidParameter, OpenToAll::Unknown);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return failWith(err, OpenToAll::Unknown);
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return failWith(err, OpenToAll::Unknown);
+  if (!e.found) return failWith(kErrorPathNotFound, OpenToAll::Unknown);
+  setLastError(kErrorSuccess);
+  return (e.st.st_mode & S_IWOTH) != 0 ? OpenToAll::Yes : OpenToAll::No;
+}
+
 bool PosixPlatform::createDirectory(const char* path) {
   if (!path) return fail(kErrorInvalidParameter);
   Location loc;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace torvex {
 
@@ -47,6 +48,7 @@ enum : uint32_t {
   kErrorMoreData = 234,
   kErrorDirectory = 267,
   kErrorGenFailure = 31,
+  kErrorNoUnicodeTranslation = 1113,
 };
 
 // Broken-down local calendar time (month 1-12, year in four digits).
@@ -75,6 +77,9 @@ enum class OpenMode {
 };
 
 enum class RegistryHive { ClassesRoot, LocalMachine };
+
+// Whether every local user may add files to a directory.
+enum class OpenToAll { No, Yes, Unknown };
 
 // Which file a path names once links are followed: the volume and the file's
 // number on it. Two paths name one file when their identities are equal.
@@ -117,6 +122,12 @@ class Platform {
   virtual SearchHandle* findFirst(const char* pattern, DirEntry& first) = 0;
   virtual bool findNext(SearchHandle* s, DirEntry& next) = 0;  // false at the end
   virtual void findClose(SearchHandle* s) = 0;
+  // The entries of a directory that the search leaves out because this layer
+  // cannot name them exactly (outside the ANSI code page, or a name by which
+  // Win32 would reach another file or none), for an operator to read: UTF-8
+  // on Windows, the bytes as stored on POSIX. Every call takes them for
+  // absent; empty when the directory cannot be read.
+  virtual std::vector<std::string> unnamableEntries(const char* directory) = 0;
 
   // Path operations.
   virtual uint32_t fileAttributes(const char* path) = 0;  // kInvalidAttributes when absent
@@ -131,6 +142,11 @@ class Platform {
   // syncs each file and directory itself.
   virtual bool syncFileSystem(const char* path) = 0;
   virtual bool fileIdentity(const char* path, FileIdentity& id) = 0;  // false when absent
+  // Whether any local user may create files in the directory: its DACL lets
+  // Everyone, Users or Authenticated Users add files or change the DACL
+  // (Win32; a null DACL lets everyone), or its mode lets others write
+  // (POSIX). Unknown, with lastError set, when that cannot be read.
+  virtual OpenToAll writableByEveryone(const char* path) = 0;
   // True when the volume that holds `path` takes no change at all (a
   // read-only mount or medium); false otherwise, and when it cannot be told.
   virtual bool readOnlyVolume(const char* path) = 0;
@@ -150,14 +166,17 @@ class Platform {
   // FileTimeToLocalFileTime: the zone offset in force now, whatever the date.
   virtual LocalTime fileTimeToLocal(int64_t utcSeconds) = 0;
 
-  // Code pages. wideToAnsi converts up to and including the string's first
-  // NUL (CP_ACP, flags 0) and returns the bytes written including the NUL, or
-  // 0 when it does not fit or cannot convert. oemToWide converts exactly n
-  // bytes (CP_OEMCP, MB_PRECOMPOSED); with capacity 0 it only counts.
+  // Code pages. Only exact conversions: a text that has no exact form in the
+  // other encoding fails (ERROR_NO_UNICODE_TRANSLATION) rather than taking a
+  // best-fit look-alike or a default character, so that a name converted
+  // one way and back names the same file, never another one.
+  // wideToAnsi converts up to and including the string's first NUL (CP_ACP)
+  // and returns the bytes written including the NUL, or 0 when it does not
+  // fit or cannot convert. ansiToWide converts exactly n bytes (-1: up to and
+  // including the NUL); with capacity 0 it only counts. On POSIX the ANSI
+  // code page is UTF-8 and a byte that is not UTF-8 becomes U+DC80 + byte,
+  // so every name on disk survives the round trip.
   virtual int wideToAnsi(const char16_t* wide, char* out, int capacity) = 0;
-  virtual int oemToWide(const char* text, int n, char16_t* out, int capacity) = 0;
-  // The same from CP_ACP, for paths handed to wide-string calls. On POSIX a
-  // byte that is not UTF-8 becomes U+DC80 + byte, so every path survives.
   virtual int ansiToWide(const char* text, int n, char16_t* out, int capacity) = 0;
 
   // Registry, string values only. A null value name is the key's default.
@@ -177,7 +196,10 @@ class Platform {
   // resolved; empty when unknown.
   virtual std::string modulePath(const void* address) = 0;  // the module holding `address`
   virtual std::string executablePath() = 0;
-  virtual ModuleHandle* loadModule(const char* path) = 0;  // null on failure
+  // The library that the full path names (callers never pass a bare name,
+  // which a search path would resolve); null on failure, which no dialog
+  // announces.
+  virtual ModuleHandle* loadModule(const char* path) = 0;
   virtual void* moduleSymbol(ModuleHandle* module, const char* name) = 0;  // null when missing
   virtual void unloadModule(ModuleHandle* module) = 0;
 
@@ -245,6 +267,9 @@ class ForwardingPlatform : public Platform {
   SearchHandle* findFirst(const char* p, DirEntry& e) override { return inner_.findFirst(p, e); }
   bool findNext(SearchHandle* s, DirEntry& e) override { return inner_.findNext(s, e); }
   void findClose(SearchHandle* s) override { inner_.findClose(s); }
+  std::vector<std::string> unnamableEntries(const char* d) override {
+    return inner_.unnamableEntries(d);
+  }
   uint32_t fileAttributes(const char* p) override { return inner_.fileAttributes(p); }
   bool createDirectory(const char* p) override { return inner_.createDirectory(p); }
   bool removeDirectory(const char* p) override { return inner_.removeDirectory(p); }
@@ -256,6 +281,7 @@ class ForwardingPlatform : public Platform {
   bool fileIdentity(const char* p, FileIdentity& id) override {
     return inner_.fileIdentity(p, id);
   }
+  OpenToAll writableByEveryone(const char* p) override { return inner_.writableByEveryone(p); }
   bool readOnlyVolume(const char* p) override { return inner_.readOnlyVolume(p); }
   bool lockFile(FileHandle* f) override { return inner_.lockFile(f); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
@@ -265,9 +291,6 @@ class ForwardingPlatform : public Platform {
   LocalTime toLocalTime(int64_t t) override { return inner_.toLocalTime(t); }
   LocalTime fileTimeToLocal(int64_t t) override { return inner_.fileTimeToLocal(t); }
   int wideToAnsi(const char16_t* w, char* o, int c) override { return inner_.wideToAnsi(w, o, c); }
-  int oemToWide(const char* t, int n, char16_t* o, int c) override {
-    return inner_.oemToWide(t, n, o, c);
-  }
   int ansiToWide(const char* t, int n, char16_t* o, int c) override {
     return inner_.ansiToWide(t, n, o, c);
   }

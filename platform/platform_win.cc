@@ -6,8 +6,12 @@
 #include <time.h>
 
 #include <climits>
+#include <cstring>
 
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win_backend.h"
@@ -43,6 +47,13 @@ HKEY hiveKey(RegistryHive hive) {
   return hive == RegistryHive::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
 }
 
+// HKEY_LOCAL_MACHINE in its 32-bit view, whatever this library's own: the
+// value that &TELVORIN reads is written by a site's 32-bit installation,
+// which on 64-bit Windows lands under WOW6432Node, so the x86 and the x64
+// library read the same value (32-bit Windows ignores the flag). Class
+// registration keeps each library's own view.
+REGSAM view(RegistryHive hive) { return hive == RegistryHive::LocalMachine ? KEY_WOW64_32KEY : 0; }
+
 // FILETIME counts 100 ns steps from 1601-01-01 UTC.
 constexpr int64_t kFileTimeTo1970 = 116444736000000000LL;
 constexpr int64_t kFileTimeUnits = 10000000LL;
@@ -60,13 +71,18 @@ LocalTime fromSystemTime(const SYSTEMTIME& st) {
   return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
-void fillEntry(const WIN32_FIND_DATAA& fd, DirEntry& e) {
-  e.name = fd.cFileName;
+// False, leaving `e` alone, for a name without an exact ANSI form: the
+// search does not report it, so nothing acts on a look-alike of it.
+bool fillEntry(const WIN32_FIND_DATAW& fd, DirEntry& e) {
+  std::string name;
+  if (!win::exactAnsiName(fd.cFileName, name)) return false;
+  e.name = std::move(name);
   e.attributes = fd.dwFileAttributes;
   e.size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
   e.creationTime = toUnixSeconds(fd.ftCreationTime);
   e.lastAccessTime = toUnixSeconds(fd.ftLastAccessTime);
   e.lastWriteTime = toUnixSeconds(fd.ftLastWriteTime);
+  return true;
 }
 
 // One ReadFile/WriteFile moves at most this much, so counts fit a 32-bit long.
@@ -98,17 +114,29 @@ class WinPlatform final : public Platform {
     return new FileHandle{h, mode == OpenMode::Append};
   }
 
+  // Until the buffer is full or the file ends, as the POSIX back end reads:
+  // a pipe or a network file may hand over less than asked before its end.
   long readFile(FileHandle* f, void* buf, size_t n) override {
-    DWORD got = 0;
-    const DWORD want = n < kMaxTransfer ? static_cast<DWORD>(n) : kMaxTransfer;
-    if (!ReadFile(f->h, buf, want, &got, nullptr)) {
-      noteFailure();
-      return -1;
+    if (!f) return refuseNull(-1L);
+    const size_t total = n < static_cast<size_t>(LONG_MAX) ? n : static_cast<size_t>(LONG_MAX);
+    char* p = static_cast<char*>(buf);
+    size_t done = 0;
+    while (done < total) {
+      const size_t left = total - done;
+      DWORD got = 0;
+      if (!ReadFile(f->h, p + done, left < kMaxTransfer ? static_cast<DWORD>(left) : kMaxTransfer,
+                    &got, nullptr)) {
+        noteFailure();
+        return done > 0 ? static_cast<long>(done) : -1;
+      }
+      if (got == 0) break;
+      done += got;
     }
-    return static_cast<long>(got);
+    return static_cast<long>(done);
   }
 
   long writeFile(FileHandle* f, const void* buf, size_t n) override {
+    if (!f) return refuseNull(-1L);
     if (f->append && !seekTo(f, 0, FILE_END)) return -1;
     const size_t total = n < static_cast<size_t>(LONG_MAX) ? n : static_cast<size_t>(LONG_MAX);
     const char* p = static_cast<const char*>(buf);
@@ -128,6 +156,7 @@ class WinPlatform final : public Platform {
   }
 
   bool seekFile(FileHandle* f, uint64_t offset) override {
+    if (!f) return refuseNull(false);
     if (offset > static_cast<uint64_t>(LLONG_MAX)) {
       tLastError = kErrorInvalidParameter;
       return false;
@@ -136,6 +165,7 @@ class WinPlatform final : public Platform {
   }
 
   int64_t fileSize(FileHandle* f) override {
+    if (!f) return refuseNull<int64_t>(-1);
     LARGE_INTEGER size;
     if (!GetFileSizeEx(f->h, &size)) {
       noteFailure();
@@ -146,6 +176,7 @@ class WinPlatform final : public Platform {
 
   // Like ftruncate: the file position is left where it was.
   bool truncateFile(FileHandle* f, uint64_t size) override {
+    if (!f) return refuseNull(false);
     LARGE_INTEGER zero{}, here{};
     if (!SetFilePointerEx(f->h, zero, &here, FILE_CURRENT)) {
       noteFailure();
@@ -157,38 +188,59 @@ class WinPlatform final : public Platform {
     return seekTo(f, here.QuadPart, FILE_BEGIN) && cut;
   }
 
-  bool syncFile(FileHandle* f) override { return check(FlushFileBuffers(f->h)); }
+  bool syncFile(FileHandle* f) override {
+    return f ? check(FlushFileBuffers(f->h)) : refuseNull(false);
+  }
 
   bool closeFile(FileHandle* f) override {
+    if (!f) return refuseNull(false);
     const bool closed = check(CloseHandle(f->h));
     delete f;
     return closed;
   }
 
+  // The wide search, because the ANSI one reports a name the code page
+  // lacks as a best-fit look-alike, which may be another file's name. Such a
+  // name is skipped; when only such names match, nothing does.
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(pattern, &fd);
+    std::wstring wide;
+    if (!pattern) return refuse<SearchHandle*>(ERROR_INVALID_PARAMETER, nullptr);
+    if (!win::widePath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(wide.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) {
       noteFailure();
       return nullptr;
     }
-    fillEntry(fd, first);
-    return new SearchHandle{h};
+    auto* s = new SearchHandle{h};
+    if (fillEntry(fd, first) || nextNamed(s, first)) return s;
+    findClose(s);
+    return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
   }
 
   bool findNext(SearchHandle* s, DirEntry& next) override {
-    WIN32_FIND_DATAA fd;
-    if (!FindNextFileA(s->h, &fd)) {
-      noteFailure();
-      return false;
-    }
-    fillEntry(fd, next);
-    return true;
+    return s ? nextNamed(s, next) : refuseNull(false);
   }
 
   void findClose(SearchHandle* s) override {
+    if (!s) return;
     FindClose(s->h);
     delete s;
+  }
+
+  std::vector<std::string> unnamableEntries(const char* directory) override {
+    std::vector<std::string> names;
+    std::wstring wide;
+    if (!directory || !win::widePath(directory, wide)) return names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((wide + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+      std::string ansi;
+      if (!win::exactAnsiName(fd.cFileName, ansi)) names.push_back(win::utf8Text(fd.cFileName));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
   }
 
   uint32_t fileAttributes(const char* path) override {
@@ -203,12 +255,20 @@ class WinPlatform final : public Platform {
   bool removeDirectory(const char* path) override { return check(RemoveDirectoryA(path)); }
   bool deleteFile(const char* path) override { return check(DeleteFileA(path)); }
   bool moveFile(const char* from, const char* to) override { return check(MoveFileA(from, to)); }
+  // Onto another volume (a second disk, a mapped network drive) the move is
+  // a copy and a delete, as the POSIX back end does it; write-through then
+  // makes the copy reach the medium before the source goes. It changes
+  // nothing for a rename within a volume.
   bool replaceFile(const char* from, const char* to) override {
-    return check(MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    return check(MoveFileExA(from, to,
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
+                                 MOVEFILE_WRITE_THROUGH));
   }
 
-  // The file system journals directory changes itself and replaceFile writes
-  // through, so there is nothing to flush; the directory must exist, though.
+  // Win32 has no call that flushes a directory for a program without
+  // administrator rights; NTFS logs every name change in order, and the next
+  // flush of any file on the volume forces the log with it (see
+  // docs/recovery.md). The directory must exist, though.
   bool syncDirectory(const char* path) override {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -253,7 +313,14 @@ class WinPlatform final : public Platform {
     return true;
   }
 
+  OpenToAll writableByEveryone(const char* path) override {
+    uint32_t error = kErrorSuccess;
+    const OpenToAll answer = win::writableByEveryone(path, &error);
+    tLastError = error;
+    return answer;
+  }
   bool lockFile(FileHandle* f) override {
+    if (!f) return refuseNull(false);
     OVERLAPPED at = {};
     return check(LockFileEx(f->h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));
   }
@@ -310,33 +377,21 @@ class WinPlatform final : public Platform {
   }
 
   int wideToAnsi(const char16_t* wide, char* out, int capacity) override {
-    if (capacity <= 0) return 0;  // 0 would ask WideCharToMultiByte for a count
-    const int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(wide), -1, out,
-                                      capacity, nullptr, nullptr);
-    if (n == 0) noteFailure();
-    return n;
-  }
-
-  int oemToWide(const char* text, int n, char16_t* out, int capacity) override {
-    if (n <= 0 || capacity < 0) return 0;
-    const int got = MultiByteToWideChar(CP_OEMCP, MB_PRECOMPOSED, text, n,
-                                        reinterpret_cast<wchar_t*>(out), capacity);
-    if (got == 0) noteFailure();
-    return got;
+    if (capacity < 0) return refuse(ERROR_INVALID_PARAMETER, 0);
+    return win::wideToAnsi(reinterpret_cast<const wchar_t*>(wide), -1, out, capacity);
   }
 
   int ansiToWide(const char* text, int n, char16_t* out, int capacity) override {
-    if (n == 0 || n < -1 || capacity < 0) return 0;
-    const int got = MultiByteToWideChar(CP_ACP, 0, text, n, reinterpret_cast<wchar_t*>(out),
-                                        capacity);
-    if (got == 0) noteFailure();
-    return got;
+    if (n == 0 || n < -1 || capacity < 0) return refuse(ERROR_INVALID_PARAMETER, 0);
+    return win::ansiToWide(text, n, reinterpret_cast<wchar_t*>(out), capacity);
   }
 
   bool registryRead(RegistryHive hive, const char* key, const char* value,
                     std::string& data) override {
     HKEY k;
-    if (!noteRegistry(RegOpenKeyExA(hiveKey(hive), key, 0, KEY_QUERY_VALUE, &k))) return false;
+    if (!noteRegistry(RegOpenKeyExA(hiveKey(hive), key, 0, KEY_QUERY_VALUE | view(hive), &k))) {
+      return false;
+    }
     // The same 256-byte limit that every other path buffer of the component has.
     BYTE buf[256];
     DWORD size = sizeof buf;
@@ -373,14 +428,27 @@ class WinPlatform final : public Platform {
   }
 
   bool registryDeleteTree(RegistryHive hive, const char* key) override {
-    const LONG status = RegDeleteTreeA(hiveKey(hive), key);
+    // RegDeleteTreeA takes no view: the view is chosen by opening the parent.
+    const char* leaf = std::strrchr(key, '\\');
+    LONG status;
+    if (!view(hive) || !leaf) {
+      status = RegDeleteTreeA(hiveKey(hive), key);
+    } else {
+      HKEY parent;
+      status = RegOpenKeyExA(hiveKey(hive), std::string(key, leaf).c_str(), 0,
+                             KEY_ALL_ACCESS | view(hive), &parent);
+      if (status == ERROR_SUCCESS) {
+        status = RegDeleteTreeA(parent, leaf + 1);
+        RegCloseKey(parent);
+      }
+    }
     return status == ERROR_FILE_NOT_FOUND || noteRegistry(status);
   }
 
   // True when the value is gone, as for registryDeleteTree.
   bool registryDeleteValue(RegistryHive hive, const char* key, const char* value) override {
     HKEY k;
-    LONG status = RegOpenKeyExA(hiveKey(hive), key, 0, KEY_SET_VALUE, &k);
+    LONG status = RegOpenKeyExA(hiveKey(hive), key, 0, KEY_SET_VALUE | view(hive), &k);
     if (status == ERROR_SUCCESS) {
       status = RegDeleteValueA(k, value);
       RegCloseKey(k);
@@ -390,7 +458,9 @@ class WinPlatform final : public Platform {
 
   bool registryKeyExists(RegistryHive hive, const char* key) override {
     HKEY k;
-    if (!noteRegistry(RegOpenKeyExA(hiveKey(hive), key, 0, KEY_READ, &k))) return false;
+    if (!noteRegistry(RegOpenKeyExA(hiveKey(hive), key, 0, KEY_READ | view(hive), &k))) {
+      return false;
+    }
     RegCloseKey(k);
     return true;
   }
@@ -432,6 +502,26 @@ class WinPlatform final : public Platform {
   int runCommand(const char* commandLine) override { return std::system(commandLine); }
 
  private:
+  template <typename T>
+  static T refuse(uint32_t code, T result) {
+    tLastError = code;
+    return result;
+  }
+  // A null handle is refused, as the POSIX back end does, never dereferenced.
+  template <typename T>
+  static T refuseNull(T result) {
+    return refuse(kErrorInvalidHandle, result);
+  }
+
+  bool nextNamed(SearchHandle* s, DirEntry& e) {
+    WIN32_FIND_DATAW fd;
+    while (FindNextFileW(s->h, &fd)) {
+      if (fillEntry(fd, e)) return true;
+    }
+    noteFailure();
+    return false;
+  }
+
   static bool check(BOOL ok) {
     if (!ok) noteFailure();
     return ok != FALSE;
@@ -445,7 +535,7 @@ class WinPlatform final : public Platform {
 
   static bool createKey(RegistryHive hive, const char* key, HKEY& k) {
     return noteRegistry(RegCreateKeyExA(hiveKey(hive), key, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_WRITE, nullptr, &k, nullptr));
+                                        KEY_WRITE | view(hive), nullptr, &k, nullptr));
   }
 };
 

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -56,6 +58,7 @@ class PosixPlatform final : public Platform {
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override;
   bool findNext(SearchHandle* s, DirEntry& next) override;
   void findClose(SearchHandle* s) override;
+  std::vector<std::string> unnamableEntries(const char* directory) override;
 
   uint32_t fileAttributes(const char* path) override;
   bool createDirectory(const char* path) override;
@@ -67,6 +70,7 @@ class PosixPlatform final : public Platform {
   bool syncFileSystem(const char* path) override;
   bool readOnlyVolume(const char* path) override;
   bool fileIdentity(const char* path, FileIdentity& id) override;
+  OpenToAll writableByEveryone(const char* path) override;
   bool lockFile(FileHandle* f) override;
 
   bool setCurrentDrive(int drive) override;
@@ -78,7 +82,6 @@ class PosixPlatform final : public Platform {
   LocalTime fileTimeToLocal(int64_t utcSeconds) override;
 
   int wideToAnsi(const char16_t* wide, char* out, int capacity) override;
-  int oemToWide(const char* text, int n, char16_t* out, int capacity) override;
   int ansiToWide(const char* text, int n, char16_t* out, int capacity) override;
 
   bool registryRead(RegistryHive hive, const char* key, const char* value,

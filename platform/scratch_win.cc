@@ -8,28 +8,30 @@ namespace torvex::win {
 
 namespace {
 
-bool removeTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+// Wide calls: a name outside the ANSI code page, which the ANSI calls would
+// report as a look-alike, is removed too.
+bool removeTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = dir + "\\" + name;
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = dir + L"\\" + name;
       // A reparse point is removed itself, never followed.
       if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
           !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         removeTree(path);
       } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryA(path.c_str());
+        RemoveDirectoryW(path.c_str());
       } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(h, &fd));
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
-  return RemoveDirectoryA(dir.c_str()) != 0;
+  return RemoveDirectoryW(dir.c_str()) != 0;
 }
 
 }  // namespace
@@ -51,6 +53,9 @@ bool createScratchDirectory(ScratchDirectory& out) {
   return false;
 }
 
-bool removeScratchDirectory(const ScratchDirectory& dir) { return removeTree(dir.hostPath); }
+bool removeScratchDirectory(const ScratchDirectory& dir) {
+  std::wstring wide;
+  return widePath(dir.hostPath.c_str(), wide) && removeTree(wide);
+}
 
 }  // namespace torvex::win

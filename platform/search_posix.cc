@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <string>
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -144,6 +145,21 @@ bool PosixPlatform::findNext(SearchHandle* s, DirEntry& next) {
 }
 
 void PosixPlatform::findClose(SearchHandle* s) { delete s; }
+
+std::vector<std::string> PosixPlatform::unnamableEntries(const char* directory) {
+  std::vector<std::string> names;
+  Location loc;
+  if (!directory || locate(std::string(directory) + "/*", loc) != 0) return names;
+  DIR* d = opendir(loc.dir.c_str());
+  if (!d) return names;
+  while (dirent* de = readdir(d)) {
+    std::string_view name = de->d_name;
+    if (name != "." && name != ".." && !winpath::isReachableName(name)) names.emplace_back(name);
+  }
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace posix
 }  // namespace torvex

@@ -161,21 +161,4 @@ std::string utf16ToBytes(std::u16string_view wide) {
   return bytes;
 }
 
-std::u16string utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp;
-    size_t len = decodeOne(text, i, cp);
-    if (len == 0) {
-      out.push_back(u'\uFFFD');
-      ++i;
-    } else {
-      appendUtf16(out, cp);
-      i += len;
-    }
-  }
-  return out;
-}
-
 }  // namespace torvex::unicode

@@ -37,8 +37,4 @@ bool equalIgnoringCase(std::string_view a, std::string_view b);
 // default character for what it cannot convert.
 std::string utf16ToUtf8(std::u16string_view wide);
 
-// UTF-8 to UTF-16; an invalid byte becomes U+FFFD, as MultiByteToWideChar
-// does for UTF-8 without MB_ERR_INVALID_CHARS.
-std::u16string utf8ToUtf16(std::string_view text);
-
 }  // namespace torvex::unicode

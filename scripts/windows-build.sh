@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows deliverables of both architectures with mingw-w64,
 # then the installer with wixl, into build-win/ (or $1):
-#   x86/windows/   32-bit torvex.dll and Arjlib32.dll (and the test programs)
+#   x86/windows/   32-bit torvex.dll, Arjlib32.dll, torvex.exe (and the test programs)
 #   x64/windows/   the same, 64-bit
 #   registry.wxi   the installer's registry data, made by torvex_write_wxs
 #                  (which also gives the RemoveRegistry rows msibuild adds)
@@ -54,13 +54,42 @@ cmake --build "$host" --target torvex_write_wxs -j2
 
 # wixl takes File sources relative to the current directory: the build folder.
 version=${TORVEX_MSI_VERSION:-$(cat "$build/x64/windows/version.txt")}
-(cd "$build" && wixl -a x64 -D Version="$version" -I "$build" -I "$root/windows/installer" \
-  -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
+clsid=$("$host/component/torvex_write_wxs" clsid)
+(cd "$build" && wixl -a x64 -D Version="$version" -D Clsid="$clsid" -I "$build" \
+  -I "$root/windows/installer" -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
 # The keys that registration makes afresh are deleted first at install: a
 # table wixl cannot write, added with msibuild (rows of each torvex.dll's
 # component, named in windows/installer/pair.wxi).
 queries=()
 while IFS= read -r query; do queries+=(-q "$query"); done \
   < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
+# wixl writes no component conditions either: the allow list is written
+# when ALLOWEDSITES is given, the kill bit when DISABLEBROWSER=1. Windows
+# Installer removes a component at uninstall whatever its condition, but
+# Wine's installer leaves one whose condition is false then, hence the
+# REMOVE term. Both properties pass to an elevated install, beside the
+# upgrade's own secure properties that wixl lists.
+for arch in x86 x64; do
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'ALLOWEDSITES OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'sites_$arch'")
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'DISABLEBROWSER = 1 OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'killbit_$arch'")
+done
+secure=$(msiinfo export "$build/torvex-$version.msi" Property |
+  awk -F'\t' '$1 == "SecureCustomProperties" {print $2}')
+if [ -n "$secure" ]; then
+  queries+=(-q "UPDATE \`Property\` SET \`Value\` = '$secure;ALLOWEDSITES;DISABLEBROWSER' WHERE \`Property\` = 'SecureCustomProperties'")
+else
+  queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
+fi
+# The system PATH takes the 64-bit folder, the one torvex.exe for every
+# host, and gives it back at uninstall ("=-*": set, removed with the
+# component, system-wide; "[~];" appends to what is there): an Environment
+# row and the two standard actions, which wixl cannot write either.
+queries+=(-q "CREATE TABLE \`Environment\` (\`Environment\` CHAR(72) NOT NULL, \`Name\` CHAR(255) NOT NULL LOCALIZABLE, \`Value\` CHAR(255) LOCALIZABLE, \`Component_\` CHAR(72) NOT NULL PRIMARY KEY \`Environment\`)"
+  -q "INSERT INTO \`Environment\` (\`Environment\`, \`Name\`, \`Value\`, \`Component_\`) VALUES ('path_x64', '=-*PATH', '[~];[INSTALLDIR_x64]', 'command_x64')")
+sequence=$(msiinfo export "$build/torvex-$version.msi" InstallExecuteSequence)
+for action in RemoveEnvironmentStrings:3300 WriteEnvironmentStrings:5200; do
+  grep -q "^${action%%:*}[[:space:]]" <<<"$sequence" ||
+    queries+=(-q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('${action%%:*}', ${action##*:})")
+done
 msibuild "$build/torvex-$version.msi" "${queries[@]}"
 echo "windows-build: $build/x86/windows, $build/x64/windows, $build/torvex-$version.msi"

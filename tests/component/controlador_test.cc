@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "component/controlador.h"
+#include "platform/platform.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/temp_tree.h"
 
@@ -85,6 +86,37 @@ TEST_F(Controle, RecuperaControleDownloadKeepsAccentsOfTheRoot) {
   tree.write("Ação/OUTTRAY/ContDown.dat", "x");
   Bstr caminho(Controlador::recuperaControleDownload(bstr(u"C:/Ação").get()));
   EXPECT_EQ(texto(caminho), u"C:/Ação/Outtray/ContDown.dat");
+}
+
+// A name a string method returns, passed back to the other methods, names
+// the same file: also a name whose bytes are not UTF-8 (Latin-1, written by
+// another system), which the results once turned into U+FFFD.
+TEST_F(Controle, ReturnedNamesReachTheirFilesWhenPassedBack) {
+  const std::string raiz = "Troca\xE7\xE3o";  // "Trocação" in Latin-1
+  tree.write("Dados/relat\xF3rio.txt", "x");
+  tree.mkdir(raiz + "/DATA");
+  tree.mkdir(raiz + "/OUTTRAY/WORK");
+  tree.write(raiz + "/OUTTRAY/ContDown.dat", "x");
+  auto raizLarga = [&] {
+    char16_t largo[64] = {};
+    const std::string texto = "C:/" + raiz;
+    EXPECT_GT(platform().ansiToWide(texto.c_str(), static_cast<int>(texto.size()), largo, 63), 0);
+    return bstr(largo);
+  };
+  auto fi = bstr(u"C:/Dados/relat?rio.txt");
+  ASSERT_EQ(0, Controlador::geraArquivoUpload(raizLarga().get(), fi.get(), nullptr, 1));
+
+  Bstr nome(Controlador::recuperaArquivoUpload(raizLarga().get(), 1));
+  ASSERT_NE(nome, nullptr);
+  Bstr controle(Controlador::recuperaControleDownload(raizLarga().get()));
+  ASSERT_NE(controle, nullptr);
+  const std::u16string caminho = texto(controle).substr(0, texto(controle).rfind(u'/')) +
+                                 u"/Work/" + texto(nome);
+  EXPECT_EQ(0, Controlador::existeArquivo(controle.get()));
+  EXPECT_EQ(0, Controlador::existeArquivo(bstr(caminho).get()));
+  EXPECT_EQ(0, Controlador::deletaArquivo(bstr(caminho).get()));
+  EXPECT_FALSE(tree.exists(raiz + "/OUTTRAY/WORK/F1_relat\xF3rio_txt.ARJ"));
+  EXPECT_TRUE(tree.exists(raiz + "/OUTTRAY/WORK/F1_relat\xF3rio_txt.DAT"));
 }
 
 TEST_F(Controle, GeraArquivoUploadRefusesNullAndTooLongArguments) {

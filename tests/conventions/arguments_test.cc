@@ -1,5 +1,5 @@
 // The front end of every method: ANSI conversion into the 256-byte buffer,
-// normalizaPath, and the OEM result strings.
+// normalizaPath, and the result strings in the same code page.
 #include <string>
 
 #include <gtest/gtest.h>
@@ -64,16 +64,35 @@ TEST(Argumento, TheLimitCountsBytesOfTheAnsiForm) {
   EXPECT_STREQ(a.normalizado().texto(), "C:/Ação/1)");
 }
 
-TEST(ResultadoOem, ExactLengthAndNullForNothing) {
-  EXPECT_EQ(resultadoOem(""), nullptr);
-  testing::Bstr r(resultadoOem("F1_relat_txt.ARJ"));
+TEST(ResultadoAnsi, ExactLengthAndNullForNothing) {
+  EXPECT_EQ(resultadoAnsi(""), nullptr);
+  testing::Bstr r(resultadoAnsi("F1_relat_txt.ARJ"));
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(SysStringLen(r.get()), 16u);
   EXPECT_EQ(texto(r), u"F1_relat_txt.ARJ");
 
-  testing::Bstr acento(resultadoOem("C:/Ação/ContDown.dat"));
+  testing::Bstr acento(resultadoAnsi("C:/Ação/ContDown.dat"));
   EXPECT_EQ(texto(acento), u"C:/Ação/ContDown.dat");
   EXPECT_EQ(SysStringLen(acento.get()), 20u);
+}
+
+// What a string method returns, passed back as an argument, is the same
+// 8-bit text: the host reaches the file it was told about.
+TEST(ResultadoAnsi, PassedBackGivesTheSameText) {
+  for (const char* texto : {"C:/Ação/ContDown.dat", "F1_relat\xF3rio_txt.ARJ", "F2_\xCE\xA9mega.ARJ"}) {
+    testing::Bstr r(resultadoAnsi(texto));
+    Argumento a(r.get());
+    ASSERT_TRUE(a.valido()) << texto;
+    EXPECT_STREQ(a.texto(), texto);
+  }
+}
+
+TEST(Argumento, RefusesTextWithoutAnExactAnsiForm) {
+  const char16_t sozinho[] = {u'F', 0xD800, u'.', u'A', u'R', u'J', 0};
+  auto b = bstr(sozinho);
+  Argumento a(b.get());
+  EXPECT_FALSE(a.valido());
+  EXPECT_STREQ(a.texto(), "") << "never F?.ARJ, a pattern that names other files";
 }
 
 }  // namespace

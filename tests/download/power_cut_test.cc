@@ -148,15 +148,15 @@ class CorteDeEnergia : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
-  for (bool inteiro : {true, false}) {
+  for (testing::SyncModel modelo : testing::kSyncModels) {
     Contagem total;
     {
       testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});
-      energia.offerWholeSync(inteiro);
+      energia.model(modelo);
       varre(energia, total);
     }
     std::printf("download power cuts (%s%s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
-                inteiro ? "one sync per volume" : "file by file", onde(GetParam()), total.pontos, total.perdidos,
+                testing::syncModelName(modelo), onde(GetParam()), total.pontos, total.perdidos,
                 total.duplos, total.rasgados, total.restos);
     if (HasFailure()) return;
   }

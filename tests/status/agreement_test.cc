@@ -53,6 +53,7 @@ class ArvoreGerada {
       arvore_.write("T/DATA/SEQPOST.DAT", std::string(reinterpret_cast<const char*>(&ultimo), 4));
     }
     if (sorteia(3) == 0) arvore_.write("T/OUTTRAY/ContDown.dat", "");
+    ligacoes();
     const int quantos = 1 + sorteia(6);
     for (int i = 0; i < quantos; ++i) recebido();
   }
@@ -70,8 +71,10 @@ class ArvoreGerada {
       disponibilizaArquivos("C:/T");
       energia.cut(sorteia(2) ? testing::Survivor::Everything : testing::Survivor::Synced);
     }
-    // The cut writes the files anew, with the default permissions.
+    // The cut writes the files anew, with the default permissions, and
+    // keeps no link.
     if (arvore_.exists("OUT/ro.txt")) fs::permissions(arvore_.path("OUT/ro.txt"), fs::perms::owner_read);
+    ligacoes();
   }
 
  private:
@@ -79,7 +82,7 @@ class ArvoreGerada {
   // is then put back as it was.
   long operacoesDeUmPasso() {
     const fs::path copia = arvore_.dir().string() + ".antes";
-    fs::copy(arvore_.dir(), copia, fs::copy_options::recursive);
+    fs::copy(arvore_.dir(), copia, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     long operacoes = 0;
     {
       testing::PowerCutPlatform energia(arvore_.dir());
@@ -87,9 +90,20 @@ class ArvoreGerada {
       operacoes = energia.count();
     }
     for (const auto& e : fs::directory_iterator(arvore_.dir())) fs::remove_all(e.path());
-    fs::copy(copia, arvore_.dir(), fs::copy_options::recursive);
+    fs::copy(copia, arvore_.dir(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     fs::remove_all(copia);
     return operacoes;
+  }
+
+  // Links that lead to no file: one to a member an archive of the tree may
+  // have extracted by the time it is decided, one to nothing at all.
+  void ligacoes() {
+    for (const auto& [ligacao, alvo] : {std::pair{"OUT/next.lnk", "T/INTRAY/D00003.ARQ"},
+                                        std::pair{"OUT/dangling.txt", "OUT/nothing.txt"}}) {
+      if (!fs::is_symlink(arvore_.path(ligacao))) {
+        fs::create_symlink(arvore_.path(alvo), arvore_.path(ligacao));
+      }
+    }
   }
 
   int sorteia(int n) { return std::uniform_int_distribution<int>(0, n - 1)(g_); }
@@ -102,7 +116,8 @@ class ArvoreGerada {
         "C:/OUT/missing/x.txt", "C:/OUT/NUL", "NUL", "C:/OUT/a*b.txt", "C:/OUT/q?.txt",
         "C:/OUT/ctl\x01.txt", "C:/OUT/tab\t.txt", "C:/T/INTRAY/D00001.ARQ", "C:/T/Intray/D00002.FN",
         "C:/T/DATA/x.txt", "C:/T/OUTTRAY/WORK/F1_x_txt.ARJ", "C:/T/Outtray/ContDown.dat",
-        "C:/T/INTRAY/WORK/new.txt", "", "C:/OUT/r&PAA.txt", "C:/OUT/M00003.QVX"};
+        "C:/T/INTRAY/WORK/new.txt", "", "C:/OUT/r&PAA.txt", "C:/OUT/M00003.QVX",
+        "C:/OUT/next.lnk", "C:/OUT/dangling.txt"};
     std::string d = um(kDestinos);
     if (sorteia(8) == 0) d = "C:/OUT/" + std::string(200 + sorteia(80), 'L') + ".txt";
     return d;
@@ -173,7 +188,9 @@ std::string conteudo(const std::string& caminho) {
 std::map<std::string, std::string> saidas(const testing::TempTree& arvore) {
   std::map<std::string, std::string> arquivos;
   for (const auto& e : fs::recursive_directory_iterator(arvore.path("OUT"))) {
-    if (e.is_regular_file()) arquivos[e.path().string()] = conteudo("C:/" + fs::relative(e.path(), arvore.dir()).string());
+    if (!e.is_symlink() && e.is_regular_file()) {
+      arquivos[e.path().string()] = conteudo("C:/" + fs::relative(e.path(), arvore.dir()).string());
+    }
   }
   return arquivos;
 }

@@ -356,6 +356,42 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   EXPECT_TRUE(r.needsOperator());
 }
 
+// Names no call can reach by that very name are left alone by every call,
+// so the report is where an operator learns of them.
+TEST_F(StatusTest, NamesNoCallCanHandleAreListed) {
+  const char* const nomes[] = {"T/OUTTRAY/WORK/F1_a_txt.ARJ.", "T/OUTTRAY/WORK/F2_q?_txt.ARJ",
+                               "T/INTRAY/WORK/D00001.ARJ ", "T/INTRAY/CON"};
+  for (const char* nome : nomes) arvore.write(nome, "x");
+  arvore.write("T/OUTTRAY/WORK/F3_b_txt.ARJ", "an ordinary name");
+
+  const TrayReport r = relatorio();
+  std::map<std::string, std::string> tipos;
+  for (const Leftover& l : r.leftovers) tipos[l.path] = l.kind;
+  const std::string tipo = "name this system cannot pass to a host exactly";
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/F1_a_txt.ARJ."], tipo);
+  EXPECT_EQ(tipos["C:/T/Outtray/Work/F2_q?_txt.ARJ"], tipo);
+  EXPECT_EQ(tipos["C:/T/Intray/Work/D00001.ARJ "], tipo);
+  EXPECT_EQ(tipos["C:/T/Intray/CON"], tipo);
+  EXPECT_EQ(r.leftovers.size(), 4u) << "the ordinary name is an upload, not a leftover";
+  EXPECT_TRUE(r.needsOperator());
+}
+
+// What &TELVORIN reads is shown, so that an operator can compare the 32-bit
+// and 64-bit hosts' view with what a site's installation wrote.
+TEST_F(StatusTest, ShowsWhatTheRegistryValueReads) {
+  {
+    FixedRegistry registro("D:\\Telvorin");
+    EXPECT_EQ(relatorio().registryDirectory, "D:\\Telvorin");
+  }
+  struct SemValor : testing::ScopedPlatform {
+    bool registryRead(RegistryHive, const char*, const char*, std::string&) override {
+      setLastError(kErrorFileNotFound);
+      return false;
+    }
+  } semValor;
+  EXPECT_EQ(relatorio().registryDirectory, "") << "not set";
+}
+
 TEST_F(StatusTest, CleanTreeNeedsNoOperator) {
   const TrayReport r = relatorio();
   EXPECT_TRUE(r.uploads.empty());
@@ -471,6 +507,31 @@ TEST(StatusCommand, ExitStatus) {
     EXPECT_EQ(saida, "") << raiz;
     EXPECT_NE(arvore.read("stderr").find("no such root"), std::string::npos) << raiz;
   }
+}
+
+TEST(StatusCommand, WarnsWhenEveryUserMayWriteTheIncomingWorkArea) {
+  testing::TempTree arvore;
+  testing::criaBandejas(arvore);
+  const std::string work = arvore.path("T/INTRAY/WORK").string();
+  const std::string aviso = "Warning: every local user may write to C:/T/Intray/Work";
+  const std::string campo = "\"incoming_work_writable_by_everyone\": ";
+  std::string texto, json;
+  struct Caso {
+    mode_t modo;
+    bool avisa;
+    const char* valor;
+  };
+  for (const Caso& c : {Caso{0755, false, "false"}, Caso{0777, true, "true"},
+                        Caso{01777, true, "true"}, Caso{0775, false, "false"}}) {
+    ASSERT_EQ(::chmod(work.c_str(), c.modo), 0);
+    EXPECT_EQ(executa("status C:/T", texto), 0) << "a warning, not an item for an operator";
+    EXPECT_EQ(texto.find(aviso) != std::string::npos, c.avisa) << std::oct << c.modo << texto;
+    EXPECT_EQ(executa("status C:/T --json", json), 0);
+    EXPECT_NE(json.find(campo + c.valor + ","), std::string::npos) << std::oct << c.modo << json;
+  }
+  std::filesystem::remove_all(work);
+  executa("status C:/T --json", json);
+  EXPECT_NE(json.find(campo + "null,"), std::string::npos) << "unknown, not false\n" << json;
 }
 
 TEST(ReadOnlyPlatform, RefusesEveryChange) {

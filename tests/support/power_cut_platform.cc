@@ -35,6 +35,15 @@ const char* survivorName(Survivor s) {
   return "?";
 }
 
+const char* syncModelName(SyncModel m) {
+  switch (m) {
+    case SyncModel::WholeFileSystem: return "one sync per volume";
+    case SyncModel::FileByFile: return "file by file";
+    case SyncModel::Ntfs: return "NTFS, no directory sync";
+  }
+  return "?";
+}
+
 PowerCutPlatform::PowerCutPlatform(fs::path root, std::vector<fs::path> otherVolumes)
     : ForwardingPlatform(platform()) {
   volumes_.push_back({std::move(root), {}, {}});
@@ -98,6 +107,15 @@ void PowerCutPlatform::snapshotVolume(Volume& v) {
   }
 }
 
+// Every name and directory of the volume as it stands now becomes durable;
+// contents keep their last synced state.
+void PowerCutPlatform::snapshotNames(Volume& v) {
+  v.names = currentNames(v);
+  for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+    if (e.is_directory()) v.dirs.insert(fs::relative(e.path(), v.root).string());
+  }
+}
+
 // The directory's entries as they stand now become its durable entries.
 void PowerCutPlatform::snapshotDirectory(const fs::path& dir) {
   const int k = volumeOfHost(dir);
@@ -129,7 +147,12 @@ void PowerCutPlatform::cut(Survivor s) {
       fs::path now = current ? hostPathOf(ino) : fs::path();
       auto d = data_.find(ino);
       const std::string durable = d == data_.end() ? std::string() : d->second;
-      contents[k][rel] = now.empty() ? durable : slurp(now);
+      std::string latest = now.empty() ? durable : slurp(now);
+      // NTFS logs a file's length with the names, in order: without the
+      // later names only bytes rewritten in place can have reached the disk.
+      const bool lengthLogged = model_ == SyncModel::Ntfs && s == Survivor::DataOnly;
+      contents[k][rel] =
+          lengthLogged && latest.size() != durable.size() ? durable : std::move(latest);
       if (s == Survivor::Torn) {
         // An append is torn half-way; a rewrite keeps what was synced.
         const fs::path live = hostPathOf(ino);
@@ -186,6 +209,11 @@ bool PowerCutPlatform::syncFile(FileHandle* f) {
     fs::path host = hostPathOf(id.index);
     if (!host.empty()) data_[id.index] = slurp(host);
   }
+  // The log it forces holds every name change so far on its volume, in order.
+  if (model_ == SyncModel::Ntfs) {
+    const int k = volumeOf(open_[f].c_str());
+    if (k >= 0) snapshotNames(volumes_[static_cast<size_t>(k)]);
+  }
   return true;
 }
 
@@ -230,6 +258,7 @@ bool PowerCutPlatform::copyThenDelete(const char* a, const char* b) {
 
 bool PowerCutPlatform::syncDirectory(const char* p) {
   if (!alive() || !inner().syncDirectory(p)) return false;
+  if (model_ == SyncModel::Ntfs) return true;  // answers, flushes nothing
   FileIdentity id;
   if (!inner().fileIdentity(p, id)) return true;
   for (const Volume& v : volumes_) {
@@ -243,7 +272,7 @@ bool PowerCutPlatform::syncDirectory(const char* p) {
 
 // One volume's changes only: the others keep their own order.
 bool PowerCutPlatform::syncFileSystem(const char* p) {
-  if (!wholeSync_) {
+  if (model_ != SyncModel::WholeFileSystem) {
     setLastError(kErrorInvalidParameter);
     return false;
   }

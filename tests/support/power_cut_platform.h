@@ -36,6 +36,26 @@ constexpr Survivor kSurvivorsAndTears[] = {Survivor::Everything, Survivor::Synce
                                            Survivor::NamesOnly, Survivor::DataOnly,
                                            Survivor::Torn};
 
+// What each kind of sync makes durable.
+enum class SyncModel {
+  // Linux: syncFileSystem (syncfs) flushes the whole volume; a file's sync
+  // its contents, a directory's sync its entries.
+  WholeFileSystem,
+  // A POSIX system without syncfs: the caller syncs each file and directory.
+  FileByFile,
+  // Windows on NTFS, as the Win32 back end works: no whole-volume flush and
+  // no directory flush (syncDirectory makes nothing durable), but every
+  // name change goes to the volume's log in order, and a file's sync
+  // (FlushFileBuffers) forces that log: its contents and every name change
+  // made before it, in any directory, become durable. A file's length is
+  // logged with the names, so only contents rewritten in place can outlive
+  // lost names.
+  Ntfs,
+};
+constexpr SyncModel kSyncModels[] = {SyncModel::WholeFileSystem, SyncModel::FileByFile,
+                                     SyncModel::Ntfs};
+const char* syncModelName(SyncModel m);
+
 class PowerCutPlatform : public ForwardingPlatform {
  public:
   // Models the tree below `root` (a host path), and each of `otherVolumes`
@@ -47,9 +67,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   // The n-th (1-based) operation that changes the disk, and all after it,
   // do nothing and fail; 0 = none. Resets the count.
   void stopAt(long n) { stopAt_ = n; count_ = 0; }
-  // Without a whole-file-system sync the caller syncs file by file, as on
-  // Windows.
-  void offerWholeSync(bool yes) { wholeSync_ = yes; }
+  void model(SyncModel m) { model_ = m; }
   long count() const { return count_; }
   // Brings the tree back as the power cut leaves it, then takes that state
   // as durable for what follows.
@@ -80,6 +98,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   void snapshotAll();
   void snapshotVolume(Volume& v);
   void snapshotDirectory(const std::filesystem::path& dir);
+  void snapshotNames(Volume& v);
   // The declared volume holding a path of this layer; -1 for none.
   int volumeOf(const char* p);
   int volumeOfHost(const std::filesystem::path& host) const;
@@ -90,7 +109,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   std::vector<Volume> volumes_;
   Platform* previous_;
   long stopAt_ = 0, count_ = 0;
-  bool wholeSync_ = true;
+  SyncModel model_ = SyncModel::WholeFileSystem;
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
   std::map<Inode, std::string> data_;        // durable contents
   std::map<Inode, std::filesystem::file_time_type> times_;  // last-write times, kept by a cut

@@ -155,15 +155,15 @@ class CorteDeEnergiaUpload : public UploadTest {
 
 TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
   for (const char* renomeia : {"", "C:/enviados/*.old"}) {
-    for (bool inteiro : {true, false}) {
+    for (SyncModel modelo : kSyncModels) {
       Contagem total;
       {
         PowerCutPlatform energia(arvore().dir());
-        energia.offerWholeSync(inteiro);
+        energia.model(modelo);
         varre(renomeia, energia, total);
       }
       std::printf("upload power cuts (%s, %s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
-                  *renomeia ? "moved" : "deleted", inteiro ? "one sync per volume" : "file by file",
+                  *renomeia ? "moved" : "deleted", syncModelName(modelo),
                   total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
       if (HasFailure()) return;
     }

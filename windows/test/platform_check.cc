@@ -1,7 +1,13 @@
 // Checks of the Win32 platform back end, run under Wine by the Windows test:
 // each operation's answer and the Win32 error it leaves, printed one per line
 // and compared with platform_check.expected. Run with TZ=UTC, in a fresh
-// prefix (it works in C:/e2e/plat and under HKLM\Software\TorvexCheck).
+// prefix (it works in C:/e2e/plat, C:/e2e/acl and under
+// HKLM\Software\TorvexCheck). Its argument is a folder on another volume,
+// where replaceFile must copy.
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -100,7 +106,80 @@ void search() {
   show("findFirst missing directory", p.findFirst("C:/e2e/none/*", e) != nullptr);
 }
 
-void pathOperations() {
+void listMatches(const char* pattern) {
+  DirEntry e;
+  std::string names;
+  SearchHandle* s = p.findFirst(path(pattern).c_str(), e);
+  for (bool more = s != nullptr; more; more = p.findNext(s, e)) names += " " + e.name;
+  if (s) p.findClose(s);
+  std::printf("findFirst %s:%s\n", pattern, s ? names.c_str() : " none");
+}
+
+// A name outside the ANSI code page is never reported as a best-fit
+// look-alike ("Omega.txt" for "\u03A9mega.txt"): it is left out, and listed
+// as a name the layer cannot handle.
+void names() {
+  const wchar_t* omega = L"C:\\e2e\\plat\\\u03A9mega.txt";
+  HANDLE h = CreateFileW(omega, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  show("create \u03A9mega.txt", h != INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  listMatches("?mega.txt");
+  writeFile("Omega.txt", "O", OpenMode::Write);
+  listMatches("*mega.txt");
+  for (const std::string& name : p.unnamableEntries(kDir.c_str())) {
+    std::printf("unnamable: %s\n", name.c_str());
+  }
+  show("delete Omega.txt", p.deleteFile(path("Omega.txt").c_str()));
+
+  // Wine departure W1 (docs/wine-departures.md): Windows lists D1234.ARJ
+  // too, its "?" before the dot matching nothing.
+  writeFile("D1234.ARJ", "4", OpenMode::Write);
+  writeFile("D12345.ARJ", "5", OpenMode::Write);
+  std::printf("Wine departure W1, Windows also lists D1234.ARJ:\n");
+  listMatches("D?????.ARJ");
+  show("delete D1234.ARJ", p.deleteFile(path("D1234.ARJ").c_str()));
+  show("delete D12345.ARJ", p.deleteFile(path("D12345.ARJ").c_str()));
+  show("delete \u03A9mega.txt", DeleteFileW(omega) != FALSE);
+
+  char out[32];
+  show("wideToAnsi \u03A9mega", p.wideToAnsi(u"\u03A9mega", out, sizeof out) > 0);
+  show("wideToAnsi lone surrogate", p.wideToAnsi(u"a\xD800", out, sizeof out) > 0);
+  const int n = p.wideToAnsi(u"relat\u00F3rio", out, sizeof out);
+  std::printf("wideToAnsi relat\u00F3rio: %d bytes, the sixth %x\n", n,
+              static_cast<unsigned>(static_cast<unsigned char>(out[5])));
+  char16_t wide[16] = {};
+  showNumber("ansiToWide relat\\xF3rio", p.ansiToWide("relat\xF3rio", 9, wide, 16));
+  std::printf("ansiToWide sixth unit: %x\n", static_cast<unsigned>(wide[5]));
+}
+
+// Refused, as the POSIX back end refuses them, never dereferenced.
+void nullHandles() {
+  char buf[4];
+  DirEntry e;
+  show("readFile null handle", p.readFile(nullptr, buf, sizeof buf) >= 0);
+  show("writeFile null handle", p.writeFile(nullptr, buf, sizeof buf) >= 0);
+  show("syncFile null handle", p.syncFile(nullptr));
+  show("closeFile null handle", p.closeFile(nullptr));
+  show("findNext null handle", p.findNext(nullptr, e));
+}
+
+void pathOperations(const std::string& otherVolume) {
+  writeFile("c.txt", "across", OpenMode::Write);
+  const std::string there = otherVolume + "/c.txt";
+  {
+    File old(there.c_str(), OpenMode::Write);
+    show("an older c.txt on the other volume", old && old.writeAll("old", 3));
+  }
+  show("replaceFile onto another volume", p.replaceFile(path("c.txt").c_str(), there.c_str()));
+  File moved(there.c_str(), OpenMode::Read);
+  char buf[16];
+  const long got = moved ? moved.read(buf, sizeof buf) : -1;
+  std::printf("on the other volume: %s\n",
+              got > 0 ? std::string(buf, static_cast<size_t>(got)).c_str() : "(nothing)");
+  moved.close();
+  show("c.txt gone", p.fileAttributes(path("c.txt").c_str()) == kInvalidAttributes);
+  show("delete the copy", p.deleteFile(there.c_str()));
+
   show("moveFile", p.moveFile(path("a.txt").c_str(), path("b.txt").c_str()));
   writeFile("a.txt", "new", OpenMode::Write);
   show("moveFile onto an existing file", p.moveFile(path("a.txt").c_str(), path("b.txt").c_str()));
@@ -135,10 +214,10 @@ void codePages() {
   showNumber("wideToAnsi too small", p.wideToAnsi(u"abc", out, 3));
   const int n = p.wideToAnsi(u"abc", out, 4);
   std::printf("wideToAnsi: %d %s\n", n, n > 0 ? out : "");
-  showNumber("oemToWide count", p.oemToWide("abc", 3, nullptr, 0));
+  showNumber("ansiToWide count", p.ansiToWide("abc", 3, nullptr, 0));
   char16_t wide[4] = {};
-  showNumber("oemToWide", p.oemToWide("ab\x87", 3, wide, 4));
-  std::printf("oemToWide units: %x %x %x\n", static_cast<unsigned>(wide[0]),
+  showNumber("ansiToWide", p.ansiToWide("ab\xE7", 3, wide, 4));
+  std::printf("ansiToWide units: %x %x %x\n", static_cast<unsigned>(wide[0]),
               static_cast<unsigned>(wide[1]), static_cast<unsigned>(wide[2]));
 }
 
@@ -164,15 +243,58 @@ void registry() {
   show("registryDeleteTree again", p.registryDeleteTree(hklm, key));
 }
 
+// Who may write to a directory given a DACL of its own (SDDL). Wine keeps no
+// DACL: it answers with one made from the Unix mode, where only Everyone's
+// write access shows, so the entries for Users and Authenticated Users, deny
+// entries and inheritance are not checked here.
+void openness() {
+  struct Case {
+    const char* name;
+    const char* sddl;
+  };
+  const Case cases[] = {
+      {"admins and system only", "D:P(A;;FA;;;BA)(A;;FA;;;SY)"},
+      {"everyone adds files", "D:P(A;;FA;;;BA)(A;;0x2;;;WD)"},
+      {"everyone reads", "D:P(A;;FA;;;BA)(A;;FR;;;WD)"},
+  };
+  const char* answers[] = {"no", "yes", "unknown"};
+  const std::string parent = "C:/e2e/acl";
+  CreateDirectoryA(parent.c_str(), nullptr);
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string dir = parent + "/" + std::to_string(++n);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const bool made =
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(c.sddl, SDDL_REVISION_1, &sd,
+                                                             nullptr) &&
+        CreateDirectoryA(dir.c_str(), nullptr) &&
+        SetFileSecurityA(dir.c_str(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    std::printf("writableByEveryone %s: %s\n", c.name,
+                made ? answers[static_cast<int>(p.writableByEveryone(dir.c_str()))]
+                     : "(cannot make)");
+  }
+  const OpenToAll missing = p.writableByEveryone((parent + "/none").c_str());
+  std::printf("writableByEveryone missing: %s, error %u\n", answers[static_cast<int>(missing)],
+              static_cast<unsigned>(p.lastError()));
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: platform_check FOLDER-ON-ANOTHER-VOLUME\n");
+    return 2;
+  }
   directories();
   files();
   search();
-  pathOperations();
+  names();
+  nullHandles();
+  pathOperations(argv[1]);
   drivesAndClock();
   codePages();
   registry();
+  openness();
   return 0;
 }
