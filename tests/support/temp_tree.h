@@ -1,5 +1,6 @@
-// A fresh directory per test, mapped as drive C: for the platform layer
-// (TORVEX_DRIVES), with plain POSIX helpers to arrange and inspect files.
+// A fresh directory per test, mapped as drive C: (on POSIX through
+// TORVEX_DRIVES, on Windows as the drive itself), with plain file helpers to
+// arrange and inspect files.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,7 @@ class TempTree {
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
+  // How the tests reach the tree: the directory on POSIX, C:/ on Windows.
   const std::filesystem::path& dir() const { return dir_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
 
@@ -24,9 +26,12 @@ class TempTree {
   void mkdir(std::string_view rel) const;  // with parents
 
  private:
+  void removeFolder() const;  // leaves it first if it is current, read-only entries too
+
   std::filesystem::path dir_;
-  std::string oldDrives_;
-  bool hadDrives_ = false;
+  std::filesystem::path folder_;  // where the tree is kept, reachable while it is mapped or not
+  std::string previous_;          // the mapping of C: before this tree
+  bool hadPrevious_ = false;
 };
 
 }  // namespace torvex::testing
