@@ -21,6 +21,9 @@ arch=$1 suites=$2
 shift 2
 loader=("$@")
 export LC_ALL=C.UTF-8  # under which Wine takes ANSI code page 1252
+# A suite that dies mid-test leaves C: mapped to a removed folder, and the
+# prefix could start no program after it: C: is put back after each suite.
+drive_c=$(readlink "$WINEPREFIX/dosdevices/c:")
 ran=0 passed=0 skipped=0 broken=0 start=$SECONDS
 log=$(mktemp /tmp/torvex-suite.XXXXXX)
 trap 'rm -f "$log"' EXIT
@@ -30,6 +33,7 @@ for program in "$suites"/*.exe; do
   status=0
   timeout "${TORVEX_SUITE_TIMEOUT:-900}" "${loader[@]}" "$program" --gtest_color=no >"$log" 2>&1 ||
     status=$?
+  ln -sfn "$drive_c" "$WINEPREFIX/dosdevices/c:"
   tr -d '\r' <"$log" >"$log.txt" && mv "$log.txt" "$log"
   total=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log")
   ok=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\./\1/p' "$log")

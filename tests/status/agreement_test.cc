@@ -17,8 +17,8 @@
 #include "cli/read_only_platform.h"
 #include "cli/tray_report.h"
 #include "download/disponibiliza_arquivos.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 
 namespace torvex::cli {
 namespace {
@@ -120,13 +120,11 @@ std::map<std::string, std::string> registros(const testing::TempTree& arvore) {
 class Concordancia : public ::testing::TestWithParam<const char*> {
  protected:
   Concordancia() {
-    ::setenv("TZ", "UTC0", 1);
-    ::setenv("TORVEX_WINVER", GetParam(), 1);
-    reloadEnvironment();
+    testing::setVariable("TZ", "UTC0");
+    testing::setVariable("TORVEX_WINVER", GetParam());
   }
   ~Concordancia() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 };
 

@@ -8,20 +8,17 @@
 namespace torvex::testing {
 namespace fs = std::filesystem;
 
-void TempTree::removeFolder() const {
+void TempTree::removeDirectory() const {
   std::error_code ec;
   // Leave the tree first if a test made it (or a drive in it) current.
   const fs::path cwd = fs::current_path(ec);
-  const auto inside = [&](const fs::path& p) { return cwd.string().rfind(p.string(), 0) == 0; };
-  if (!ec && (inside(dir_) || inside(folder_))) {
-    fs::current_path(folder_.parent_path(), ec);
-  }
+  if (!ec && cwd.string().rfind(dir_.string(), 0) == 0) fs::current_path(dir_.parent_path(), ec);
   // Read-only files and directories a test made must not block the clean-up.
-  for (auto it = fs::recursive_directory_iterator(folder_, ec);
+  for (auto it = fs::recursive_directory_iterator(dir_, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  fs::remove_all(folder_, ec);
+  fs::remove_all(dir_, ec);
 }
 
 void TempTree::write(std::string_view rel, std::string_view bytes) const {

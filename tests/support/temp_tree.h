@@ -16,7 +16,7 @@ class TempTree {
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
-  // How the tests reach the tree: the directory on POSIX, C:/ on Windows.
+  // The directory that C: names, where the tests reach the tree's files.
   const std::filesystem::path& dir() const { return dir_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
 
@@ -26,10 +26,9 @@ class TempTree {
   void mkdir(std::string_view rel) const;  // with parents
 
  private:
-  void removeFolder() const;  // leaves it first if it is current, read-only entries too
+  void removeDirectory() const;  // leaves it first if it is current, read-only entries too
 
   std::filesystem::path dir_;
-  std::filesystem::path folder_;  // where the tree is kept, reachable while it is mapped or not
   std::string previous_;          // the mapping of C: before this tree
   bool hadPrevious_ = false;
 };

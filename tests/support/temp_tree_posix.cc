@@ -39,7 +39,7 @@ fs::path makeUniqueDirectory() {
 
 }  // namespace
 
-TempTree::TempTree() : dir_(makeUniqueDirectory()), folder_(dir_) {
+TempTree::TempTree() : dir_(makeUniqueDirectory()) {
   if (const char* old = std::getenv("TORVEX_DRIVES")) {
     hadPrevious_ = true;
     previous_ = old;
@@ -49,7 +49,7 @@ TempTree::TempTree() : dir_(makeUniqueDirectory()), folder_(dir_) {
 }
 
 TempTree::~TempTree() {
-  removeFolder();
+  removeDirectory();
   if (hadPrevious_) {
     ::setenv("TORVEX_DRIVES", previous_.c_str(), 1);
   } else {

@@ -1,7 +1,7 @@
 // Windows: drive C: itself is the tree, so that the paths the tests name
 // (C:\Troca) reach the Win32 back end as a host would pass them. Each tree
-// is a fresh folder kept outside C:, and C: is mapped to it for the tree's
-// lifetime, then back. Under Wine a drive is a link in the prefix made by
+// is a fresh folder kept outside C:, where the tests reach its files, and C:
+// is mapped to it for the tree's lifetime, then back. Under Wine a drive is a link in the prefix made by
 // its mount manager (DefineDosDevice makes an object link that Wine's file
 // lookup does not follow), so the mapping asks the mount manager; elsewhere
 // the tree refuses to start, with the reason, rather than touch a real C:.
@@ -123,16 +123,19 @@ fs::path makeUniqueFolder(std::string& unixFolder) {
 
 }  // namespace
 
-TempTree::TempTree() : dir_("C:\\") {
+TempTree::TempTree() {
   std::string unixFolder;
-  folder_ = makeUniqueFolder(unixFolder);
+  dir_ = makeUniqueFolder(unixFolder);
   previous_ = driveFolder();
   hadPrevious_ = true;
   mapDrive(unixFolder);
 }
 
 TempTree::~TempTree() {
-  removeFolder();
+  // Off drive C: first, if a test made a folder there current.
+  std::error_code ec;
+  if (fs::current_path(ec).root_name() == "C:") fs::current_path(dir_.parent_path(), ec);
+  removeDirectory();
   try {
     mapDrive(previous_);
   } catch (const std::exception&) {

@@ -18,6 +18,7 @@
 
 #include "arj/exec_arj.h"
 #include "platform/platform.h"
+#include "tests/support/environment.h"
 #include "tests/support/temp_tree.h"
 #include "upload/gera_arquivo_upload.h"
 #include "tests/support/scoped_platform.h"
@@ -65,8 +66,7 @@ class UploadTest : public ::testing::Test {
     const char* tz = std::getenv("TZ");
     hadTz_ = tz != nullptr;
     if (hadTz_) oldTz_ = tz;
-    setenv("TZ", "<-03>3", 1);
-    tzset();
+    testing::setVariable("TZ", "<-03>3");
     novaArvore();
   }
 
@@ -84,11 +84,10 @@ class UploadTest : public ::testing::Test {
   void TearDown() override {
     arvore_.reset();
     if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
+      testing::setVariable("TZ", oldTz_.c_str());
     } else {
-      unsetenv("TZ");
+      testing::setVariable("TZ", nullptr);
     }
-    tzset();
   }
 
   LONG gera(const char* fi, const char* renomeia = "", LONG indice = 1) {
