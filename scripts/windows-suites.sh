@@ -21,6 +21,12 @@ arch=$1 suites=$2
 shift 2
 loader=("$@")
 export LC_ALL=C.UTF-8  # under which Wine takes ANSI code page 1252
+# A point of a crash, power-cut or failure sweep costs far more under Wine
+# than on Linux (each is a fresh tree, many file calls through the Wine
+# server): the sweeps here cut at every TORVEX_SWEEP_STRIDE-th operation,
+# where the Linux stage cuts at every one.
+export TORVEX_SWEEP_STRIDE=${TORVEX_SWEEP_STRIDE:-10}
+echo "$arch: the sweeps cut at every ${TORVEX_SWEEP_STRIDE}th operation under Wine (every one on Linux)"
 # A suite that dies mid-test leaves C: mapped to a removed folder, and the
 # prefix could start no program after it: C: is put back after each suite.
 drive_c=$(readlink "$WINEPREFIX/dosdevices/c:")
