@@ -25,7 +25,7 @@ export LC_ALL=C.UTF-8  # under which Wine takes ANSI code page 1252
 # than on Linux (each is a fresh tree, many file calls through the Wine
 # server): the sweeps here cut at every TORVEX_SWEEP_STRIDE-th operation,
 # where the Linux stage cuts at every one.
-export TORVEX_SWEEP_STRIDE=${TORVEX_SWEEP_STRIDE:-10}
+export TORVEX_SWEEP_STRIDE=${TORVEX_SWEEP_STRIDE:-40}
 echo "$arch: the sweeps cut at every ${TORVEX_SWEEP_STRIDE}th operation under Wine (every one on Linux)"
 # A suite that dies mid-test leaves C: mapped to a removed folder, and the
 # prefix could start no program after it: C: is put back after each suite.
@@ -34,10 +34,11 @@ ran=0 passed=0 skipped=0 broken=0 start=$SECONDS
 log=$(mktemp /tmp/torvex-suite.XXXXXX)
 trap 'rm -f "$log"' EXIT
 
-for program in "$suites"/*.exe; do
-  name=$(basename "$program" .exe)
+# suites.txt, written by the build, names the programs.
+while IFS= read -r program; do
+  name=${program%.exe} program=$suites/$program
   status=0
-  timeout "${TORVEX_SUITE_TIMEOUT:-900}" "${loader[@]}" "$program" --gtest_color=no >"$log" 2>&1 ||
+  timeout "${TORVEX_SUITE_TIMEOUT:-900}" "${loader[@]}" "$program" --gtest_color=no </dev/null >"$log" 2>&1 ||
     status=$?
   ln -sfn "$drive_c" "$WINEPREFIX/dosdevices/c:"
   tr -d '\r' <"$log" >"$log.txt" && mv "$log.txt" "$log"
@@ -64,7 +65,7 @@ for program in "$suites"/*.exe; do
   fi
   # The sweeps' count lines, as the Linux stage prints them.
   grep -hE '(power cuts|kill -9)' "$log" | sed 's/^/     /' || true
-done
+done <"$suites/suites.txt"
 
 echo "$arch suites: $ran ran, $passed passed, $skipped skipped, in $((SECONDS - start))s"
 ((broken == 0))
