@@ -9,12 +9,13 @@
 // Arjlib32.dll exports it undecorated, as "ExecArj", not "_ExecArj@8". A
 // site's replacement Arjlib32.dll must export ExecArj the same way; on 64-bit
 // Windows there is only one convention and __stdcall changes nothing.
+//
+// torvex.dll does not import it: exec_arj_import.cc loads Arjlib32.dll from
+// torvex.dll's own folder on first use and calls the entry found by name.
 #pragma once
 
 #if defined(_WIN32) && defined(TORVEX_BUILDING_ARJLIB)
 #define TORVEX_ARJ_API __declspec(dllexport)
-#elif defined(_WIN32) && defined(TORVEX_ARJLIB_DLL)
-#define TORVEX_ARJ_API __declspec(dllimport)
 #else
 #define TORVEX_ARJ_API
 #endif

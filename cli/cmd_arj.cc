@@ -1,7 +1,7 @@
 // `torvex arj 'COMMAND LINE'`: one call of the archive library's entry. The
 // command line goes as the 8-bit text it is typed in (the ANSI code page,
-// UTF-8 on POSIX). The result goes to stdout as the number ExecArj returned,
-// and what that number means to stderr.
+// UTF-8 on POSIX). The result goes to stdout as the number ExecArj returned;
+// a failure's meaning goes to stderr (success stays quiet for scripts).
 #include <cstdio>
 
 #include "arj/exec_arj.h"
@@ -15,8 +15,6 @@ namespace {
 // ExecArj's error levels (arj/README.md); never negative.
 const char* meaningOf(int level) {
   switch (level) {
-    case 0:
-      return "success";
     case 2:
       return "fatal error: a member refused (unsupported method, encrypted, unsafe name), a "
              "read error, or a file over 4 GiB";
@@ -44,8 +42,10 @@ int runArj(std::span<char* const> args) {
   if (args.size() != 1) return usageError("arj takes one quoted command line, e.g. 'a \"x.arj\" \"f.txt\"'");
   const int level = ExecArj(args[0], 0);
   std::printf("%d\n", level);
-  std::fflush(stdout);
-  std::fprintf(stderr, "torvex: arj: %d: %s\n", level, meaningOf(level));
+  if (level != 0) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "torvex: arj: %d: %s\n", level, meaningOf(level));
+  }
   return kExitOk;
 }
 

@@ -21,8 +21,8 @@ constexpr Subcommand kSubcommands[] = {
      runDemo},
     {"arj", "arj 'COMMAND LINE'",
      "Hands one ARJ command line (a, t or e) to the archive library's ExecArj\n"
-     "and prints its result: 0 for success, an error level otherwise, with what\n"
-     "it means on stderr: 2 fatal, 3 CRC error, 5 write error, 6 cannot open,\n"
+     "and prints its result: 0 for success, else an error level, with what it\n"
+     "means on stderr: 2 fatal, 3 CRC error, 5 write error, 6 cannot open,\n"
      "7 not a command line it takes, 8 out of memory, 9 not an ARJ archive.",
      runArj},
     {"expand", "expand FI [ROOT [STAMP]]",

@@ -8,6 +8,8 @@
 #include "download/controle_download.h"
 #include "download/mensagem_numerada.h"
 #include "download/simulacao_recebido.h"
+#include "journal/bookkeeping.h"
+#include "journal/journal_file.h"
 #include "macros/diretorio_telvorin.h"
 #include "platform/file.h"
 #include "platform/platform.h"
@@ -15,6 +17,14 @@
 
 namespace torvex::cli {
 namespace {
+
+// What status says of an item beyond the pass's own reasons.
+constexpr const char* kArchiveAlone = "archive without its record";
+constexpr const char* kRecordAlone = "record without its archive";
+constexpr const char* kJournalBlocks = "the journal cannot be read: no pass changes anything";
+constexpr const char* kLaterPass = "waits for a later pass (a pass takes 999 archives)";
+constexpr const char* kUnnamable = "name this system cannot pass to a host exactly";
+constexpr const char* kUnknownReason = "unknown";
 
 bool isPlainFile(const DirEntry& e) {
   return e.name != "." && e.name != ".." && !(e.attributes & kAttrDirectory);
@@ -50,14 +60,6 @@ std::string withExtension(std::string_view name, std::string_view extension) {
   return std::string(name.substr(0, name.rfind('.') + 1)).append(extension);
 }
 
-std::string readAll(const std::string& path) {
-  File f(path.c_str(), OpenMode::Read);
-  std::string bytes;
-  char block[4096];
-  for (long n; f && (n = f.read(block, sizeof block)) > 0;) bytes.append(block, static_cast<size_t>(n));
-  return bytes;
-}
-
 void inspectUploads(const std::string& work, TrayReport& report) {
   for (const std::string& archive : filesMatching(work + "/f*_*.arj")) {
     UploadItem item;
@@ -69,7 +71,7 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.time = time;
     } else {
       item.record.clear();
-      item.problem = "archive without its record";
+      item.problem = kArchiveAlone;
     }
     report.uploads.push_back(std::move(item));
   }
@@ -82,19 +84,8 @@ void inspectUploads(const std::string& work, TrayReport& report) {
       item.source = source;
       item.time = time;
     }
-    item.problem = "record without its archive";
+    item.problem = kRecordAlone;
     report.uploads.push_back(std::move(item));
-  }
-  for (const std::string& name : filesMatching(work + "/*.tmp")) {
-    if (startsWithNoCase(name, "ARJ$")) {
-      report.leftovers.push_back({work + "/" + name, "scratch file of the archive library",
-                                  "left by an interrupted packing; belongs to no archive: the next call removes it"});
-    } else {
-      report.leftovers.push_back(
-          {work + "/" + name, "half-made upload archive or record",
-           "left by an interrupted packing, whose source file is still in place: the next "
-           "call removes it"});
-    }
   }
 }
 
@@ -115,8 +106,9 @@ const char* reasonText(MotivoPermanencia motivo) {
     case MotivoPermanencia::DiretorioAusente: return "destination directory missing";
     case MotivoPermanencia::DestinoReservado: return "destination is the tray tree's own bookkeeping";
     case MotivoPermanencia::NomeInvalido: return "destination is not a file name";
+    case MotivoPermanencia::LigacaoSemAlvo: return "destination is a link to no file";
   }
-  return "unknown";
+  return kUnknownReason;
 }
 
 std::string reasonDetail(const DecisaoRecebido& d) {
@@ -137,7 +129,8 @@ std::string reasonDetail(const DecisaoRecebido& d) {
     case MotivoPermanencia::DestinoReservado:
       return d.destino;
     case MotivoPermanencia::NomeInvalido:
-      return d.colocacao.final;
+    case MotivoPermanencia::LigacaoSemAlvo:
+      return d.colocacao.final[0] ? d.colocacao.final : d.destino;
     default:
       return "";
   }
@@ -158,11 +151,15 @@ void inspectReceived(const char* root, TrayReport& report) {
   for (const PrevisaoRecebido& p : pass.recebidos) {
     ReceivedItem item;
     item.name = p.arquivo.name;
-    if (p.adiado) {
+    if (pass.bloqueado) {
+      item.reason = kJournalBlocks;
+    } else if (p.adiado) {
       item.later = true;
-      item.reason = "waits for a later pass (a pass takes 999 archives)";
+      item.reason = kLaterPass;
     } else if (p.decisao.entrega) {
       item.deliver = true;
+      item.pending = p.pendente;
+      item.recorded = p.registrado;
       item.destination = p.decisao.colocacao.final;
       item.disposition = disposition(p.decisao);
     } else {
@@ -180,7 +177,9 @@ void inspectControlFile(const char* root, TrayReport& report) {
   state.path = path;
   state.present = DirSearch(path).found();
   if (!state.present) return;
-  const std::string bytes = readAll(path);
+  std::string bytes;
+  state.readable = readWholeFile(path, bytes);
+  if (!state.readable) return;
   std::vector<std::string> lines;
   size_t start = 0;
   for (size_t end; (end = bytes.find('\n', start)) != bytes.npos; start = end + 1) {
@@ -197,15 +196,52 @@ void inspectControlFile(const char* root, TrayReport& report) {
 }
 
 // The write-ahead journal of a call cut short: its plan is finished by the
-// next call on the tree, never by a report.
+// next call on the tree, never by a report. One that cannot be read stops
+// every changing call until an operator looks at it.
 void inspectJournal(const std::string& root, TrayReport& report) {
   const std::string journal = root + "/DATA/TORVEX.JNL";
-  DirSearch found(journal.c_str());
-  if (!found.found() || found.entry().size == 0) return;
+  Plan plan;
+  switch (readJournal(root.c_str(), plan)) {
+    case JournalState::None:
+      return;
+    case JournalState::Error:
+      report.leftovers.push_back(
+          {journal, "journal that cannot be read",
+           "its plan cannot be trusted, so every geraArquivoUpload and disponibilizaArquivos "
+           "on this tree returns its failure value and changes nothing: keep a copy of it "
+           "and of the tree for the developers before anything else",
+           Advice::KeepForDevelopers});
+      return;
+    case JournalState::Plan:
+      break;
+  }
+  const bool carriedOnly = std::all_of(plan.steps.begin(), plan.steps.end(),
+                                       [](const Step& s) { return s.pending; });
   report.leftovers.push_back(
-      {journal, "journal of an interrupted call, pending recovery",
-       "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes its plan "
-       "before anything else (status does not): leave it in place"});
+      carriedOnly
+          ? Leftover{journal, "steps that could not be done yet (a file held open)",
+                     "every call on this tree retries them (status does not): leave it in place"}
+          : Leftover{journal, "journal of an interrupted call, pending recovery",
+                     "the next geraArquivoUpload or disponibilizaArquivos on this tree finishes "
+                     "its plan before anything else (status does not): leave it in place"});
+}
+
+// What a call cut short had made in the tree's private folder.
+void inspectPrivate(const char* root, TrayReport& report) {
+  char folder[kTamanhoCaminho];
+  if (!caminhoPrivado(root, folder)) return;
+  const std::string dir = folder;
+  for (const std::string& name : filesMatching(dir + "/*")) {
+    if (startsWithNoCase(name, "ARJ$")) {
+      report.leftovers.push_back({dir + "/" + name, "scratch file of the archive library",
+                                  "left by an interrupted packing; belongs to no archive: the next call removes it"});
+    } else {
+      report.leftovers.push_back(
+          {dir + "/" + name, "half-made upload archive or record",
+           "left by an interrupted packing, whose source file is still in place: the next "
+           "call removes it"});
+    }
+  }
 }
 
 void inspectCounter(const char* root, TrayReport& report) {
@@ -234,13 +270,14 @@ void inspectIncoming(const std::string& tray, const std::string& work, TrayRepor
     if (waiting.count(base)) {
       report.leftovers.push_back(
           {path, "extracted member of " + base + ".ARJ, which is still waiting",
-           "the next pass extracts the archive again over it: it can be deleted"});
+           "the next pass extracts the archive again over it: it can be deleted",
+           Advice::Delete});
     } else {
       report.leftovers.push_back(
           {path, "extracted member of no waiting archive",
            "its archive is gone; a data file may already be delivered (an append whose "
            "clean-up failed): compare it with its destination, then delete it",
-           true});
+           Advice::CompareThenDelete});
     }
   }
   for (const std::string& name : filesMatching(work + "/*.ENTREGA")) {
@@ -267,21 +304,62 @@ void inspectUnnamable(const std::string& root, TrayReport& report) {
     const std::string dir = root + tray;
     for (const std::string& name : platform().unnamableEntries(dir.c_str())) {
       report.leftovers.push_back(
-          {dir + "/" + name, "name this system cannot pass to a host exactly",
+          {dir + "/" + name, kUnnamable,
            "every call leaves it alone, as if it were not there: rename it with characters of "
            "the ANSI code page, without a trailing dot or space, if it is to be handled"});
     }
   }
 }
 
+// A file that a pending plan names is the plan's, whatever it looks like:
+// the call that finishes the plan moves, appends or deletes it, and an
+// operator who deleted or moved it first would lose or double a delivery
+// or an upload. An upload whose missing partner the plan publishes lacks
+// nothing.
+void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
+  Plan plan;
+  if (readJournal(root.c_str(), plan) != JournalState::Plan) return;
+  const std::set<std::string> named = filesNamed(plan);
+  auto isNamed = [&named](const std::string& path) { return named.count(dobraCaixa(path)) > 0; };
+  for (Leftover& l : report.leftovers) {
+    if (!isNamed(l.path)) continue;
+    l.advice = "named by the plan of an interrupted call, which the next call finishes "
+               "(status does not): leave it in place";
+    l.action = Advice::Leave;
+  }
+  const std::string work = root + "/Outtray/Work/";
+  for (UploadItem& u : report.uploads) {
+    if (u.problem.empty()) continue;
+    std::string& missing = u.archive.empty() ? u.archive : u.record;
+    const std::string partner = withExtension(u.archive.empty() ? u.record : u.archive,
+                                              u.archive.empty() ? "ARJ" : "DAT");
+    if (!isNamed(work + partner)) continue;
+    missing = partner;
+    u.problem.clear();
+    u.partnerPending = true;
+  }
+}
+
 }  // namespace
+
+std::vector<std::string> reasonsGiven() {
+  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass,
+                                      kUnnamable};
+  // The motives are numbered from 0 without gaps; past the last one the
+  // text is the fallback.
+  for (int i = 0;; ++i) {
+    const char* text = reasonText(static_cast<MotivoPermanencia>(i));
+    if (text == kUnknownReason) return reasons;
+    reasons.emplace_back(text);
+  }
+}
 
 int TrayReport::operatorItems() const {
   auto count = [](const auto& items, auto pred) {
     return static_cast<int>(std::count_if(items.begin(), items.end(), pred));
   };
-  return (controlFile.lastRecordWhole ? 0 : 1) +
-         count(leftovers, [](const Leftover& l) { return l.operatorMustAct; }) +
+  return (controlFile.lastRecordWhole && controlFile.readable ? 0 : 1) +
+         count(leftovers, [](const Leftover& l) { return l.operatorMustAct(); }) +
          count(uploads, [](const UploadItem& u) { return !u.problem.empty(); }) +
          count(received, [](const ReceivedItem& r) { return !r.deliver && !r.later; });
 }
@@ -296,8 +374,11 @@ TrayReport inspectTray(const char* root) {
   inspectControlFile(root, report);
   inspectCounter(root, report);
   inspectJournal(report.root, report);
+  inspectPrivate(root, report);
   inspectIncoming(report.root + "/Intray", report.root + "/Intray/Work", report);
   inspectUnnamable(report.root, report);
+  leaveWhatThePlanNames(report.root, report);
+  report.incomingWorkOpen = platform().writableByEveryone((report.root + "/Intray/Work").c_str());
   return report;
 }
 

@@ -40,7 +40,11 @@ void printText(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "Uploads waiting in %s/Outtray/Work, in listing order:\n", r.root.c_str());
   if (r.uploads.empty()) std::fprintf(out, "  none\n");
   for (const UploadItem& u : r.uploads) {
-    if (u.problem.empty()) {
+    if (u.partnerPending) {
+      std::fprintf(out, "  %s  its %s is published by the interrupted call's plan, which the "
+                   "next call finishes\n", (u.source.empty() ? u.archive : u.record).c_str(),
+                   u.source.empty() ? "record" : "archive");
+    } else if (u.problem.empty()) {
       std::fprintf(out, "  %s  from %s, written %s\n", u.archive.c_str(), u.source.c_str(),
                    u.time.c_str());
     } else {
@@ -54,7 +58,11 @@ void printText(const TrayReport& r, std::FILE* out) {
                r.collectFirst ? "collect-first" : "direct");
   if (r.received.empty()) std::fprintf(out, "  none\n");
   for (const ReceivedItem& item : r.received) {
-    if (item.deliver) {
+    if (item.pending) {
+      std::fprintf(out, "  %s  delivered to %s (%s) by finishing the interrupted call's plan%s\n",
+                   item.name.c_str(), item.destination.c_str(), item.disposition.c_str(),
+                   item.recorded ? "; already recorded" : "");
+    } else if (item.deliver) {
       std::fprintf(out, "  %s  deliver to %s (%s)\n", item.name.c_str(), item.destination.c_str(),
                    item.disposition.c_str());
     } else {
@@ -68,6 +76,8 @@ void printText(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "\nDownload control file %s: ", c.path.c_str());
   if (!c.present) {
     std::fprintf(out, "absent\n");
+  } else if (!c.readable) {
+    std::fprintf(out, "present, ** cannot be read\n");
   } else {
     std::fprintf(out, "present, %ld whole record%s, %s\n", c.records, c.records == 1 ? "" : "s",
                  c.lastRecordWhole ? "nothing after them"
@@ -88,8 +98,16 @@ void printText(const TrayReport& r, std::FILE* out) {
   std::fprintf(out, "\nLeftovers of interrupted work:\n");
   if (r.leftovers.empty()) std::fprintf(out, "  none\n");
   for (const Leftover& l : r.leftovers) {
-    std::fprintf(out, "  %s%s\n      %s\n      -> %s\n", l.operatorMustAct ? "** " : "",
+    std::fprintf(out, "  %s%s\n      %s\n      -> %s\n", l.operatorMustAct() ? "** " : "",
                  l.path.c_str(), l.kind.c_str(), l.advice.c_str());
+  }
+
+  if (r.incomingWorkOpen == OpenToAll::Yes) {
+    std::fprintf(out,
+                 "\nWarning: every local user may write to %s/Intray/Work, so anyone can put\n"
+                 "an archive there that the next pass delivers with the rights of whoever\n"
+                 "runs it. Restrict the tray tree (README.md, \"Install on Windows\").\n",
+                 r.root.c_str());
   }
 
   const int n = r.operatorItems();
@@ -109,10 +127,10 @@ void printJson(const TrayReport& r, std::FILE* out) {
   for (const UploadItem& u : r.uploads) {
     std::fprintf(out,
                  "%s    {\"archive\": %s, \"record\": %s, \"source\": %s, \"time\": %s, "
-                 "\"problem\": %s}",
+                 "\"problem\": %s, \"partner_pending\": %s}",
                  sep, jsonOrNull(u.archive).c_str(), jsonOrNull(u.record).c_str(),
                  jsonOrNull(u.source).c_str(), jsonOrNull(u.time).c_str(),
-                 jsonOrNull(u.problem).c_str());
+                 jsonOrNull(u.problem).c_str(), boolean(u.partnerPending));
     sep = ",\n";
   }
   std::fprintf(out, "%s],\n  \"received\": [", r.uploads.empty() ? "" : "\n  ");
@@ -121,9 +139,9 @@ void printJson(const TrayReport& r, std::FILE* out) {
     if (item.deliver) {
       std::fprintf(out,
                    "%s    {\"name\": %s, \"action\": \"deliver\", \"destination\": %s, "
-                   "\"disposition\": %s}",
+                   "\"disposition\": %s, \"pending_plan\": %s, \"recorded\": %s}",
                    sep, json(item.name).c_str(), json(item.destination).c_str(),
-                   json(item.disposition).c_str());
+                   json(item.disposition).c_str(), boolean(item.pending), boolean(item.recorded));
     } else {
       std::fprintf(out, "%s    {\"name\": %s, \"action\": \"stay\", \"reason\": %s, \"detail\": %s}",
                    sep, json(item.name).c_str(), json(item.reason).c_str(),
@@ -133,10 +151,11 @@ void printJson(const TrayReport& r, std::FILE* out) {
   }
   const ControlFileState& c = r.controlFile;
   std::fprintf(out,
-               "%s],\n  \"control_file\": {\"path\": %s, \"present\": %s, \"records\": %ld, "
+               "%s],\n  \"control_file\": {\"path\": %s, \"present\": %s, \"records\": %s, "
                "\"last_record_whole\": %s},\n",
                r.received.empty() ? "" : "\n  ", json(c.path).c_str(), boolean(c.present),
-               c.records, boolean(c.lastRecordWhole));
+               c.readable ? std::to_string(c.records).c_str() : "null",
+               c.readable ? boolean(c.lastRecordWhole) : "null");
   std::fprintf(out, "  \"counter\": {\"path\": %s, \"present\": %s, \"value\": ",
                json(r.counter.path).c_str(), boolean(r.counter.present));
   if (r.counter.readable) {
@@ -144,13 +163,16 @@ void printJson(const TrayReport& r, std::FILE* out) {
   } else {
     std::fprintf(out, "null},\n");
   }
+  const bool open = r.incomingWorkOpen == OpenToAll::Yes;
+  std::fprintf(out, "  \"incoming_work_writable_by_everyone\": %s,\n",
+               r.incomingWorkOpen == OpenToAll::Unknown ? "null" : boolean(open));
   std::fprintf(out, "  \"registry_directory\": %s,\n", jsonOrNull(r.registryDirectory).c_str());
   std::fprintf(out, "  \"leftovers\": [");
   sep = "\n";
   for (const Leftover& l : r.leftovers) {
     std::fprintf(out, "%s    {\"path\": %s, \"kind\": %s, \"advice\": %s, \"operator\": %s}", sep,
                  json(l.path).c_str(), json(l.kind).c_str(), json(l.advice).c_str(),
-                 boolean(l.operatorMustAct));
+                 boolean(l.operatorMustAct()));
     sep = ",\n";
   }
   std::fprintf(out, "%s]\n}\n", r.leftovers.empty() ? "" : "\n  ");

@@ -27,6 +27,7 @@ UINT SysStringLen(BSTR s);
 UINT SysStringByteLen(BSTR s);
 
 #include "com/interfaces_posix.h"
+#include "com/site_interfaces_posix.h"
 #endif
 
 #include <memory>

@@ -7,17 +7,23 @@
 #include "component/icontrolador.h"
 #include "component/interface_description.h"
 #include "component/server_module.h"
+#include "component/site_lock.h"
 
 namespace torvex {
 
 namespace {
 
-class ControladorObject final : public IControlador, public IObjectSafety {
+class ControladorObject final : public IControlador,
+                                public IObjectSafety,
+                                public IObjectWithSite {
  public:
   explicit ControladorObject(IUnknown* outer) : inner_(*this), outer_(outer) {
     serverModule().lock();
   }
-  ~ControladorObject() { serverModule().unlock(); }
+  ~ControladorObject() {
+    if (site_ != nullptr) site_->Release();
+    serverModule().unlock();
+  }
   ControladorObject(const ControladorObject&) = delete;
   ControladorObject& operator=(const ControladorObject&) = delete;
 
@@ -32,6 +38,8 @@ class ControladorObject final : public IControlador, public IObjectSafety {
       found = static_cast<IControlador*>(this);
     } else if (riid == IID_IObjectSafety) {
       found = static_cast<IObjectSafety*>(this);
+    } else if (riid == IID_IObjectWithSite) {
+      found = static_cast<IObjectWithSite*>(this);
     }
     *ppv = found;
     if (found == nullptr) return E_NOINTERFACE;
@@ -88,6 +96,9 @@ class ControladorObject final : public IControlador, public IObjectSafety {
     HRESULT hr = S_OK;
     ITypeInfo* info = controladorTypeInfo(lcid, &hr);
     if (info == nullptr) return hr;
+    // A page that the browser may not let call us gets no further: the
+    // method, and the disk, are never reached.
+    if (!siteMayCall(safetyOptions_, site_)) return E_ACCESSDENIED;
     return info->Invoke(static_cast<IControlador*>(this), id, flags, params, result, excepInfo,
                         argErr);
   }
@@ -116,7 +127,21 @@ class ControladorObject final : public IControlador, public IObjectSafety {
     return Controlador::disponibilizaArquivos(bstrPathRaiz);
   }
 
-  // IObjectSafety: the options are recorded and reported, never consulted.
+  // IObjectWithSite: the container's site, from which the lock learns the page.
+  HRESULT STDMETHODCALLTYPE SetSite(IUnknown* site) override {
+    if (site != nullptr) site->AddRef();
+    if (site_ != nullptr) site_->Release();
+    site_ = site;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetSite(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    return site_ != nullptr ? site_->QueryInterface(riid, ppv) : E_FAIL;
+  }
+
+  // IObjectSafety: the options are recorded and reported; the methods never
+  // see them, only the site lock in Invoke does.
   HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
                                                       DWORD* enabled) override {
     if (supported == nullptr || enabled == nullptr) return E_POINTER;
@@ -156,6 +181,7 @@ class ControladorObject final : public IControlador, public IObjectSafety {
 
   DWORD safetyOptions_ = 0;
   LONG refs_ = 0;  // apartment-threaded: a plain counter
+  IUnknown* site_ = nullptr;  // counted: the container may release it first
   InnerUnknown inner_;
   IUnknown* outer_;  // not counted: it owns this object
 };

@@ -1,6 +1,6 @@
 // The automation object Controlador: IControlador (also answering IDispatch
-// and IUnknown), IObjectSafety, aggregation, and its share of the module's
-// lock count.
+// and IUnknown), IObjectSafety, IObjectWithSite with the site lock (site_lock.h),
+// aggregation, and its share of the module's lock count.
 #pragma once
 
 #include "com/com.h"

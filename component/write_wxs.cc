@@ -19,7 +19,9 @@
 // survives beneath them); for that table
 //   torvex_write_wxs remove-registry COMPONENT...
 // prints the SQL queries (one a line) that msibuild adds to the package, the
-// rows belonging to each named component.
+// rows belonging to each named component; and
+//   torvex_write_wxs clsid
+// prints the class's CLSID in braces, for the installer's kill bit.
 #include <cstdio>
 #include <string>
 
@@ -72,6 +74,10 @@ void removeRegistryQueries(int count, char** components) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "remove-registry") {
     removeRegistryQueries(argc - 2, argv + 2);
+    return 0;
+  }
+  if (argc > 1 && std::string(argv[1]) == "clsid") {
+    std::printf("%s\n", torvex::guidTextBraced(torvex::kClsidControlador).c_str());
     return 0;
   }
   const std::string module = "[#$(var.TorvexDll)]";

@@ -34,16 +34,26 @@ bool ehDiretorio(const char* caminho) {
 }
 
 // The final path's directory: the text before its last "/" ("/" itself when
-// that is empty; a drive's root for "X:"). A path without "/" is left to the
-// move itself.
-bool diretorioFinalExiste(const char* final) {
+// that is empty; a drive's root for "X:"). False for a path without "/",
+// which is left to the move itself.
+bool diretorioDe(const char* final, char (&diretorio)[kTamanhoCaminho]) {
   const char* barra = std::strrchr(final, '/');
-  if (!barra) return true;
-  char diretorio[kTamanhoCaminho];
+  if (!barra) return false;
   size_t n = static_cast<size_t>(barra - final);
   std::memcpy(diretorio, final, n + 1);  // keeps the "/", so roots stay roots
   diretorio[n + (n == 0 || diretorio[n - 1] == ':' ? 1 : 0)] = '\0';
-  return ehDiretorio(diretorio);
+  return true;
+}
+
+bool diretorioFinalExiste(const char* final) {
+  char diretorio[kTamanhoCaminho];
+  return !diretorioDe(final, diretorio) || ehDiretorio(diretorio);
+}
+
+// Nothing can be moved into or appended to on a read-only mount or medium.
+bool volumeSomenteLeitura(const char* final) {
+  char diretorio[kTamanhoCaminho];
+  return diretorioDe(final, diretorio) && platform().readOnlyVolume(diretorio);
 }
 
 // The control file is opened for appending before anything moves: it must be
@@ -61,6 +71,17 @@ bool nomeDeArquivo(const char* final) {
   const char* barra = std::strrchr(final, '/');
   const std::string_view nome = barra ? barra + 1 : final;
   return !winpath::isInvalidName(nome) && !winpath::isDeviceName(nome);
+}
+
+// A name that stands but leads to no file: a link whose target does not
+// exist (yet). What is written through it lands wherever it points, which
+// may be a member the pass has still to extract, or anything else that
+// cannot be judged before it exists.
+bool ligacaoSemAlvo(const char* caminho) {
+  FileIdentity id;
+  if (!pathExists(caminho) || platform().fileIdentity(caminho, id)) return false;
+  const uint32_t erro = platform().lastError();
+  return erro == kErrorFileNotFound || erro == kErrorPathNotFound;
 }
 
 }  // namespace
@@ -109,6 +130,7 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   if (d.destino[0] == '\0') return fica(MotivoPermanencia::ExpansaoInvalida);
   if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
   if (proprios.includes(d.destino)) return fica(MotivoPermanencia::DestinoReservado);
+  if (ligacaoSemAlvo(d.destino)) return fica(MotivoPermanencia::LigacaoSemAlvo);
   if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
 
   // Replacing or appending needs a writable file there; a numbered message
@@ -127,7 +149,9 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
     return fica(MotivoPermanencia::SemNomeNumerado);
   }
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
+  if (volumeSomenteLeitura(d.colocacao.final)) return fica(MotivoPermanencia::DestinoSomenteLeitura);
   if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+  if (ligacaoSemAlvo(d.colocacao.final)) return fica(MotivoPermanencia::LigacaoSemAlvo);
   if (!nomeDeArquivo(d.colocacao.final)) return fica(MotivoPermanencia::NomeInvalido);
   d.entrega = true;
   return d;

@@ -50,11 +50,12 @@ enum class MotivoPermanencia {
   SemDados,               // no data file ("ARQ") among its members
   ControleIndisponivel,   // the download control file cannot be written
   DestinoDiretorio,       // replace or append onto a directory
-  DestinoSomenteLeitura,  // replace or append onto a read-only file
+  DestinoSomenteLeitura,  // replace or append onto a read-only file, or a read-only volume
   SemNomeNumerado,        // no numbered name is free beside the destination
   DiretorioAusente,       // the final path's directory does not exist
   DestinoReservado,       // the destination is one of the tray tree's bookkeeping files
   NomeInvalido,           // the final name is one no file can have (a device, a wildcard)
+  LigacaoSemAlvo,         // the destination is a link to no file (perhaps one the pass makes later)
 };
 
 // The motives that arise once the members are read and the destination is

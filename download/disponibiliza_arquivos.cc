@@ -17,11 +17,14 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
   char padrao[kTamanhoCaminho];
   char controle[kTamanhoCaminho];
   if (!padraoRecebidos(raiz, padrao) || !caminhoControle(raiz, controle)) return 1;
-  // Whatever an interrupted call left is finished before anything else.
+  // Whatever an interrupted call left is finished before anything else; a
+  // call that cannot do that does nothing and says so.
   TraySession sessao(raiz);
   // A tree that cannot be changed (DATA cannot be made, a read-only medium)
   // gives the failure value, which is also what an empty work area gives.
   if (!sessao.ready()) return 1;
+  // Deliveries finished for an interrupted call are this call's deliveries.
+  const bool recuperou = sessao.recovered().recorded > 0;
   // Archives are decided one by one into batches; a batch that cannot be
   // finished stops the pass, and the journal keeps it for the next call.
   LoteEntrega lote(raiz, sessao.journal());
@@ -34,7 +37,7 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
         segue = segue && processaRecebido(raiz, bandejas, proprios, arquivo, lote);
       },
       {});
-  if (!encontrou) return 1;
+  if (!encontrou && !recuperou) return 1;
   if (segue) lote.executa();
   return DirSearch(controle).found() ? 0 : 1;
 }

@@ -3,19 +3,41 @@
 #include <algorithm>
 
 #include "download/controle_download.h"
+#include "journal/file_steps.h"
 #include "journal/plan.h"
 #include "journal/tray_session.h"
 #include "platform/file.h"
+#include "platform/text_file.h"
 
 namespace torvex {
+namespace {
 
-uint64_t tamanhoAtual(const char* caminho) {
-  File f(caminho, OpenMode::Read);
-  int64_t n = f ? f.size() : 0;
-  return n > 0 ? static_cast<uint64_t>(n) : 0;
+std::string registro(const Entrega& e, int64_t quando) {
+  return textBytes(montaRegistro(e.carimbo.c_str(), e.nomeArquivo.c_str(), e.colocacao.final,
+                                 platform().toLocalTime(quando)));
 }
 
-LoteEntrega::LoteEntrega(const char* raiz, Journal& journal) : raiz_(raiz), journal_(journal) {}
+}  // namespace
+
+std::optional<uint64_t> tamanhoAtual(const char* caminho, bool& legivel) {
+  legivel = true;
+  File f(caminho, OpenMode::Read);
+  const int64_t n = f ? f.size() : -1;
+  if (n >= 0) return static_cast<uint64_t>(n);
+  legivel = !pathExists(caminho);
+  return std::nullopt;
+}
+
+LoteEntrega::LoteEntrega(const char* raiz, Journal& journal) : raiz_(raiz), journal_(journal) {
+  guardaControle();
+}
+
+void LoteEntrega::guardaControle() {
+  char controle[kTamanhoCaminho];
+  if (!guarda_ && caminhoControle(raiz_.c_str(), controle) && pathExists(controle)) {
+    guarda_ = File(controle, OpenMode::Read);
+  }
+}
 
 bool LoteEntrega::colide(const char* caminho) const {
   return std::find(nomes_.begin(), nomes_.end(), dobraCaixa(caminho)) != nomes_.end();
@@ -34,8 +56,16 @@ void LoteEntrega::adiciona(Entrega e) {
 
 bool LoteEntrega::executa() {
   if (entregas_.empty()) return true;
+  const std::vector<Entrega> entregas = std::move(entregas_);
+  entregas_.clear();
+  nomes_.clear();
+  bytes_ = 0;
   char controle[kTamanhoCaminho];
   if (!caminhoControle(raiz_.c_str(), controle)) return false;
+  // Where the records go is stated, or nothing is planned.
+  bool legivel = false;
+  const std::optional<uint64_t> tamanhoControle = tamanhoAtual(controle, legivel);
+  if (!legivel) return false;
 
   // What extraction and numbering wrote must be on the medium before the
   // plan that relies on it.
@@ -43,49 +73,76 @@ bool LoteEntrega::executa() {
   extraidos.file(raiz_ + "/DATA/SEQPOST.DAT");
   Plan plano;
   std::vector<Step>& p = plano.steps;
-  for (long i = 0; i < static_cast<long>(entregas_.size()); ++i) {
-    const Entrega& e = entregas_[static_cast<size_t>(i)];
+  for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
+    const Entrega& e = entregas[static_cast<size_t>(i)];
     extraidos.file(e.dados);
     if (!e.descritor.empty()) extraidos.file(e.descritor);
-    if (!e.arquivo.empty()) p.push_back(makeStep(Op::Reserve, i, e.arquivo, e.reservado));
-    const Op coloca = e.colocacao.modo == ModoEntrega::Anexa       ? Op::Append
-                      : e.colocacao.modo == ModoEntrega::Substitui ? Op::Replace
-                                                                   : Op::Move;
-    p.push_back(makeStep(coloca, i, e.dados, e.colocacao.final));
-    p.back().n = static_cast<int64_t>(e.tamanhoAnterior);
-    Step registro = makeStep(Op::Record, i, e.carimbo, e.nomeArquivo);
-    registro.c = e.colocacao.final;
-    registro.d = e.dados;
-    registro.n = e.criacaoArquivo;
-    p.push_back(std::move(registro));
     if (!e.arquivo.empty()) {
-      // Given up: the archive goes back and is extracted afresh next time.
-      for (Step s : {makeStep(Op::Unreserve, i, e.reservado, e.arquivo),
-                     makeStep(Op::Delete, i, e.dados), makeStep(Op::Delete, i, e.descritor)}) {
-        s.undo = true;
-        p.push_back(std::move(s));
-      }
+      p.push_back(withDigest(makeStep(Op::Rename, i, e.arquivo, e.reservado), e.digestoArquivo));
+      p.back().replace = true;  // over a reserved name a failed delete left
+      // An archive taken away by someone does not undo a delivery whose data
+      // file is extracted, or already placed.
+      p.back().ifPresent = true;
+    }
+    const bool anexa = e.colocacao.modo == ModoEntrega::Anexa;
+    const Op coloca = anexa ? Op::Append : e.copia.empty() ? Op::Rename : Op::Copy;
+    p.push_back(withDigest(makeStep(coloca, i, e.dados, e.colocacao.final), e.digestoDados));
+    p.back().replace = e.colocacao.modo == ModoEntrega::Substitui;
+    p.back().c = e.copia;
+    p.back().d = e.destino;  // for a report of what the plan will finish
+    if (anexa) p.back().m = static_cast<int64_t>(e.tamanhoAnterior);
+    // The record; when the data file is still there (its delete after an
+    // append failed) it bears that file's time instead of the archive's.
+    Step fragmento = makeStep(Op::Fragment, i, registro(e, e.criacaoArquivo),
+                              anexa ? registro(e, e.gravacaoDados) : std::string());
+    fragmento.c = e.dados;
+    p.push_back(std::move(fragmento));
+    // Given up: appended bytes of ours taken back, the archive back under its
+    // name to be extracted afresh, the members away.
+    if (anexa) {
+      Step corte = asUndo(withDigest(makeStep(Op::CutBack, i, e.dados, e.colocacao.final), e.digestoDados));
+      corte.m = static_cast<int64_t>(e.tamanhoAnterior);
+      p.push_back(std::move(corte));
+    }
+    if (!e.arquivo.empty()) {
+      p.push_back(asUndo(withDigest(makeStep(Op::Rename, i, e.reservado, e.arquivo), e.digestoArquivo)));
+      p.push_back(asUndo(withDigest(makeStep(Op::Delete, i, e.dados), e.digestoDados)));
+      Step s = asUndo(makeStep(Op::Delete, i, e.descritor));
+      s.n = -1;  // the archive still holds it
+      p.push_back(std::move(s));
     }
   }
   p.push_back(makeStep(Op::Barrier, -1, {}));
   p.back().n = 1;
-  for (long i = 0; i < static_cast<long>(entregas_.size()); ++i) {
-    const Entrega& e = entregas_[static_cast<size_t>(i)];
-    if (e.colocacao.modo == ModoEntrega::Anexa) p.push_back(makeStep(Op::Delete, i, e.dados));
+  for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
+    const Entrega& e = entregas[static_cast<size_t>(i)];
+    // An append or a copy leaves the data file: it goes once the
+    // destination is durably whole (on its own volume, by its own sync).
+    if (e.colocacao.modo == ModoEntrega::Anexa || !e.copia.empty()) {
+      p.push_back(withDigest(makeStep(Op::Delete, i, e.dados), e.digestoDados));
+    }
   }
-  p.push_back(makeStep(Op::WriteRecords, -1, controle));
-  p.back().n = static_cast<int64_t>(tamanhoAtual(controle));
-  for (long i = 0; i < static_cast<long>(entregas_.size()); ++i) {
-    const Entrega& e = entregas_[static_cast<size_t>(i)];
-    if (!e.reservado.empty()) p.push_back(makeStep(Op::Delete, i, e.reservado));
-    if (!e.descritor.empty()) p.push_back(makeStep(Op::Delete, i, e.descritor));
+  p.push_back(makeStep(Op::Write, -1, controle));
+  p.back().m = tamanhoControle ? static_cast<int64_t>(*tamanhoControle) : -1;
+  p.back().c = identityText(controle);
+  // Marked once written: the host may take the file as soon as the records
+  // are in it, and a run again must not give it them a second time.
+  p.push_back(makeStep(Op::Barrier, -1, {}));
+  p.back().n = 1;
+  for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
+    const Entrega& e = entregas[static_cast<size_t>(i)];
+    if (!e.reservado.empty()) {
+      p.push_back(withDigest(makeStep(Op::Delete, i, e.reservado), e.digestoArquivo));
+    }
+    if (!e.descritor.empty()) {
+      p.push_back(makeStep(Op::Delete, i, e.descritor));
+      p.back().n = -1;  // extraction made it under the archive's name
+    }
   }
   p.push_back(makeStep(Op::Barrier, -1, {}));
-
-  entregas_.clear();
-  nomes_.clear();
-  bytes_ = 0;
-  return extraidos.flush() && commitAndRun(journal_, plano);
+  const bool feito = extraidos.flush() && commitAndRun(journal_, plano);
+  guardaControle();
+  return feito;
 }
 
 }  // namespace torvex

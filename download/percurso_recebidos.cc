@@ -24,18 +24,20 @@ bool listaAntesDeProcessar() {
 
 bool percorreRecebidos(const char* padrao, bool coleta,
                        const std::function<void(const DirEntry&)>& trata,
-                       const std::function<void(const DirEntry&)>& adia) {
+                       const std::function<void(const DirEntry&)>& adia,
+                       const std::function<bool(const DirEntry&)>& ignora) {
   DirSearch busca(padrao);
   if (!busca.found()) return false;
   if (!coleta) {
     do {
-      trata(busca.entry());
+      if (!ignora || !ignora(busca.entry())) trata(busca.entry());
     } while (busca.next());
     return true;
   }
   std::vector<DirEntry> tabela;
   tabela.reserve(kTabelaColeta);
   do {
+    if (ignora && ignora(busca.entry())) continue;
     if (tabela.size() < kTabelaColeta) {
       tabela.push_back(busca.entry());
     } else if (adia) {

@@ -19,9 +19,12 @@ bool listaAntesDeProcessar();
 // Hands each archive matching `padrao` to `trata` in the pass's order: as the
 // search yields it (direct mode), or, collected first, the first 999 listed
 // from the last back to the first; later ones go to `adia`, as they wait for
-// a later pass. False when the search finds nothing.
+// a later pass. Archives that `ignora` picks are passed over as if not
+// listed (a dry run's: those a pending plan takes first). False when the
+// search finds nothing.
 bool percorreRecebidos(const char* padrao, bool coleta,
                        const std::function<void(const DirEntry&)>& trata,
-                       const std::function<void(const DirEntry&)>& adia);
+                       const std::function<void(const DirEntry&)>& adia,
+                       const std::function<bool(const DirEntry&)>& ignora = {});
 
 }  // namespace torvex

@@ -8,6 +8,7 @@
 
 #include "arj/check_extract.h"
 #include "arj/memory_stream.h"
+#include "download/entrega_pendente.h"
 #include "download/percurso_recebidos.h"
 #include "platform/file.h"
 
@@ -117,6 +118,24 @@ PrevisaoPasso simulaPasso(const char* raiz) {
   NumeracaoSimulada numeracao(raiz);
   const BandejasRecebimento bandejas(raiz);
   BookkeepingFiles proprios(raiz);
+  Plan plano;
+  const JournalState diario = readJournal(raiz, plano);
+  previsao.bloqueado = diario == JournalState::Error;
+  std::set<std::string> daPendente;
+  for (const EntregaPendente& e : diario == JournalState::Plan ? entregasPendentes(plano)
+                                                              : std::vector<EntregaPendente>{}) {
+    PrevisaoRecebido item;
+    item.arquivo.name = e.arquivo;
+    item.pendente = true;
+    item.registrado = e.registrada;
+    item.decisao.entrega = true;
+    copia(item.decisao.destino, sizeof item.decisao.destino, e.destino.c_str());
+    copia(item.decisao.colocacao.final, sizeof item.decisao.colocacao.final, e.final.c_str());
+    item.decisao.colocacao.modo = e.modo;
+    numeracao.cria(e.final.c_str());
+    daPendente.insert(dobraAscii(e.arquivo));
+    previsao.recebidos.push_back(std::move(item));
+  }
   percorreRecebidos(
       padrao, previsao.coleta,
       [&](const DirEntry& arquivo) {
@@ -134,7 +153,8 @@ PrevisaoPasso simulaPasso(const char* raiz) {
         item.arquivo = arquivo;
         item.adiado = true;
         previsao.recebidos.push_back(std::move(item));
-      });
+      },
+      [&](const DirEntry& arquivo) { return daPendente.count(dobraAscii(arquivo.name)) > 0; });
   return previsao;
 }
 

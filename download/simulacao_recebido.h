@@ -2,7 +2,9 @@
 // received archive, decided by the pass's own routines while nothing on disk
 // changes. Members are decoded in memory, numbers are drawn from a copy of
 // the counter, and a delivery decided for one archive counts as made for the
-// archives after it (its final path then exists).
+// archives after it (its final path then exists). A plan an interrupted
+// pass left in the journal is finished first, as the next call does: its
+// deliveries come first and their archives are not decided again.
 #pragma once
 
 #include <vector>
@@ -15,11 +17,14 @@ namespace torvex {
 struct PrevisaoRecebido {
   DirEntry arquivo;
   bool adiado = false;  // past the collect table: this pass does not take it
+  bool pendente = false;    // delivered by finishing the pending plan (name only in `arquivo`)
+  bool registrado = false;  // pending, and its record already stands
   DecisaoRecebido decisao;
 };
 
 struct PrevisaoPasso {
   bool coleta = false;  // collect-first mode: the listing's last archive goes first
+  bool bloqueado = false;  // the journal cannot be read: the pass changes nothing
   std::vector<PrevisaoRecebido> recebidos;  // in the order the pass takes them
 };
 

@@ -167,7 +167,10 @@ Function Main(args)
   End If
   root = args(0)
   On Error Resume Next
-  Set c = CreateObject("TORVEX.Controlador")
+  ' WScript.CreateObject: the script host creates the object, which works
+  ' under Wine too, whose VBScript CreateObject refuses it
+  ' (docs/wine-departures.md).
+  Set c = WScript.CreateObject("TORVEX.Controlador")
   If Err.Number <> 0 Then
     Complain "TORVEX.Controlador cannot be created; is it registered for this script host's " & _
              "architecture? " & Err.Description

@@ -23,6 +23,10 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.JNL");
 }
 
+bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]) {
+  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP");
+}
+
 std::vector<FileIdentity> travaEDiario(const char* raiz) {
   std::vector<FileIdentity> ids;
   char caminho[kTamanhoCaminho];

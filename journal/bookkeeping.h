@@ -17,6 +17,9 @@ namespace torvex {
 // R + "/DATA/TORVEX.LCK" and R + "/DATA/TORVEX.JNL"; false when they do not fit.
 bool caminhoTrava(const char* raiz, char (&saida)[kTamanhoCaminho]);
 bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]);
+// R + "/DATA/TORVEX.TMP": the folder where a call makes files before a plan
+// publishes them. Everything in it is the tree's own scratch.
+bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]);
 
 // The identities of the lock and the journal of the tree at `raiz`, which a
 // call holds open: a search for files to pack never yields them.
@@ -51,10 +54,10 @@ class BookkeepingFiles {
   void list(const Own& own, std::vector<FileIdentity>& ids) const;
 
   std::string root_;
-  Own own_[5] = {
+  Own own_[6] = {
       {"/Outtray", Holds::Named, "contdown.dat", {}}, {"/Outtray/Work", Holds::Everything, {}, {}},
       {"/DATA", Holds::Everything, {}, {}},           {"/Intray/Work", Holds::Everything, {}, {}},
-      {"/Intray", Holds::Members, {}, {}},
+      {"/Intray", Holds::Members, {}, {}},            {"/DATA/TORVEX.TMP", Holds::Everything, {}, {}},
   };
   std::optional<std::vector<FileIdentity>> standing_;  // the files in them, once listed
 };

@@ -4,23 +4,27 @@
 #include <vector>
 
 #include "journal/bookkeeping.h"
-#include "journal/plan.h"
 
 namespace torvex {
 namespace {
 
-// Deletes the files of `dir` that `pattern` lists and whose name ends in
-// `suffix` (the search's own matching is looser than that).
-void deleteListed(const std::string& dir, const char* pattern, std::string_view suffix) {
+// The archive library's scratch names: "ARJ$" and a number, ".TMP".
+bool libraryScratch(const std::string& name) {
+  const std::string folded = dobraCaixa(name);
+  if (!folded.starts_with("arj$") || !folded.ends_with(".tmp") || folded.size() <= 8) return false;
+  return folded.find_first_not_of("0123456789", 4) == folded.size() - 4;
+}
+
+// Deletes the files of `dir` (ending in "/") that `wanted` picks.
+template <class Wanted>
+void deleteListed(const std::string& dir, Wanted wanted) {
   std::vector<std::string> found;
   {
-    DirSearch search((dir + pattern).c_str());
+    DirSearch search((dir + "*").c_str());
     if (!search.found()) return;
     do {
       const DirEntry& e = search.entry();
-      if (!(e.attributes & kAttrDirectory) && dobraCaixa(e.name).ends_with(suffix)) {
-        found.push_back(e.name);
-      }
+      if (!(e.attributes & kAttrDirectory) && wanted(e.name)) found.push_back(e.name);
     } while (search.next());
   }
   for (const std::string& name : found) platform().deleteFile((dir + name).c_str());
@@ -51,27 +55,41 @@ TraySession::TraySession(const char* raiz, TrayAccess access) {
     lock_ = File(trava, OpenMode::Read);
   }
   if (!lock_ || !lock_.lock()) return;
+  // From here on, a journal that exists but cannot be read or finished is
+  // not "no tree": it blocks the call.
+  state_ = SessionState::Blocked;
   if (access == TrayAccess::Change || planPending(diario)) {
-    if (!journal_.open(raiz)) return;
-    Plan plan;
-    if (journal_.read(plan)) {
-      if (!runPlan(journal_, plan, true)) return;
-    } else if (!journal_.clear()) {
+    if (!journal_.open(raiz)) {
+      if (!pathExists(diario)) state_ = SessionState::NoTree;
       return;
+    }
+    Plan plan;
+    switch (journal_.read(plan)) {
+      case JournalState::Error:
+        return;
+      case JournalState::Plan:
+        if (!runPlan(journal_, plan, true, &recovered_)) return;
+        break;
+      case JournalState::None:
+        if (!journal_.finish({})) return;  // a torn plan that never started
+        break;
     }
   }
   removeScratch(raiz);
-  ready_ = true;
+  state_ = SessionState::Ready;
 }
 
 // Under the lock nobody else is making these, and no plan names them any
-// more: half-made archives and records, the archive library's scratch files,
-// and reserved archives whose delete after delivery failed.
+// more: everything in the tree's private work folder (half-made archives and
+// records, the archive library's scratch beside them) and the library's
+// scratch files of an extraction in the incoming tray. Nothing else is
+// taken by its name alone.
 void TraySession::removeScratch(const char* raiz) {
-  const std::string root(raiz);
-  deleteListed(root + "/Outtray/Work/", "*.tmp", ".tmp");  // the library's ARJ$n.TMP too
-  deleteListed(root + "/Intray/", "ARJ$*.TMP", ".tmp");
-  deleteListed(root + "/Intray/Work/", "*.ENTREGA", ".entrega");
+  char privado[kTamanhoCaminho];
+  if (caminhoPrivado(raiz, privado)) {
+    deleteListed(std::string(privado) + "/", [](const std::string&) { return true; });
+  }
+  deleteListed(std::string(raiz) + "/Intray/", libraryScratch);
 }
 
 }  // namespace torvex

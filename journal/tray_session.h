@@ -4,6 +4,7 @@
 #pragma once
 
 #include "journal/journal_file.h"
+#include "journal/plan.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -22,6 +23,12 @@ BatchLimits& batchLimits();
 // no file where there is nothing to recover.
 enum class TrayAccess { Change, List };
 
+enum class SessionState {
+  Ready,
+  NoTree,   // no lock or journal can be had (DATA cannot be made, or a listing found no lock)
+  Blocked,  // the journal cannot be read, or its plan cannot be finished
+};
+
 class TraySession {
  public:
   // Waits for the lock of the tree at `raiz` (normalised).
@@ -29,17 +36,19 @@ class TraySession {
   TraySession(const TraySession&) = delete;
   TraySession& operator=(const TraySession&) = delete;
 
-  // False when the tree has no lock or journal (DATA cannot be made, or a
-  // listing found no lock) or the interrupted work could not be finished:
-  // the call then changes nothing.
-  bool ready() const { return ready_; }
+  // Anything but Ready: the call changes nothing and returns its failure value.
+  SessionState state() const { return state_; }
+  bool ready() const { return state_ == SessionState::Ready; }
   Journal& journal() { return journal_; }
+  // What finishing an interrupted plan did, counted as this call's work.
+  const RunReport& recovered() const { return recovered_; }
 
  private:
   void removeScratch(const char* raiz);
   File lock_;
   Journal journal_;
-  bool ready_ = false;
+  SessionState state_ = SessionState::NoTree;
+  RunReport recovered_;
 };
 
 }  // namespace torvex

@@ -6,3 +6,5 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <objsafe.h>
+#include <ocidl.h>
+#include <servprov.h>

@@ -13,9 +13,28 @@ namespace {
 // Enough for the trays and a few working directories; past it, start over.
 constexpr size_t kMaxDirectories = 64;
 
-void insertSorted(std::vector<std::string>& names, std::string_view name) {
-  auto at = std::lower_bound(names.begin(), names.end(), name);
-  if (at == names.end() || *at != name) names.insert(at, std::string(name));
+uint64_t keyOf(const std::u32string& folded) {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a over the code points
+  for (char32_t c : folded) h = (h ^ static_cast<uint64_t>(c)) * 1099511628211ull;
+  return h;
+}
+
+using Names = std::unordered_multimap<uint64_t, std::string>;
+
+void insertName(Names& names, std::string_view name) {
+  const uint64_t key = keyOf(unicode::foldedName(name));
+  auto [from, to] = names.equal_range(key);
+  if (std::none_of(from, to, [&](const auto& e) { return e.second == name; })) names.emplace(key, name);
+}
+
+void eraseName(Names& names, std::string_view name) {
+  auto [from, to] = names.equal_range(keyOf(unicode::foldedName(name)));
+  for (auto it = from; it != to; ++it) {
+    if (it->second == name) {
+      names.erase(it);
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -37,7 +56,7 @@ bool DirCache::scan(const std::string& dir, const DirStamp& stamp, Listing& out)
   out.byKey.clear();
   while (dirent* e = readdir(d)) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    insertSorted(out.byKey[unicode::foldedName(e->d_name)], e->d_name);
+    insertName(out.byKey, e->d_name);
   }
   closedir(d);
   return true;
@@ -57,8 +76,13 @@ std::vector<std::string> DirCache::namesLike(const std::string& dir, const struc
     }
     it = dirs_.insert_or_assign(dir, std::move(fresh)).first;
   }
-  auto names = it->second.byKey.find(unicode::foldedName(name));
-  return names == it->second.byKey.end() ? std::vector<std::string>{} : names->second;
+  const std::u32string folded = unicode::foldedName(name);
+  std::vector<std::string> out;
+  auto [from, to] = it->second.byKey.equal_range(keyOf(folded));
+  for (auto e = from; e != to; ++e)
+    if (unicode::foldedName(e->second) == folded) out.push_back(e->second);
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 bool DirCache::holds(const std::string& dir) {
@@ -77,14 +101,8 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     return;
   }
   Listing& listing = it->second;
-  if (!removed.empty()) {
-    auto names = listing.byKey.find(unicode::foldedName(removed));
-    if (names != listing.byKey.end()) {
-      std::erase(names->second, removed);
-      if (names->second.empty()) listing.byKey.erase(names);
-    }
-  }
-  if (!added.empty()) insertSorted(listing.byKey[unicode::foldedName(added)], added);
+  if (!removed.empty()) eraseName(listing.byKey, removed);
+  if (!added.empty()) insertName(listing.byKey, added);
   listing.stamp = DirStamp::of(*after);
 }
 

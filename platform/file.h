@@ -74,6 +74,18 @@ inline bool pathExists(const char* path) {
   return path[0] != '\0' && platform().fileAttributes(path) != kInvalidAttributes;
 }
 
+// All of a file's bytes; false when it cannot be opened or read to its end,
+// which is never taken for an empty file.
+inline bool readWholeFile(const char* path, std::string& bytes) {
+  bytes.clear();
+  File f(path, OpenMode::Read);
+  if (!f) return false;
+  char block[4096];
+  long n = 0;
+  while ((n = f.read(block, sizeof block)) > 0) bytes.append(block, static_cast<size_t>(n));
+  return n == 0;
+}
+
 // `dir` followed by the components of `relative` ("OUTTRAY/WORK") as the
 // directory listings spell them, each one a directory that exists; one not
 // found, and all after it, stay as written. Names match without regard to

@@ -94,6 +94,14 @@ FileHandle* PosixPlatform::openFile(const char* path, OpenMode mode) {
   }
   if (!e.found) noteChange(loc.dir, loc.dirStat, {}, e.name);
   openFiles().add(st.st_dev, st.st_ino);
+  // Seen by other processes too: a file this handle reads is not deleted
+  // under it (deleteFile asks), as Windows sharing keeps it.
+  if (mode == OpenMode::Read) {
+    struct flock reading {};
+    reading.l_type = F_RDLCK;
+    reading.l_whence = SEEK_SET;
+    fcntl(fd, F_OFD_SETLK, &reading);
+  }
   // As CreateFile reports opening an existing file where it might create.
   setLastError(e.found && (flags & O_CREAT) ? kErrorAlreadyExists : kErrorSuccess);
   return new FileHandle{fd, st.st_dev, st.st_ino};

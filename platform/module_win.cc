@@ -37,7 +37,17 @@ std::string modulePath(const void* address) {
 std::string executablePath() { return longModuleFileName(nullptr); }
 
 ModuleHandle* loadModule(const char* path) {
-  return reinterpret_cast<ModuleHandle*>(LoadLibraryA(path));
+  // A missing or broken file is the caller's failure to report, never a
+  // dialog in the host's face.
+  DWORD previous = 0;
+  const bool quiet =
+      SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous) != 0;
+  // The file the full path names; its own imports are looked for beside it.
+  HMODULE module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const DWORD error = GetLastError();
+  if (quiet) SetThreadErrorMode(previous, nullptr);
+  SetLastError(error);
+  return reinterpret_cast<ModuleHandle*>(module);
 }
 
 void* moduleSymbol(ModuleHandle* module, const char* name) {

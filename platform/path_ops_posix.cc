@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,18 @@ namespace {
 bool isReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
 bool heldOpen(const struct stat& st) { return openFiles().contains(st.st_dev, st.st_ino); }
+
+// Whether a handle of another process reads the file (see openFile).
+bool heldElsewhere(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct flock writing {};
+  writing.l_type = F_WRLCK;
+  writing.l_whence = SEEK_SET;
+  const bool held = fcntl(fd, F_OFD_GETLK, &writing) == 0 && writing.l_type != F_UNLCK;
+  close(fd);
+  return held;
+}
 
 bool sameDirectory(const Location& a, const Location& b) {
   return a.dirStat.st_dev == b.dirStat.st_dev && a.dirStat.st_ino == b.dirStat.st_ino;
@@ -161,6 +174,17 @@ uint32_t PosixPlatform::fileAttributes(const char* path) {
   return attributesOf(e.st);
 }
 
+OpenToAll PosixPlatform::writableByEveryone(const char* path) {
+  if (!path) return failWith(kErrorInvalidParameter, OpenToAll::Unknown);
+  Location loc;
+  if (uint32_t err = locate(path, loc)) return failWith(err, OpenToAll::Unknown);
+  Entry e;
+  if (uint32_t err = lookup(loc, e)) return failWith(err, OpenToAll::Unknown);
+  if (!e.found) return failWith(kErrorPathNotFound, OpenToAll::Unknown);
+  setLastError(kErrorSuccess);
+  return (e.st.st_mode & S_IWOTH) != 0 ? OpenToAll::Yes : OpenToAll::No;
+}
+
 bool PosixPlatform::createDirectory(const char* path) {
   if (!path) return fail(kErrorInvalidParameter);
   Location loc;
@@ -201,7 +225,7 @@ bool PosixPlatform::deleteFile(const char* path) {
   if (S_ISDIR(self.st_mode)) return fail(kErrorAccessDenied);
   if (loc.trailingSeparator) return fail(kErrorInvalidName);
   if (isReadOnly(self)) return fail(kErrorAccessDenied);
-  if (heldOpen(self)) return fail(kErrorSharingViolation);
+  if (heldOpen(self) || heldElsewhere(e.path)) return fail(kErrorSharingViolation);
   if (unlink(e.path.c_str()) != 0) return fail(win32Error(errno));
   noteChange(loc.dir, loc.dirStat, e.name, {});
   return true;
@@ -297,9 +321,19 @@ bool PosixPlatform::syncFileSystem(const char* path) {
 #endif
 }
 
+bool PosixPlatform::readOnlyVolume(const char* path) {
+  Entry e;
+  if (resolved(path, e) != 0) return false;
+  struct statvfs vfs;
+  return statvfs(e.path.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY);
+}
+
 bool PosixPlatform::fileIdentity(const char* path, FileIdentity& id) {
   Entry e;
   if (uint32_t err = resolved(path, e)) return fail(err);
+  // A link that leads to no file has no file's identity, as on Windows,
+  // where opening it fails: its name stands, but nothing it names does.
+  if (S_ISLNK(e.st.st_mode)) return fail(kErrorFileNotFound);
   id.volume = static_cast<uint64_t>(e.st.st_dev);
   id.index = static_cast<uint64_t>(e.st.st_ino);
   return true;

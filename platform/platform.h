@@ -78,6 +78,9 @@ enum class OpenMode {
 
 enum class RegistryHive { ClassesRoot, LocalMachine };
 
+// Whether every local user may add files to a directory.
+enum class OpenToAll { No, Yes, Unknown };
+
 // Which file a path names once links are followed: the volume and the file's
 // number on it. Two paths name one file when their identities are equal.
 struct FileIdentity {
@@ -139,6 +142,14 @@ class Platform {
   // syncs each file and directory itself.
   virtual bool syncFileSystem(const char* path) = 0;
   virtual bool fileIdentity(const char* path, FileIdentity& id) = 0;  // false when absent
+  // Whether any local user may create files in the directory: its DACL lets
+  // Everyone, Users or Authenticated Users add files or change the DACL
+  // (Win32; a null DACL lets everyone), or its mode lets others write
+  // (POSIX). Unknown, with lastError set, when that cannot be read.
+  virtual OpenToAll writableByEveryone(const char* path) = 0;
+  // True when the volume that holds `path` takes no change at all (a
+  // read-only mount or medium); false otherwise, and when it cannot be told.
+  virtual bool readOnlyVolume(const char* path) = 0;
   // Waits for the exclusive lock of an open file (flock, LockFileEx). It is
   // held until the handle is closed; the system drops it when the process ends.
   virtual bool lockFile(FileHandle* f) = 0;
@@ -185,7 +196,10 @@ class Platform {
   // resolved; empty when unknown.
   virtual std::string modulePath(const void* address) = 0;  // the module holding `address`
   virtual std::string executablePath() = 0;
-  virtual ModuleHandle* loadModule(const char* path) = 0;  // null on failure
+  // The library that the full path names (callers never pass a bare name,
+  // which a search path would resolve); null on failure, which no dialog
+  // announces.
+  virtual ModuleHandle* loadModule(const char* path) = 0;
   virtual void* moduleSymbol(ModuleHandle* module, const char* name) = 0;  // null when missing
   virtual void unloadModule(ModuleHandle* module) = 0;
 
@@ -267,6 +281,8 @@ class ForwardingPlatform : public Platform {
   bool fileIdentity(const char* p, FileIdentity& id) override {
     return inner_.fileIdentity(p, id);
   }
+  OpenToAll writableByEveryone(const char* p) override { return inner_.writableByEveryone(p); }
+  bool readOnlyVolume(const char* p) override { return inner_.readOnlyVolume(p); }
   bool lockFile(FileHandle* f) override { return inner_.lockFile(f); }
   bool setCurrentDrive(int d) override { return inner_.setCurrentDrive(d); }
   int currentDrive() override { return inner_.currentDrive(); }

@@ -289,6 +289,14 @@ class WinPlatform final : public Platform {
     return false;
   }
 
+  bool readOnlyVolume(const char* path) override {
+    char volume[MAX_PATH + 1];
+    DWORD flags = 0;
+    return GetVolumePathNameA(path, volume, sizeof volume) &&
+           GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_READ_ONLY_VOLUME);
+  }
+
   bool fileIdentity(const char* path, FileIdentity& id) override {
     HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -305,6 +313,12 @@ class WinPlatform final : public Platform {
     return true;
   }
 
+  OpenToAll writableByEveryone(const char* path) override {
+    uint32_t error = kErrorSuccess;
+    const OpenToAll answer = win::writableByEveryone(path, &error);
+    tLastError = error;
+    return answer;
+  }
   bool lockFile(FileHandle* f) override {
     if (!f) return refuseNull(false);
     OVERLAPPED at = {};

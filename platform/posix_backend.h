@@ -68,7 +68,9 @@ class PosixPlatform final : public Platform {
   bool replaceFile(const char* from, const char* to) override;
   bool syncDirectory(const char* path) override;
   bool syncFileSystem(const char* path) override;
+  bool readOnlyVolume(const char* path) override;
   bool fileIdentity(const char* path, FileIdentity& id) override;
+  OpenToAll writableByEveryone(const char* path) override;
   bool lockFile(FileHandle* f) override;
 
   bool setCurrentDrive(int drive) override;

@@ -6,13 +6,18 @@
 
 namespace torvex {
 
-bool writeText(File& f, std::string_view text) {
+std::string textBytes(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8 + 2);
   for (char c : text) {
     if (c == '\n') out.push_back('\r');
     out.push_back(c);
   }
+  return out;
+}
+
+bool writeText(File& f, std::string_view text) {
+  const std::string out = textBytes(text);
   return f.writeAll(out.data(), out.size());
 }
 

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "platform/file.h"
 
 namespace torvex {
+
+// `text` as text mode stores it: every "\n" as "\r\n".
+std::string textBytes(std::string_view text);
 
 // Writes `text` to `f` with every "\n" stored as "\r\n", in one write call so
 // that a record reaches the file whole or not at all. True on full success.

@@ -19,6 +19,10 @@ void lock(LockHandle* l);
 void unlock(LockHandle* l);
 void destroyLock(LockHandle* l);
 
+// The directory's DACL read for the three groups that hold every local user;
+// the failure's code in *error when it cannot be read.
+OpenToAll writableByEveryone(const char* path, uint32_t* error);
+
 // Exact conversions (codepage_win.cc): the calling conventions of
 // WideCharToMultiByte and MultiByteToWideChar, but a character without an
 // exact form fails (ERROR_NO_UNICODE_TRANSLATION) instead of becoming a

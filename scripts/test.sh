@@ -41,8 +41,9 @@ stage_1() {
   "$top/build-release/bench/arj/torvex_arj_bench" --short
   banner "Release tests"
   (cd "$top" && ctest --preset release)
-  echo "Crash and power-cut sweeps:"
-  grep -hE '(power cuts|kill -9)' "$top/build-release/Testing/Temporary/LastTest.log" | sort -u
+  echo "Crash and power-cut sweeps, and status against the next pass:"
+  grep -hE '(power cuts|kill -9|interference|\[ agreement \])' \
+    "$top/build-release/Testing/Temporary/LastTest.log" | sort -u
   "$top/scripts/package-test.sh" "$top/build-release"
 }
 

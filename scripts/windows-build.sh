@@ -55,14 +55,32 @@ cmake --build "$host" --target torvex_write_wxs -j2
 
 # wixl takes File sources relative to the current directory: the build folder.
 version=${TORVEX_MSI_VERSION:-$(cat "$build/x64/windows/version.txt")}
-(cd "$build" && wixl -a x64 -D Version="$version" -I "$build" -I "$root/windows/installer" \
-  -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
+clsid=$("$host/component/torvex_write_wxs" clsid)
+(cd "$build" && wixl -a x64 -D Version="$version" -D Clsid="$clsid" -I "$build" \
+  -I "$root/windows/installer" -o "torvex-$version.msi" "$root/windows/installer/torvex.wxs")
 # The keys that registration makes afresh are deleted first at install: a
 # table wixl cannot write, added with msibuild (rows of each torvex.dll's
 # component, named in windows/installer/pair.wxi).
 queries=()
 while IFS= read -r query; do queries+=(-q "$query"); done \
   < <("$host/component/torvex_write_wxs" remove-registry torvex_x86 torvex_x64)
+# wixl writes no component conditions either: the allow list is written
+# when ALLOWEDSITES is given, the kill bit when DISABLEBROWSER=1. Windows
+# Installer removes a component at uninstall whatever its condition, but
+# Wine's installer leaves one whose condition is false then, hence the
+# REMOVE term. Both properties pass to an elevated install, beside the
+# upgrade's own secure properties that wixl lists.
+for arch in x86 x64; do
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'ALLOWEDSITES OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'sites_$arch'")
+  queries+=(-q "UPDATE \`Component\` SET \`Condition\` = 'DISABLEBROWSER = 1 OR REMOVE~=\"ALL\"' WHERE \`Component\` = 'killbit_$arch'")
+done
+secure=$(msiinfo export "$build/torvex-$version.msi" Property |
+  awk -F'\t' '$1 == "SecureCustomProperties" {print $2}')
+if [ -n "$secure" ]; then
+  queries+=(-q "UPDATE \`Property\` SET \`Value\` = '$secure;ALLOWEDSITES;DISABLEBROWSER' WHERE \`Property\` = 'SecureCustomProperties'")
+else
+  queries+=(-q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('SecureCustomProperties', 'ALLOWEDSITES;DISABLEBROWSER')")
+fi
 # The system PATH takes the 64-bit folder, the one torvex.exe for every
 # host, and gives it back at uninstall ("=-*": set, removed with the
 # component, system-wide; "[~];" appends to what is there): an Environment

@@ -9,17 +9,17 @@
 
 namespace torvex {
 
-bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
+bool preparaPacote(PacoteUpload& p, const char* area, const char* privado, const char* origem,
                    const char* nomeArquivo, const char* nomeControle) {
   // A double quote would end the quoted path inside the command line.
-  if (std::strchr(origem, '"') || std::strchr(area, '"')) return false;
+  if (std::strchr(origem, '"') || std::strchr(privado, '"')) return false;
   // The record's first line holds the source path with its line feed.
   if (std::strlen(origem) + 1 >= kTamanhoCaminho) return false;
   return copia(p.origem, sizeof p.origem, origem) &&
          formata(p.arquivo, sizeof p.arquivo, "%s/%s", area, nomeArquivo) &&
-         formata(p.arquivoTemporario, sizeof p.arquivoTemporario, "%s.tmp", p.arquivo) &&
+         formata(p.arquivoTemporario, sizeof p.arquivoTemporario, "%s/%s", privado, nomeArquivo) &&
          formata(p.controle, sizeof p.controle, "%s/%s", area, nomeControle) &&
-         formata(p.controleTemporario, sizeof p.controleTemporario, "%s.tmp", p.controle) &&
+         formata(p.controleTemporario, sizeof p.controleTemporario, "%s/%s", privado, nomeControle) &&
          formata(p.comandoAdiciona, sizeof p.comandoAdiciona, "a \"%s\" \"%s\"",
                  p.arquivoTemporario, p.origem) &&
          formata(p.comandoTesta, sizeof p.comandoTesta, "t \"%s\"", p.arquivoTemporario);

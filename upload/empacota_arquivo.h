@@ -1,6 +1,7 @@
 // One found file's way into the outgoing work area: add and test through the
-// archive library into temporary names, and the record beside them. The
-// batch (lote_upload.h) makes them durable and publishes them.
+// archive library under the archive's own name in the tree's private work
+// folder, and the record beside it. The batch (lote_upload.h) makes them
+// durable and publishes them into the work area.
 #pragma once
 
 #include "conventions/conventions.h"
@@ -12,8 +13,10 @@ namespace torvex {
 constexpr size_t kTamanhoComando = 512;
 
 // Every text one file's pass needs, built and length-checked before anything
-// on disk is touched. The temporary names end in ".tmp", so the listing of
-// waiting archives ("f*_*.arj") never sees a half-made archive or record.
+// on disk is touched. The archive and record are made under their final
+// names in the private folder, so the listing of waiting archives
+// ("f*_*.arj") never sees a half-made one, and the archive library is handed
+// the archive's own name.
 struct PacoteUpload {
   char origem[kTamanhoCaminho];
   char arquivo[kTamanhoCaminho];
@@ -24,10 +27,10 @@ struct PacoteUpload {
   char comandoTesta[kTamanhoComando];
 };
 
-// Fills `p` for the file `nomeArquivo`/`nomeControle` name in `area`, the
-// source being `origem`. False when a text would not fit or a path cannot be
-// quoted in a command line; the file is then left alone.
-bool preparaPacote(PacoteUpload& p, const char* area, const char* origem,
+// Fills `p` for the file `nomeArquivo`/`nomeControle` name in `area`, made
+// first in `privado`, the source being `origem`. False when a text would not
+// fit or a path cannot be quoted in a command line; the file is then left alone.
+bool preparaPacote(PacoteUpload& p, const char* area, const char* privado, const char* origem,
                    const char* nomeArquivo, const char* nomeControle);
 
 // Whether the archive name is free for this source: no archive of that name

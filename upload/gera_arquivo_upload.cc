@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "conventions/conventions.h"
@@ -12,6 +11,7 @@
 #include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
 #include "upload/lote_upload.h"
+#include "upload/name_set.h"
 #include "upload/nomes_upload.h"
 #include "upload/procura_arquivo.h"
 
@@ -22,18 +22,28 @@ namespace {
 enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 
 // One call's packing run. Every file it has dealt with, and every file it
-// made, is remembered by its full path (as the file system compares paths),
-// so a file that stays in the search, or comes back under its rename target,
-// is not packed twice and the run ends, while a file elsewhere that merely
-// shares a name with one of them is still packed. Packed files wait in a
-// batch, which publishes them and takes their sources out of the search
-// together.
+// made, is remembered by its path as the file system compares paths, so a
+// file that stays in the search, or comes back under its rename target, is
+// not packed twice and the run ends, while a file elsewhere that merely
+// shares a name with one of them is still packed. Only paths in the
+// searched folder can come back in a listing, so only those are kept, by
+// their names in it: memory stays a few bytes more than the names. Packed
+// files wait in a batch, which publishes them and takes their sources out
+// of the search together.
 class Envio {
  public:
-  Envio(const char* raiz, const char* area, const char* diretorioFI, char* renomeia,
-        LONG lIndice, Journal& journal)
-      : raiz_(raiz), area_(area), diretorioFI_(diretorioFI), renomeia_(renomeia),
-        lIndice_(lIndice), lote_(journal), maquinaria_(travaEDiario(raiz)) {}
+  Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
+        char* renomeia, LONG lIndice, Journal& journal)
+      : raiz_(raiz), area_(area), privado_(privado), diretorioFI_(diretorioFI),
+        renomeia_(renomeia), lIndice_(lIndice), lote_(journal),
+        pastaBuscada_(chaveCaminho(std::string(diretorioFI) + "/")),
+        maquinaria_(travaEDiario(raiz)) {
+    // A source whose retire is still pending was packed already: never again
+    // under another number while its pair waits.
+    for (const Step& s : journal.carried()) {
+      if (s.op == Op::Retire) marca(s.a);
+    }
+  }
 
   // One listing handled in the search's order, then a fresh one for files
   // that appeared meanwhile, until a listing holds nothing new; this instead
@@ -43,7 +53,7 @@ class Envio {
       houveNovo = false;
       for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
         const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
-        if (daMaquinaria(caminho) || !tratados_.insert(chaveCaminho(caminho)).second) continue;
+        if (daMaquinaria(caminho) || !marca(caminho)) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
           case Passo::Continua:
@@ -63,6 +73,14 @@ class Envio {
   }
 
  private:
+  // Remembers the path as dealt with; false when it was already. A path
+  // outside the searched folder is never listed, so it is not kept.
+  bool marca(std::string_view caminho) {
+    const std::string chave = chaveCaminho(caminho);
+    if (!chave.starts_with(pastaBuscada_)) return true;
+    return tratados_.insert(std::string_view(chave).substr(pastaBuscada_.size()));
+  }
+
   bool daMaquinaria(const std::string& caminho) const {
     FileIdentity id;
     return platform().fileIdentity(caminho.c_str(), id) &&
@@ -87,7 +105,9 @@ class Envio {
       return Passo::Continua;
     }
     PacoteUpload pacote;
-    if (!preparaPacote(pacote, area_, origem, nomeArquivo, nomeControle)) return Passo::Continua;
+    if (!preparaPacote(pacote, area_, privado_, origem, nomeArquivo, nomeControle)) {
+      return Passo::Continua;
+    }
 
     char destino[kTamanhoCaminho] = "";
     if (renomeia_[0] != '\0') {
@@ -99,7 +119,7 @@ class Envio {
         trataMacroFI(destino, destinoBruto, raiz_, nullptr);
       }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
-      tratados_.insert(chaveCaminho(destino));
+      marca(destino);
     }
 
     // Names differing only in case, or a.b_c beside a_b.c, give one archive
@@ -113,11 +133,16 @@ class Envio {
     }
     for (const char* feito : {pacote.arquivo, pacote.arquivoTemporario, pacote.controle,
                               pacote.controleTemporario}) {
-      tratados_.insert(chaveCaminho(feito));
+      marca(feito);
     }
 
+    // The source as it is packed, not as it was listed: one replaced since
+    // is recorded with its own time, and one changed while it is packed
+    // waits for the next call.
+    Fonte antes;
+    if (!fonte(origem, antes)) return Passo::Continua;
     char dataHora[kTamanhoDataHora];
-    formataDataHora(platform().fileTimeToLocal(encontrado.ultimaGravacao), dataHora);
+    formataDataHora(platform().fileTimeToLocal(antes.ultimaGravacao), dataHora);
     switch (empacotaArquivo(pacote, dataHora)) {
       case ResultadoPacote::FalhaBiblioteca:
         return Passo::EncerraOk;
@@ -126,27 +151,54 @@ class Envio {
       case ResultadoPacote::Preparado:
         break;
     }
-    if (semDiretorioRenomeia()) {
+    Fonte depois;
+    const bool mudou = !fonte(origem, depois) || !(depois == antes);
+    if (mudou || semDiretorioRenomeia()) {
       platform().deleteFile(pacote.arquivoTemporario);
       platform().deleteFile(pacote.controleTemporario);
-      return Passo::EncerraSemDiretorio;
+      return mudou ? Passo::Continua : Passo::EncerraSemDiretorio;
     }
-    Empacotado feito{pacote, {}, encontrado.tamanho, encontrado.ultimaGravacao};
+    Empacotado feito{pacote, {}, antes.tamanho, antes.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
     lote_.adiciona(feito);
     if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
+  struct Fonte {
+    FileIdentity id;
+    uint64_t tamanho = 0;
+    int64_t ultimaGravacao = 0;
+    bool operator==(const Fonte&) const = default;
+  };
+  static bool fonte(const char* caminho, Fonte& f) {
+    DirSearch busca(caminho);
+    if (!busca.found() || !platform().fileIdentity(caminho, f.id)) return false;
+    f.tamanho = busca.entry().size;
+    f.ultimaGravacao = busca.entry().lastWriteTime;
+    return true;
+  }
+
   const char* raiz_;
   const char* area_;
+  const char* privado_;
   const char* diretorioFI_;
   char* renomeia_;
   LONG lIndice_;
   LoteUpload lote_;
-  std::unordered_set<std::string> tratados_;
+  const std::string pastaBuscada_;  // the searched folder's key, up to its last "/"
+  NameSet tratados_;  // names in that folder
   const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
+
+// The private folder, made once per tree, its name durable before anything
+// made in it is relied on.
+bool criaPrivado(const char* privado) {
+  if (pathExists(privado)) return true;
+  char pai[kTamanhoCaminho];
+  return platform().createDirectory(privado) && extraiDiretorio(privado, pai) == 0 &&
+         platform().syncDirectory(pai);
+}
 
 }  // namespace
 
@@ -154,6 +206,7 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   // Arguments past the 255-character buffers are outside the component's
   // limits: nothing is touched.
   char raizNormalizada[kTamanhoCaminho], renomeia[kTamanhoCaminho], area[kTamanhoCaminho];
+  char privado[kTamanhoCaminho];
   if (!copia(raizNormalizada, sizeof raizNormalizada, raiz) ||
       !copia(renomeia, sizeof renomeia, fiRename ? fiRename : "")) {
     return 0;
@@ -162,12 +215,21 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   normalizaPath(renomeia);
   if (!formata(area, sizeof area, "%s/outtray/work", raizNormalizada)) return 0;
 
-  // Whatever an interrupted call left is finished before anything else.
+  // Whatever an interrupted call left is finished before anything else. A
+  // tree that cannot be changed gives 0, as a failed add would; a call that
+  // cannot finish an interrupted one, or has no private folder to pack in,
+  // does nothing: -1, as for a call that was given nothing to do.
   TraySession sessao(raizNormalizada);
-  if (!sessao.ready()) return 0;
+  if (sessao.state() == SessionState::NoTree) return 0;
+  if (!sessao.ready() || !caminhoPrivado(raizNormalizada, privado) || !criaPrivado(privado)) {
+    return -1;
+  }
   // The area's every path is then resolved as it stands on disk, found under
   // the spelling every other method uses (docs/environment.md: case twins).
   if (!copia(area, sizeof area, spelledAsFound(raizNormalizada, "Outtray/Work").c_str())) return 0;
+  // Archives are made in the private folder, but the add names the work
+  // area: without it the add fails, and the run ends with 0 before anything.
+  if (!pathExists(area)) return 0;
 
   char padrao[kTamanhoCaminho];
   trataMacroFI(padrao, fi, raizNormalizada, nullptr);
@@ -176,7 +238,7 @@ LONG geraArquivoUpload(const char* raiz, const char* fi, const char* fiRename, L
   char diretorioFI[kTamanhoCaminho];
   if (extraiDiretorio(padrao, diretorioFI) != 0) return 0;
 
-  return Envio(raizNormalizada, area, diretorioFI, renomeia, lIndice, sessao.journal())
+  return Envio(raizNormalizada, area, privado, diretorioFI, renomeia, lIndice, sessao.journal())
       .executa(padrao, filtro);
 }
 

@@ -17,8 +17,8 @@ namespace torvex {
 struct Empacotado {
   PacoteUpload pacote;
   char destino[kTamanhoCaminho];  // rename target; empty: the source is deleted
-  uint64_t tamanho;               // the source as listed, so that a file put
-  int64_t ultimaGravacao;         // there since is never taken for it
+  uint64_t tamanho;               // the source as it was packed, so that a file
+  int64_t ultimaGravacao;         // put there since is never taken for it
 };
 
 class LoteUpload {

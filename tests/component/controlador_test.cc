@@ -150,14 +150,16 @@ TEST_F(Controle, DisponibilizaArquivosRefusesATooLongRoot) {
   EXPECT_EQ(1, Controlador::disponibilizaArquivos(bstr(kLongo).get()));
 }
 
-// What a crashed call leaves and no plan names goes with the next call on
-// the tree, a listing too; nothing else goes.
+// What a crashed call made in the tree's private folder, and the archive
+// library's scratch, go with the next call on the tree, a listing too;
+// nothing else goes, however it is named: the host's own files stay.
 TEST_F(Controle, LeftoversGoWithTheNextCallOnTheTree) {
-  const char* restos[] = {"T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "T/OUTTRAY/WORK/F1_a_txt.DAT.tmp",
-                          "T/OUTTRAY/WORK/ARJ$0.TMP", "T/INTRAY/ARJ$3.TMP",
-                          "T/INTRAY/WORK/D00001.ARJ.ENTREGA"};
+  const char* restos[] = {"T/DATA/TORVEX.TMP/F1_a_txt.ARJ", "T/DATA/TORVEX.TMP/F1_a_txt.DAT",
+                          "T/DATA/TORVEX.TMP/ARJ$0.TMP", "T/INTRAY/ARJ$3.TMP"};
   const char* outros[] = {"T/OUTTRAY/WORK/F1_b_txt.ARJ", "T/OUTTRAY/WORK/F1_b_txt.DAT",
-                          "T/INTRAY/D00002.FN", "T/INTRAY/WORK/D00002.ARJ"};
+                          "T/INTRAY/D00002.FN",          "T/INTRAY/WORK/D00002.ARJ",
+                          "T/OUTTRAY/WORK/host_notes.tmp", "T/INTRAY/WORK/X.ENTREGA",
+                          "T/INTRAY/WORK/D00001.ARJ.ENTREGA", "T/INTRAY/ARJ$X.TMP"};
   ASSERT_EQ(0, Controlador::criaInfraEstrutura(bstr(u"C:/T").get()));
   tree.write("T/DATA/TORVEX.LCK", "");  // the call that left them made the lock first
   for (bool listagem : {true, false}) {

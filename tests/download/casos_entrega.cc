@@ -21,37 +21,39 @@ std::span<const CasoEntrega> casosEntrega() {
   return kCasos;
 }
 
-BandejaComCasos::BandejaComCasos(const TempTree& arvore) : arvore_(arvore) {
+BandejaComCasos::BandejaComCasos(const TempTree& arvore, const TempTree& saida)
+    : arvore_(arvore), saida_(saida) {
   criaBandejas(arvore_);
   for (const CasoEntrega& c : casosEntrega()) {
-    criaRecebido(arvore_, c.arquivo, descritor(std::string("C:/") + c.destino, "stamp", c.codigo),
-                 c.dados);
+    const std::string destino = std::string(1, saida_.drive()) + ":/" + c.destino;
+    criaRecebido(arvore_, c.arquivo, descritor(destino, "stamp", c.codigo), c.dados);
   }
   fs::rename(arvore_.path("T/INTRAY/WORK"), arvore_.path("MODEL"));
 }
 
 void BandejaComCasos::arranja() const {
-  for (const char* d : {"OUT", "T"}) fs::remove_all(arvore_.path(d));
+  fs::remove_all(saida_.path("OUT"));
+  fs::remove_all(arvore_.path("T"));
   criaBandejas(arvore_);
-  arvore_.mkdir("OUT");
+  saida_.mkdir("OUT");
   for (const CasoEntrega& c : casosEntrega()) {
-    if (c.antes) arvore_.write(c.destino, c.antes);
+    if (c.antes) saida_.write(c.destino, c.antes);
     fs::copy_file(arvore_.path("MODEL") / c.arquivo, arvore_.path("T/INTRAY/WORK") / c.arquivo);
   }
 }
 
 int BandejaComCasos::entregas(const CasoEntrega& c) const {
   if (std::string(c.codigo) == "M" && c.antes) {
-    if (arvore_.read(c.destino) != c.antes) return -1;
+    if (saida_.read(c.destino) != c.antes) return -1;
     int n = 0;
-    for (const auto& e : fs::directory_iterator(arvore_.path("OUT"))) {
+    for (const auto& e : fs::directory_iterator(saida_.path("OUT"))) {
       n += e.path().extension() == ".QVX" &&
-           arvore_.read("OUT/" + e.path().filename().string()) == c.dados;
+           saida_.read("OUT/" + e.path().filename().string()) == c.dados;
     }
     return n;
   }
-  if (!arvore_.exists(c.destino)) return c.antes ? -1 : 0;
-  const std::string agora = arvore_.read(c.destino);
+  if (!saida_.exists(c.destino)) return c.antes ? -1 : 0;
+  const std::string agora = saida_.read(c.destino);
   if (agora == (c.antes ? c.antes : "")) return 0;
   return agora == c.depois ? 1 : -1;
 }

@@ -1,5 +1,6 @@
 // One received archive of every disposition, laid again and again in a tray
-// tree at C:/T, for tests that interrupt a pass at each of its steps.
+// tree at C:/T, for tests that interrupt a pass at each of its steps. The
+// destinations are in OUT on the tree's own drive, or on another volume.
 #pragma once
 
 #include <span>
@@ -10,7 +11,7 @@ namespace torvex::testing {
 
 struct CasoEntrega {
   const char* arquivo;
-  const char* destino;  // relative to the drive
+  const char* destino;  // relative to the destinations' drive
   const char* codigo;
   const char* dados;
   const char* antes;   // destination before the pass, or null when absent
@@ -21,8 +22,9 @@ std::span<const CasoEntrega> casosEntrega();
 
 class BandejaComCasos {
  public:
-  // Builds the archives once, kept in MODEL.
-  explicit BandejaComCasos(const TempTree& arvore);
+  // Builds the archives once, kept in MODEL; the destinations are in `saida`.
+  BandejaComCasos(const TempTree& arvore, const TempTree& saida);
+  explicit BandejaComCasos(const TempTree& arvore) : BandejaComCasos(arvore, arvore) {}
   // A fresh tray tree and OUT, the destinations as before, the archives waiting.
   void arranja() const;
   // How many times the payload of `c` reached its destination; -1 when the
@@ -31,6 +33,7 @@ class BandejaComCasos {
 
  private:
   const TempTree& arvore_;
+  const TempTree& saida_;
 };
 
 }  // namespace torvex::testing

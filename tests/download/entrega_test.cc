@@ -7,6 +7,7 @@
 
 #include "download/colocacao.h"
 #include "journal/journal_file.h"
+#include "platform/file.h"
 #include "tests/support/environment.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/scoped_platform.h"
@@ -50,7 +51,10 @@ class Colocar : public ::testing::Test {
     Entrega e;
     e.dados = "C:/T/Intray/D00017.ARQ";
     e.colocacao = c;
-    e.tamanhoAnterior = tamanhoAtual(c.final);
+    bool legivel = false;
+    e.tamanhoAnterior = tamanhoAtual(c.final, legivel).value_or(0);
+    EXPECT_TRUE(digestOf(e.dados.c_str(), e.digestoDados));
+    e.gravacaoDados = DirSearch(e.dados.c_str()).entry().lastWriteTime;
     e.carimbo = "stamp";
     e.nomeArquivo = "D00017.ARJ";
     e.criacaoArquivo = criacao;

@@ -37,6 +37,8 @@ std::map<std::string, std::string> retrato(const testing::TempTree& arvore) {
 struct Destino {
   const char* fi;
   const char* what;
+  // A link that leads nowhere yet says so: what it will lead to cannot be told.
+  MotivoPermanencia motivo = MotivoPermanencia::DestinoReservado;
 };
 
 const Destino kDestinos[] = {
@@ -55,6 +57,8 @@ const Destino kDestinos[] = {
     {"C:/OUT/INLINK/%s.ARQ", "its own data file through a linked folder"},
     {"C:/OUT/JOURNAL.LNK", "a link to the journal"},
     {"C:/T/OUTTRAY/../DATA/TORVEX.LCK", "the lock, spelled through another folder"},
+    {"C:/OUT/NEXT%n.LNK", "a link to the data file of another archive, not yet extracted",
+     MotivoPermanencia::LigacaoSemAlvo},
 };
 
 class ArquivosProprios : public ::testing::Test {
@@ -103,18 +107,28 @@ TEST_F(ArquivosProprios, EveryCodeStaysInOnePassAndAcrossPassesAndTheDryRunSaysW
                             testing::descritor(expande(d.fi, i), "s", codigo), payload);
       i += 2;  // the next archive's number stays free for "%n"
     }
-    // The archives that "%n" names are in the pass too.
+    // The archives that "%n" names are in the pass too; links to their data
+    // files lead nowhere until they are extracted.
     for (int j = 2; j < i; j += 2) {
+      fs::create_symlink(arvore.path("T/INTRAY/" + base(j) + ".ARQ"),
+                         arvore.path("OUT/NEXT" + base(j) + ".LNK"));
       nomes.push_back(base(j) + ".ARJ");
       testing::criaRecebido(arvore, nomes.back(),
                             testing::descritor("C:/T/INTRAY/" + base(j - 1) + ".ARQ", "s", codigo),
                             payload);
     }
+    std::map<std::string, MotivoPermanencia> motivos;
+    for (size_t k = 0; k < std::size(kDestinos); ++k) {
+      motivos[base(1 + 2 * static_cast<int>(k)) + ".ARJ"] = kDestinos[k].motivo;
+    }
     const PrevisaoPasso previsao = simulaPasso("C:/T");
     ASSERT_EQ(previsao.recebidos.size(), nomes.size());
     for (const PrevisaoRecebido& r : previsao.recebidos) {
       EXPECT_FALSE(r.decisao.entrega) << r.arquivo.name;
-      EXPECT_EQ(r.decisao.motivo, MotivoPermanencia::DestinoReservado) << r.arquivo.name;
+      const auto motivo = motivos.find(r.arquivo.name);
+      EXPECT_EQ(r.decisao.motivo,
+                motivo == motivos.end() ? MotivoPermanencia::DestinoReservado : motivo->second)
+          << r.arquivo.name;
     }
     const auto antes = retrato(arvore);
     for (int passe = 1; passe <= 2; ++passe) {
@@ -123,6 +137,7 @@ TEST_F(ArquivosProprios, EveryCodeStaysInOnePassAndAcrossPassesAndTheDryRunSaysW
       EXPECT_EQ(testing::listaRecebidos().size(), nomes.size()) << "pass " << passe;
     }
     for (const std::string& n : nomes) fs::remove(arvore.path("T/INTRAY/WORK/" + n));
+    for (int j = 2; j < i; j += 2) fs::remove(arvore.path("OUT/NEXT" + base(j) + ".LNK"));
   }
 }
 

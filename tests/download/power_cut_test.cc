@@ -2,6 +2,8 @@
 // disk, brings the tree back in each state a disk could be left in, and
 // checks that the next pass finishes the work: every payload delivered once
 // with one whole record that names it, and nothing of the pass left behind.
+// Each sweep runs with the destinations beside the tree and on another
+// volume, which a sync of the tree's volume does not make durable.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,7 +36,7 @@ struct Contagem {
   long pontos = 0, perdidos = 0, duplos = 0, rasgados = 0, restos = 0;
 };
 
-class CorteDeEnergia : public ::testing::Test {
+class CorteDeEnergia : public ::testing::TestWithParam<bool> {
  protected:
   CorteDeEnergia() {
     testing::setVariable("TORVEX_WINVER", "2.5");
@@ -57,12 +59,13 @@ class CorteDeEnergia : public ::testing::Test {
     }
     if (linhas.size() % 5 != 0 || (!controle.empty() && !controle.ends_with("\r\n"))) return false;
     for (size_t i = 0; i < linhas.size(); i += 5) {
-      if (linhas[i] != "#" || linhas[i + 1] != "stamp" || !linhas[i + 3].starts_with("C:/")) return false;
+      const std::string unidade = std::string(1, saida().drive()) + ":/";
+      if (linhas[i] != "#" || linhas[i + 1] != "stamp" || !linhas[i + 3].starts_with(unidade)) return false;
       auto casos = casosEntrega();
       auto caso = std::find_if(casos.begin(), casos.end(),
                                [&](const CasoEntrega& c) { return linhas[i + 2] == c.arquivo; });
       if (caso == casos.end()) return false;
-      const std::string destino = arvore.read(linhas[i + 3].substr(3));
+      const std::string destino = saida().read(linhas[i + 3].substr(3));
       if (!destino.ends_with(caso->dados)) return false;
     }
     return true;
@@ -72,11 +75,12 @@ class CorteDeEnergia : public ::testing::Test {
   // anything in OUT but destinations and numbered messages, a journal.
   int restos() const {
     int n = 0;
-    for (const char* d : {"T/INTRAY", "T/INTRAY/WORK", "T/OUTTRAY/WORK", "OUT"}) {
-      for (const auto& e : fs::directory_iterator(arvore.path(d))) {
-        const auto ext = e.path().extension();
-        n += e.is_regular_file() && !(std::string(d) == "OUT" && (ext == ".TXT" || ext == ".QVX"));
-      }
+    for (const char* d : {"T/INTRAY", "T/INTRAY/WORK", "T/OUTTRAY/WORK"}) {
+      for (const auto& e : fs::directory_iterator(arvore.path(d))) n += e.is_regular_file();
+    }
+    for (const auto& e : fs::directory_iterator(saida().path("OUT"))) {
+      const auto ext = e.path().extension();
+      n += e.is_regular_file() && ext != ".TXT" && ext != ".QVX";
     }
     return n + !arvore.read("T/DATA/TORVEX.JNL").empty();
   }
@@ -129,21 +133,28 @@ class CorteDeEnergia : public ::testing::Test {
     });
   }
 
+  // Where the destinations are: beside the tree, or on another volume.
+  const testing::TempTree& saida() const { return GetParam() ? outro : arvore; }
+  static const char* onde(bool outroVolume) {
+    return outroVolume ? ", destinations on another volume" : "";
+  }
+
   testing::TempTree arvore;
-  testing::BandejaComCasos bandeja{arvore};
+  testing::TempTree outro{'D'};
+  testing::BandejaComCasos bandeja{arvore, saida()};
   BatchLimits limites_;
 };
 
-TEST_F(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
+TEST_P(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
   for (testing::SyncModel modelo : testing::kSyncModels) {
     Contagem total;
     {
-      testing::PowerCutPlatform energia(arvore.dir());
+      testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});
       energia.model(modelo);
       varre(energia, total);
     }
-    std::printf("download power cuts (%s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
-                testing::syncModelName(modelo), total.pontos, total.perdidos,
+    std::printf("download power cuts (%s%s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
+                testing::syncModelName(modelo), onde(GetParam()), total.pontos, total.perdidos,
                 total.duplos, total.rasgados, total.restos);
     if (HasFailure()) return;
   }
@@ -152,8 +163,8 @@ TEST_F(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
 // After a crash the host may ask for the control file before it runs
 // another pass: what the crashed pass delivered has its one whole record
 // by then, and whatever it did not deliver still waits as it arrived.
-TEST_F(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
-  testing::PowerCutPlatform energia(arvore.dir());
+TEST_P(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
+  testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});
   const testing::Survivor sobreviventes[] = {testing::Survivor::Everything,
                                              testing::Survivor::Synced};
   Contagem total;
@@ -177,10 +188,15 @@ TEST_F(CorteDeEnergia, TheControlFileHasTheRecordsOfAnInterruptedPass) {
       EXPECT_EQ(e, espera ? 0 : 1) << c.arquivo;
     }
   });
-  std::printf("download control file after power cuts: %ld points, lost %ld, twice %ld, torn %ld, "
+  std::printf("download control file after power cuts%s: %ld points, lost %ld, twice %ld, torn %ld, "
               "orphans %ld\n",
-              total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
+              onde(GetParam()), total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Volumes, CorteDeEnergia, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? "OtherVolume" : "SameVolume";
+                         });
 
 }  // namespace
 }  // namespace torvex

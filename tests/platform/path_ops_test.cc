@@ -132,6 +132,22 @@ TEST(DeleteFile, RemovesALinkNotItsTarget) {
   EXPECT_FALSE(t.exists("dangling"));
 }
 
+// A link is its target's identity; one that leads to no file has none,
+// though its name stands (as opening it fails on Windows).
+TEST(FileIdentity, ALinkIsItsTargetAndALinkToNothingIsNoFile) {
+  testing::TempTree t;
+  t.write("target.txt", "x");
+  fs::create_symlink(t.path("target.txt"), t.path("link.txt"));
+  fs::create_symlink(t.path("missing"), t.path("dangling"));
+  FileIdentity target, link, dangling;
+  ASSERT_TRUE(platform().fileIdentity("C:/target.txt", target));
+  ASSERT_TRUE(platform().fileIdentity("C:/link.txt", link));
+  EXPECT_EQ(link, target);
+  EXPECT_TRUE(pathExists("C:/dangling"));
+  EXPECT_EQ(errorOf([&] { return platform().fileIdentity("C:/dangling", dangling); }),
+            kErrorFileNotFound);
+}
+
 TEST(MoveFile, NeverReplaces) {
   testing::TempTree t;
   t.write("a/src", "s");

@@ -19,6 +19,8 @@
 #include "cli/read_only_platform.h"
 #include "cli/tray_report.h"
 #include "download/disponibiliza_arquivos.h"
+#include "journal/journal_file.h"
+#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
 #include "tests/support/scoped_platform.h"
@@ -78,6 +80,19 @@ class StatusTest : public ::testing::Test {
 
   // The report as the command makes it: under the read-only platform, which
   // must not have had to refuse anything.
+  // A committed plan with a mark, one byte of a step changed since.
+  std::string journalDanificado() {
+    Journal diario;
+    EXPECT_TRUE(diario.open("C:/T"));
+    Plan plano;
+    plano.steps.push_back(makeStep(Op::Delete, 0, "C:/T/x"));
+    EXPECT_TRUE(diario.commit(plano));
+    EXPECT_TRUE(diario.mark('K', 0));
+    std::string texto = arvore.read("T/DATA/TORVEX.JNL");
+    texto[texto.find("C:/T/x")] = 'D';
+    return texto;
+  }
+
   TrayReport relatorio() {
     ReadOnlyPlatform somenteLeitura;
     TrayReport r = inspectTray("C:/T");
@@ -127,6 +142,8 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   arvore.write("OUT/ro.txt", "keep");
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_read);
   recebe("D00010.ARJ", "C:/OUT/ro.txt", "A");
+  std::filesystem::create_symlink(arvore.path("OUT/not-yet.txt"), arvore.path("OUT/link.txt"));
+  recebe("D00011.ARJ", "C:/OUT/link.txt", "A");
   const Caso casos[] = {
       {"D00001.ARJ", "not an archive"},
       {"D00002.ARJ", "CRC error"},
@@ -138,6 +155,7 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
       {"D00008.ARJ", "destination directory missing"},
       {"D00009.ARJ", "destination is a directory"},
       {"D00010.ARJ", "read-only destination"},
+      {"D00011.ARJ", "destination is a link to no file"},
   };
 
   FixedRegistry registro("C:/" + std::string(90, 'r'));
@@ -155,7 +173,34 @@ TEST_F(StatusTest, EachReasonAnArchiveStays) {
   disponibilizaArquivos("C:/T");
   for (const Caso& caso : casos) EXPECT_TRUE(aguardando(caso.nome)) << caso.nome;
   EXPECT_EQ(arvore.read("OUT/ro.txt"), "keep");
+  EXPECT_FALSE(std::filesystem::exists(arvore.path("OUT/not-yet.txt")));
   std::filesystem::permissions(arvore.path("OUT/ro.txt"), std::filesystem::perms::owner_all);
+}
+
+// A destination on a read-only mount: the move or append would fail, so the
+// pass leaves the archive, and status says so before.
+TEST_F(StatusTest, AReadOnlyMountIsAReadOnlyDestination) {
+  arvore.write("RO/old.txt", "old");
+  arvore.mkdir("ROMOUNT");
+  const std::string origem = arvore.path("RO").string(), alvo = arvore.path("ROMOUNT").string();
+  if (std::system(("mount --bind '" + origem + "' '" + alvo + "' 2>/dev/null && mount -o " +
+                   "remount,ro,bind '" + alvo + "' 2>/dev/null").c_str()) != 0) {
+    std::system(("umount '" + alvo + "' 2>/dev/null").c_str());
+    GTEST_SKIP() << "no read-only bind mount here";
+  }
+  recebe("D00001.ARJ", "C:/ROMOUNT/new.txt", "R");
+  recebe("D00002.ARJ", "C:/ROMOUNT/old.txt", "A");
+  recebe("D00003.ARJ", "C:/ROMOUNT/old.txt", "M");
+  const TrayReport r = relatorio();
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_EQ(recebido(r, nome).reason, "read-only destination") << nome;
+  }
+  disponibilizaArquivos("C:/T");
+  for (const char* nome : {"D00001.ARJ", "D00002.ARJ", "D00003.ARJ"}) {
+    EXPECT_TRUE(aguardando(nome)) << nome;
+  }
+  EXPECT_EQ(std::system(("umount '" + alvo + "'").c_str()), 0);
+  EXPECT_EQ(arvore.read("RO/old.txt"), "old");
 }
 
 // Deliveries with each disposition, later archives seeing what earlier ones
@@ -269,8 +314,8 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   disponibilizaArquivos("C:/T");
   ASSERT_TRUE(arvore.exists("T/INTRAY/D00001.FN"));
   // What a call cut short leaves, until the next call removes it.
-  arvore.write("T/OUTTRAY/WORK/F1_a_txt.ARJ.tmp", "half");
-  arvore.write("T/OUTTRAY/WORK/ARJ$0.TMP", "scratch");
+  arvore.write("T/DATA/TORVEX.TMP/F1_a_txt.ARJ", "half");
+  arvore.write("T/DATA/TORVEX.TMP/ARJ$0.TMP", "scratch");
   arvore.write("T/INTRAY/WORK/D00005.ARJ.ENTREGA", "parked, recorded");
   arvore.write("T/INTRAY/WORK/D00006.ARJ.ENTREGA", "parked, not recorded");
   arvore.write("T/OUTTRAY/ContDown.dat",
@@ -280,20 +325,23 @@ TEST_F(StatusTest, LeftoversOfInterruptedWork) {
   const TrayReport r = relatorio();
   std::map<std::string, std::string> tipos;
   for (const Leftover& l : r.leftovers) tipos[l.path] = l.kind;
-  EXPECT_EQ(tipos["C:/T/Outtray/Work/F1_a_txt.ARJ.tmp"], "half-made upload archive or record");
-  EXPECT_EQ(tipos["C:/T/Outtray/Work/ARJ$0.TMP"], "scratch file of the archive library");
+  EXPECT_EQ(tipos["C:/T/DATA/TORVEX.TMP/F1_a_txt.ARJ"], "half-made upload archive or record");
+  EXPECT_EQ(tipos["C:/T/DATA/TORVEX.TMP/ARJ$0.TMP"], "scratch file of the archive library");
   EXPECT_EQ(tipos["C:/T/Intray/Work/D00005.ARJ.ENTREGA"], "archive parked during its delivery");
   EXPECT_EQ(tipos["C:/T/Intray/D00009.ARQ"], "extracted member of no waiting archive");
   EXPECT_EQ(tipos["C:/T/Intray/D00001.FN"],
             "extracted member of D00001.ARJ, which is still waiting");
   EXPECT_EQ(tipos["C:/T/Intray/D00001.ARQ"],
             "extracted member of D00001.ARJ, which is still waiting");
+  // A journal whose records do not check is named as such; a torn plan
+  // that never started is nothing to report.
   arvore.write("T/DATA/TORVEX.JNL", "plan");
+  EXPECT_EQ(relatorio().leftovers.size(), 7u);
+  arvore.write("T/DATA/TORVEX.JNL", journalDanificado());
   const TrayReport comDiario = relatorio();
   EXPECT_EQ(comDiario.leftovers.size(), 8u);
   EXPECT_TRUE(std::any_of(comDiario.leftovers.begin(), comDiario.leftovers.end(), [](const Leftover& l) {
-    return l.path == "C:/T/DATA/TORVEX.JNL" &&
-           l.kind == "journal of an interrupted call, pending recovery";
+    return l.path == "C:/T/DATA/TORVEX.JNL" && l.kind == "journal that cannot be read";
   }));
   EXPECT_EQ(r.leftovers.size(), 7u);
   for (const Leftover& l : r.leftovers) {
@@ -390,7 +438,7 @@ int executa(const std::string& argumentos, std::string& saida) {
 // JSON, leaves every byte, name, size and time as it was.
 TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
   empacotaComUmAvulso();
-  arvore.write("T/OUTTRAY/WORK/F1_b_txt.DAT.tmp", "half");
+  arvore.write("T/DATA/TORVEX.TMP/F1_b_txt.DAT", "half");
   arvore.write("OUT/msg.txt", "existing");
   recebe("D00001.ARJ", "C:/OUT/new.txt", "R");
   recebe("D00002.ARJ", "C:/OUT/msg.txt", "M");
@@ -419,7 +467,7 @@ TEST_F(StatusTest, TheCommandChangesNothingInTheTree) {
     EXPECT_NE(json.find(chave), std::string::npos) << chave << "\n" << json;
   }
   EXPECT_NE(json.find("{\"name\": \"D00001.ARJ\", \"action\": \"deliver\", \"destination\": "
-                      "\"C:/OUT/new.txt\", \"disposition\": \"append\"}"),
+                      "\"C:/OUT/new.txt\", \"disposition\": \"append\", \"pending_plan\": false"),
             std::string::npos)
       << json;
   EXPECT_NE(json.find("{\"name\": \"D00004.ARJ\", \"action\": \"stay\", \"reason\": "
@@ -442,7 +490,7 @@ TEST(StatusCommand, ExitStatus) {
     EXPECT_EQ(saida, "") << errado;
   }
   // Leftovers that the next call removes need no operator.
-  arvore.write("T/OUTTRAY/WORK/F1_x.ARJ.tmp", "half");
+  arvore.write("T/DATA/TORVEX.TMP/F1_x.ARJ", "half");
   arvore.write("T/DATA/TORVEX.JNL", "a plan");
   EXPECT_EQ(executa("status C:/T", saida), 0);
   EXPECT_NE(saida.find("Nothing needs an operator"), std::string::npos) << saida;
@@ -458,6 +506,31 @@ TEST(StatusCommand, ExitStatus) {
     EXPECT_EQ(saida, "") << raiz;
     EXPECT_NE(arvore.read("stderr").find("no such root"), std::string::npos) << raiz;
   }
+}
+
+TEST(StatusCommand, WarnsWhenEveryUserMayWriteTheIncomingWorkArea) {
+  testing::TempTree arvore;
+  testing::criaBandejas(arvore);
+  const std::string work = arvore.path("T/INTRAY/WORK").string();
+  const std::string aviso = "Warning: every local user may write to C:/T/Intray/Work";
+  const std::string campo = "\"incoming_work_writable_by_everyone\": ";
+  std::string texto, json;
+  struct Caso {
+    mode_t modo;
+    bool avisa;
+    const char* valor;
+  };
+  for (const Caso& c : {Caso{0755, false, "false"}, Caso{0777, true, "true"},
+                        Caso{01777, true, "true"}, Caso{0775, false, "false"}}) {
+    ASSERT_EQ(::chmod(work.c_str(), c.modo), 0);
+    EXPECT_EQ(executa("status C:/T", texto), 0) << "a warning, not an item for an operator";
+    EXPECT_EQ(texto.find(aviso) != std::string::npos, c.avisa) << std::oct << c.modo << texto;
+    EXPECT_EQ(executa("status C:/T --json", json), 0);
+    EXPECT_NE(json.find(campo + c.valor + ","), std::string::npos) << std::oct << c.modo << json;
+  }
+  std::filesystem::remove_all(work);
+  executa("status C:/T --json", json);
+  EXPECT_NE(json.find(campo + "null,"), std::string::npos) << "unknown, not false\n" << json;
 }
 
 TEST(ReadOnlyPlatform, RefusesEveryChange) {

@@ -45,6 +45,7 @@ const char* survivorName(Survivor s) {
     case Survivor::Synced: return "synced";
     case Survivor::NamesOnly: return "names";
     case Survivor::DataOnly: return "data";
+    case Survivor::Torn: return "torn";
   }
   return "?";
 }
@@ -58,8 +59,10 @@ const char* syncModelName(SyncModel m) {
   return "?";
 }
 
-PowerCutPlatform::PowerCutPlatform(fs::path root)
-    : ForwardingPlatform(platform()), root_(std::move(root)) {
+PowerCutPlatform::PowerCutPlatform(fs::path root, std::vector<fs::path> otherVolumes)
+    : ForwardingPlatform(platform()) {
+  volumes_.push_back({std::move(root), {}, {}});
+  for (fs::path& v : otherVolumes) volumes_.push_back({std::move(v), {}, {}});
   snapshotAll();
   previous_ = installPlatform(this);
 }
@@ -68,91 +71,129 @@ PowerCutPlatform::~PowerCutPlatform() { installPlatform(previous_); }
 
 bool PowerCutPlatform::alive() { return ++count_ < stopAt_ || stopAt_ == 0; }
 
-std::map<std::string, PowerCutPlatform::Inode> PowerCutPlatform::currentNames() const {
+int PowerCutPlatform::volumeOfHost(const fs::path& host) const {
+  const fs::path p = host.lexically_normal();
+  for (size_t k = 0; k < volumes_.size(); ++k) {
+    const fs::path rel = p.lexically_relative(volumes_[k].root);
+    if (!rel.empty() && *rel.begin() != "..") return static_cast<int>(k);
+  }
+  return -1;
+}
+
+int PowerCutPlatform::volumeOf(const char* p) { return volumeOfHost(inner().hostPath(p)); }
+
+std::map<std::string, PowerCutPlatform::Inode> PowerCutPlatform::currentNames(const Volume& v) const {
   std::map<std::string, Inode> names;
-  for (const auto& e : fs::recursive_directory_iterator(root_)) {
-    if (e.is_regular_file()) names[fs::relative(e.path(), root_).string()] = inodeOf(e.path());
+  for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+    if (e.is_regular_file()) names[fs::relative(e.path(), v.root).string()] = inodeOf(e.path());
   }
   return names;
 }
 
 fs::path PowerCutPlatform::hostPathOf(Inode ino) const {
-  for (const auto& e : fs::recursive_directory_iterator(root_)) {
-    if (e.is_regular_file() && inodeOf(e.path()) == ino) return e.path();
+  for (const Volume& v : volumes_) {
+    for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+      if (e.is_regular_file() && inodeOf(e.path()) == ino) return e.path();
+    }
   }
   return {};
 }
 
 void PowerCutPlatform::snapshotAll() {
-  names_.clear();
   data_.clear();
   times_.clear();
-  dirs_.clear();
-  for (const auto& e : fs::recursive_directory_iterator(root_)) {
-    const std::string rel = fs::relative(e.path(), root_).string();
+  for (Volume& v : volumes_) snapshotVolume(v);
+}
+
+// Everything on the volume as it stands now becomes durable.
+void PowerCutPlatform::snapshotVolume(Volume& v) {
+  v.names.clear();
+  v.dirs.clear();
+  for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+    const std::string rel = fs::relative(e.path(), v.root).string();
     if (e.is_directory()) {
-      dirs_.insert(rel);
+      v.dirs.insert(rel);
     } else if (e.is_regular_file()) {
-      names_[rel] = inodeOf(e.path());
-      data_[names_[rel]] = slurp(e.path());
-      times_[names_[rel]] = fs::last_write_time(e.path());
+      const Inode ino = inodeOf(e.path());
+      v.names[rel] = ino;
+      data_[ino] = slurp(e.path());
+      times_[ino] = fs::last_write_time(e.path());
     }
   }
 }
 
-// Every name and directory as it stands now becomes durable; contents keep
-// their last synced state.
-void PowerCutPlatform::snapshotNames() {
-  names_ = currentNames();
-  for (const auto& e : fs::recursive_directory_iterator(root_)) {
-    if (e.is_directory()) dirs_.insert(fs::relative(e.path(), root_).string());
+// Every name and directory of the volume as it stands now becomes durable;
+// contents keep their last synced state.
+void PowerCutPlatform::snapshotNames(Volume& v) {
+  v.names = currentNames(v);
+  for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+    if (e.is_directory()) v.dirs.insert(fs::relative(e.path(), v.root).string());
   }
 }
 
 // The directory's entries as they stand now become its durable entries.
 void PowerCutPlatform::snapshotDirectory(const fs::path& dir) {
-  const std::string prefix = fs::relative(dir, root_).string();
+  const int k = volumeOfHost(dir);
+  if (k < 0) return;
+  Volume& v = volumes_[static_cast<size_t>(k)];
+  const std::string prefix = fs::relative(dir, v.root).string();
   auto inDir = [&](const std::string& rel) {
     return fs::path(rel).parent_path() == (prefix == "." ? fs::path() : fs::path(prefix));
   };
-  for (auto it = names_.begin(); it != names_.end();) {
-    it = inDir(it->first) ? names_.erase(it) : std::next(it);
+  for (auto it = v.names.begin(); it != v.names.end();) {
+    it = inDir(it->first) ? v.names.erase(it) : std::next(it);
   }
   for (const auto& e : fs::directory_iterator(dir)) {
-    if (e.is_regular_file()) names_[fs::relative(e.path(), root_).string()] = inodeOf(e.path());
+    if (e.is_regular_file()) v.names[fs::relative(e.path(), v.root).string()] = inodeOf(e.path());
   }
 }
 
 void PowerCutPlatform::cut(Survivor s) {
-  std::map<std::string, Inode> names = s == Survivor::Everything || s == Survivor::NamesOnly
-                                           ? currentNames()
-                                           : names_;
-  std::map<std::string, std::string> contents;
-  std::map<std::string, fs::file_time_type> times;
-  for (const auto& [rel, ino] : names) {
-    const bool current = s == Survivor::Everything || s == Survivor::DataOnly;
-    fs::path now = current ? hostPathOf(ino) : fs::path();
-    auto d = data_.find(ino);
-    const std::string durable = d == data_.end() ? std::string() : d->second;
-    std::string latest = now.empty() ? durable : slurp(now);
-    // NTFS logs a file's length with the names, in order: without the
-    // later names only bytes rewritten in place can have reached the disk.
-    const bool lengthLogged = model_ == SyncModel::Ntfs && s == Survivor::DataOnly;
-    contents[rel] = lengthLogged && latest.size() != durable.size() ? durable : std::move(latest);
-    // An inode keeps its last-write time, whichever of its states survives.
-    fs::path alive = hostPathOf(ino);
-    if (!alive.empty()) {
-      times[rel] = fs::last_write_time(alive);
-    } else if (times_.count(ino)) {
-      times[rel] = times_[ino];
+  // Every volume's state is worked out before any is rebuilt.
+  std::vector<std::map<std::string, std::string>> contents(volumes_.size());
+  std::vector<std::map<std::string, fs::file_time_type>> times(volumes_.size());
+  for (size_t k = 0; k < volumes_.size(); ++k) {
+    const std::map<std::string, Inode> names =
+        s == Survivor::Everything || s == Survivor::NamesOnly || s == Survivor::Torn
+            ? currentNames(volumes_[k])
+            : volumes_[k].names;
+    for (const auto& [rel, ino] : names) {
+      const bool current = s == Survivor::Everything || s == Survivor::DataOnly;
+      fs::path now = current ? hostPathOf(ino) : fs::path();
+      auto d = data_.find(ino);
+      const std::string durable = d == data_.end() ? std::string() : d->second;
+      std::string latest = now.empty() ? durable : slurp(now);
+      // NTFS logs a file's length with the names, in order: without the
+      // later names only bytes rewritten in place can have reached the disk.
+      const bool lengthLogged = model_ == SyncModel::Ntfs && s == Survivor::DataOnly;
+      contents[k][rel] =
+          lengthLogged && latest.size() != durable.size() ? durable : std::move(latest);
+      if (s == Survivor::Torn) {
+        // An append is torn half-way; a rewrite keeps what was synced.
+        const fs::path live = hostPathOf(ino);
+        const std::string bytes = live.empty() ? durable : slurp(live);
+        contents[k][rel] = bytes.starts_with(durable)
+                               ? bytes.substr(0, durable.size() + (bytes.size() - durable.size()) / 2)
+                               : durable;
+      }
+      // An inode keeps its last-write time, whichever of its states survives.
+      fs::path alive = hostPathOf(ino);
+      if (!alive.empty()) {
+        times[k][rel] = fs::last_write_time(alive);
+      } else if (times_.count(ino)) {
+        times[k][rel] = times_[ino];
+      }
     }
   }
-  for (const auto& e : fs::directory_iterator(root_)) fs::remove_all(e.path());
-  for (const std::string& d : dirs_) fs::create_directories(root_ / d);
-  for (const auto& [rel, bytes] : contents) {
-    fs::create_directories((root_ / rel).parent_path());
-    std::ofstream(root_ / rel, std::ios::binary) << bytes;
-    if (times.count(rel)) fs::last_write_time(root_ / rel, times[rel]);
+  for (size_t k = 0; k < volumes_.size(); ++k) {
+    const fs::path& root = volumes_[k].root;
+    for (const auto& e : fs::directory_iterator(root)) fs::remove_all(e.path());
+    for (const std::string& d : volumes_[k].dirs) fs::create_directories(root / d);
+    for (const auto& [rel, bytes] : contents[k]) {
+      fs::create_directories((root / rel).parent_path());
+      std::ofstream(root / rel, std::ios::binary) << bytes;
+      if (times[k].count(rel)) fs::last_write_time(root / rel, times[k][rel]);
+    }
   }
   stopAt_ = 0;
   snapshotAll();
@@ -183,8 +224,11 @@ bool PowerCutPlatform::syncFile(FileHandle* f) {
     fs::path host = hostPathOf(id.index);
     if (!host.empty()) data_[id.index] = slurp(host);
   }
-  // The log it forces holds every name change so far, in order.
-  if (model_ == SyncModel::Ntfs) snapshotNames();
+  // The log it forces holds every name change so far on its volume, in order.
+  if (model_ == SyncModel::Ntfs) {
+    const int k = volumeOf(open_[f].c_str());
+    if (k >= 0) snapshotNames(volumes_[static_cast<size_t>(k)]);
+  }
   return true;
 }
 
@@ -201,10 +245,30 @@ bool PowerCutPlatform::removeDirectory(const char* p) {
 }
 bool PowerCutPlatform::deleteFile(const char* p) { return alive() && inner().deleteFile(p); }
 bool PowerCutPlatform::moveFile(const char* a, const char* b) {
+  if (volumeOf(a) != volumeOf(b)) return copyThenDelete(a, b);
   return alive() && inner().moveFile(a, b);
 }
+
 bool PowerCutPlatform::replaceFile(const char* a, const char* b) {
-  return alive() && inner().replaceFile(a, b);
+  if (!alive()) return false;
+  if (volumeOf(a) == volumeOf(b)) return inner().replaceFile(a, b);
+  setLastError(kErrorNotSameDevice);
+  return false;
+}
+
+// A move onto another volume: the bytes written under the new name in two
+// writes (a cut may fall between them), then the old name deleted, each an
+// operation of its own and durable only by its own volume's syncs.
+bool PowerCutPlatform::copyThenDelete(const char* a, const char* b) {
+  const std::string bytes = slurp(inner().hostPath(a));
+  FileHandle* f = openFile(b, OpenMode::CreateNew);
+  if (!f) return false;
+  const size_t half = bytes.size() / 2;
+  const bool written = writeFile(f, bytes.data(), half) == static_cast<long>(half) &&
+                       writeFile(f, bytes.data() + half, bytes.size() - half) ==
+                           static_cast<long>(bytes.size() - half);
+  closeFile(f);
+  return written && deleteFile(a);
 }
 
 bool PowerCutPlatform::syncDirectory(const char* p) {
@@ -212,20 +276,31 @@ bool PowerCutPlatform::syncDirectory(const char* p) {
   if (model_ == SyncModel::Ntfs) return true;  // answers, flushes nothing
   FileIdentity id;
   if (!inner().fileIdentity(p, id)) return true;
-  for (const auto& e : fs::recursive_directory_iterator(root_)) {
-    if (e.is_directory() && inodeOf(e.path()) == id.index) snapshotDirectory(e.path());
+  for (const Volume& v : volumes_) {
+    for (const auto& e : fs::recursive_directory_iterator(v.root)) {
+      if (e.is_directory() && inodeOf(e.path()) == id.index) snapshotDirectory(e.path());
+    }
+    if (inodeOf(v.root) == id.index) snapshotDirectory(v.root);
   }
-  if (inodeOf(root_) == id.index) snapshotDirectory(root_);
   return true;
 }
 
+// One volume's changes only: the others keep their own order.
 bool PowerCutPlatform::syncFileSystem(const char* p) {
   if (model_ != SyncModel::WholeFileSystem) {
     setLastError(kErrorInvalidParameter);
     return false;
   }
   if (!alive() || !inner().syncFileSystem(p)) return false;
-  snapshotAll();
+  const int k = volumeOf(p);
+  if (k >= 0) snapshotVolume(volumes_[static_cast<size_t>(k)]);
+  return true;
+}
+
+bool PowerCutPlatform::fileIdentity(const char* p, FileIdentity& id) {
+  if (!inner().fileIdentity(p, id)) return false;
+  const int k = volumeOf(p);
+  if (k > 0) id.volume += static_cast<uint64_t>(k) << 48;
   return true;
 }
 

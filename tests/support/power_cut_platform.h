@@ -3,13 +3,18 @@
 // sync, directory entries at their directory's last sync, everything at a
 // whole-file-system sync) and, from a chosen operation on, lets nothing more
 // change, as if the machine had stopped there. cut() then puts the tree in
-// one of the states a real disk could come back in.
+// one of the states a real disk could come back in. Further trees may be
+// declared other volumes: each is made durable by its own syncs only, a file
+// there has another volume in its identity, a move onto one is a copy and a
+// delete (as MoveFile does) and a replace onto one fails (as MoveFileEx does
+// without leave to copy).
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -20,10 +25,16 @@ enum class Survivor {
   Synced,      // only what was synced: unsynced names and contents are lost
   NamesOnly,   // unsynced names survive, unsynced contents are lost
   DataOnly,    // unsynced contents survive, unsynced names are lost
+  Torn,        // unsynced names survive; of unsynced contents only a part
+               // reaches the medium: half of what was appended, or none
 };
 constexpr Survivor kSurvivors[] = {Survivor::Everything, Survivor::Synced, Survivor::NamesOnly,
                                    Survivor::DataOnly};
 const char* survivorName(Survivor s);
+// Every way, a torn write included.
+constexpr Survivor kSurvivorsAndTears[] = {Survivor::Everything, Survivor::Synced,
+                                           Survivor::NamesOnly, Survivor::DataOnly,
+                                           Survivor::Torn};
 
 // What each kind of sync makes durable.
 enum class SyncModel {
@@ -47,8 +58,10 @@ const char* syncModelName(SyncModel m);
 
 class PowerCutPlatform : public ForwardingPlatform {
  public:
-  // Models the tree below `root` (a host path); installed for its lifetime.
-  explicit PowerCutPlatform(std::filesystem::path root);
+  // Models the tree below `root` (a host path), and each of `otherVolumes`
+  // as a volume of its own; installed for its lifetime.
+  explicit PowerCutPlatform(std::filesystem::path root,
+                            std::vector<std::filesystem::path> otherVolumes = {});
   ~PowerCutPlatform() override;
 
   // The n-th (1-based) operation that changes the disk, and all after it,
@@ -72,25 +85,34 @@ class PowerCutPlatform : public ForwardingPlatform {
   bool replaceFile(const char* a, const char* b) override;
   bool syncDirectory(const char* p) override;
   bool syncFileSystem(const char* p) override;
+  bool fileIdentity(const char* p, FileIdentity& id) override;
 
  private:
   using Inode = uint64_t;
+  struct Volume {
+    std::filesystem::path root;
+    std::map<std::string, Inode> names;  // durable: path relative to root -> inode
+    std::set<std::string> dirs;          // relative directories
+  };
   bool alive();  // counts one changing operation; false once stopped
   void snapshotAll();
+  void snapshotVolume(Volume& v);
   void snapshotDirectory(const std::filesystem::path& dir);
-  void snapshotNames();
-  std::map<std::string, Inode> currentNames() const;  // relative path -> inode
+  void snapshotNames(Volume& v);
+  // The declared volume holding a path of this layer; -1 for none.
+  int volumeOf(const char* p);
+  int volumeOfHost(const std::filesystem::path& host) const;
+  std::map<std::string, Inode> currentNames(const Volume& v) const;
   std::filesystem::path hostPathOf(Inode ino) const;
+  bool copyThenDelete(const char* a, const char* b);
 
-  std::filesystem::path root_;
+  std::vector<Volume> volumes_;
   Platform* previous_;
   long stopAt_ = 0, count_ = 0;
   SyncModel model_ = SyncModel::WholeFileSystem;
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
-  std::map<std::string, Inode> names_;       // durable: relative path -> inode
   std::map<Inode, std::string> data_;        // durable contents
   std::map<Inode, std::filesystem::file_time_type> times_;  // last-write times, kept by a cut
-  std::set<std::string> dirs_;               // relative directories
 };
 
 }  // namespace torvex::testing

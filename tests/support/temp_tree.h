@@ -12,12 +12,16 @@ namespace torvex::testing {
 class TempTree {
  public:
   TempTree();   // makes the directory and maps C: (and only C:) to it
+  // Makes another directory and maps `drive` to it beside the drives mapped
+  // already: a second volume for a tree on C:.
+  explicit TempTree(char drive);
   ~TempTree();  // removes it and restores the previous mapping
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
-  // The directory that C: names, where the tests reach the tree's files.
+  // The directory that the drive names, where the tests reach the tree's files.
   const std::filesystem::path& dir() const { return dir_; }
+  char drive() const { return drive_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
 
   void write(std::string_view rel, std::string_view bytes) const;  // makes parents too
@@ -29,7 +33,8 @@ class TempTree {
   void removeDirectory() const;  // leaves it first if it is current, read-only entries too
 
   std::filesystem::path dir_;
-  std::string previous_;          // the mapping of C: before this tree
+  char drive_ = 'C';
+  std::string previous_;  // the mapping before this tree
   bool hadPrevious_ = false;
 };
 

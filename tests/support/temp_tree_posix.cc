@@ -48,6 +48,15 @@ TempTree::TempTree() : dir_(makeUniqueDirectory()) {
   reloadEnvironment();
 }
 
+TempTree::TempTree(char drive) : dir_(makeUniqueDirectory()), drive_(drive) {
+  const char* old = std::getenv("TORVEX_DRIVES");
+  hadPrevious_ = old != nullptr;
+  if (old) previous_ = old;
+  const std::string mapping = std::string(1, drive) + "=" + dir_.string();
+  ::setenv("TORVEX_DRIVES", (old ? previous_ + ";" + mapping : mapping).c_str(), 1);
+  reloadEnvironment();
+}
+
 TempTree::~TempTree() {
   removeDirectory();
   if (hadPrevious_) {

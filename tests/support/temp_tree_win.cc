@@ -1,15 +1,18 @@
-// Windows: drive C: itself is the tree, so that the paths the tests name
+// Windows: the drive itself is the tree, so that the paths the tests name
 // (C:\Troca) reach the Win32 back end as a host would pass them. Each tree
-// is a fresh folder kept outside C:, where the tests reach its files, and C:
-// is mapped to it for the tree's lifetime, then back. Under Wine a drive is a link in the prefix made by
-// its mount manager (DefineDosDevice makes an object link that Wine's file
-// lookup does not follow), so the mapping asks the mount manager; elsewhere
-// the tree refuses to start, with the reason, rather than touch a real C:.
+// is a fresh folder kept outside its drive, where the tests reach its files,
+// and the drive (C: unless a second volume is asked for) is mapped to it for
+// the tree's lifetime, then back. Under Wine a drive is a link in the prefix
+// made by its mount manager (DefineDosDevice makes an object link that
+// Wine's file lookup does not follow: W6 in docs/wine-departures.md), so the
+// mapping asks the mount manager; elsewhere the tree refuses to start, with
+// the reason, rather than touch a real drive.
 #include "tests/support/temp_tree.h"
 
 #include <windows.h>
 #include <winioctl.h>
 
+#include <cctype>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -36,7 +39,6 @@ struct UnixDrive {
 constexpr DWORD kDefineUnixDrive =
     CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 constexpr DWORD kQueryUnixDrive = CTL_CODE('m', 33, METHOD_BUFFERED, FILE_READ_ACCESS);
-constexpr char kDrive = 'c';
 
 [[noreturn]] void fail(const std::string& what) {
   throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
@@ -69,11 +71,11 @@ std::vector<char> askMountManager(DWORD code, const std::vector<char>& request, 
   return reply;
 }
 
-std::vector<char> driveRecord(const std::string& unixFolder) {
+std::vector<char> driveRecord(char letter, const std::string& unixFolder) {
   UnixDrive drive{};
   drive.size = static_cast<ULONG>(sizeof drive + (unixFolder.empty() ? 0 : unixFolder.size() + 1));
   drive.type = DRIVE_FIXED;
-  drive.letter = kDrive;
+  drive.letter = static_cast<WCHAR>(std::tolower(static_cast<unsigned char>(letter)));
   drive.mountPointOffset = unixFolder.empty() ? 0 : sizeof drive;
   const auto* bytes = reinterpret_cast<const char*>(&drive);
   std::vector<char> record(bytes, bytes + sizeof drive);
@@ -81,18 +83,24 @@ std::vector<char> driveRecord(const std::string& unixFolder) {
   return record;
 }
 
-// The Unix folder that C: names now.
-std::string driveFolder() {
-  const std::vector<char> reply = askMountManager(kQueryUnixDrive, driveRecord(""), 4096);
+bool driveExists(char letter) {
+  const int index = std::toupper(static_cast<unsigned char>(letter)) - 'A';
+  return (GetLogicalDrives() >> index) & 1;
+}
+
+// The Unix folder that the drive names now.
+std::string driveFolder(char letter) {
+  const std::vector<char> reply = askMountManager(kQueryUnixDrive, driveRecord(letter, ""), 4096);
   const auto* drive = reinterpret_cast<const UnixDrive*>(reply.data());
   if (drive->mountPointOffset == 0 || drive->mountPointOffset >= reply.size()) {
-    throw std::runtime_error("drive C: names no folder");
+    throw std::runtime_error(std::string("drive ") + letter + ": names no folder");
   }
   return std::string(reply.data() + drive->mountPointOffset);
 }
 
-void mapDrive(const std::string& unixFolder) {
-  askMountManager(kDefineUnixDrive, driveRecord(unixFolder), 0);
+// Maps the drive to the folder, or removes it when the folder is empty.
+void mapDrive(char letter, const std::string& unixFolder) {
+  askMountManager(kDefineUnixDrive, driveRecord(letter, unixFolder), 0);
 }
 
 // A fresh folder outside C:, in memory when the host has /dev/shm (see
@@ -123,21 +131,25 @@ fs::path makeUniqueFolder(std::string& unixFolder) {
 
 }  // namespace
 
-TempTree::TempTree() {
+TempTree::TempTree() : TempTree('C') {}
+
+TempTree::TempTree(char drive) : drive_(drive) {
   std::string unixFolder;
   dir_ = makeUniqueFolder(unixFolder);
-  previous_ = driveFolder();
-  hadPrevious_ = true;
-  mapDrive(unixFolder);
+  hadPrevious_ = driveExists(drive);
+  if (hadPrevious_) previous_ = driveFolder(drive);
+  mapDrive(drive, unixFolder);
 }
 
 TempTree::~TempTree() {
-  // Off drive C: first, if a test made a folder there current.
+  // Off the drive first, if a test made a folder there current.
   std::error_code ec;
-  if (fs::current_path(ec).root_name() == "C:") fs::current_path(dir_.parent_path(), ec);
+  if (fs::current_path(ec).root_name() == std::string(1, drive_) + ":") {
+    fs::current_path(dir_.parent_path(), ec);
+  }
   removeDirectory();
   try {
-    mapDrive(previous_);
+    mapDrive(drive_, hadPrevious_ ? previous_ : std::string());
   } catch (const std::exception&) {
     // A destructor cannot fail the test; the next tree's start reports
     // what the mount manager says.

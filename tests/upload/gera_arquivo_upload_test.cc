@@ -50,7 +50,10 @@ TEST_F(UploadTest, PacksEveryMatchWithTheSameNumberInSearchOrder) {
   EXPECT_EQ(conteudoArquivado("F5_arq03_txt.ARJ"), "3");
   std::vector<std::string> arquivos;
   for (const std::string& p : plataforma.publicados) {
-    if (p.ends_with(".ARJ")) arquivos.push_back(p.substr(p.rfind('/') + 1));
+    // Published into the work area (the library makes them in the private folder).
+    if (p.ends_with(".ARJ") && p.find("TORVEX.TMP") == std::string::npos) {
+      arquivos.push_back(p.substr(p.rfind('/') + 1));
+    }
   }
   EXPECT_EQ(arquivos, (std::vector<std::string>{"F5_arq01_txt.ARJ", "F5_arq02_txt.ARJ",
                                                 "F5_arq03_txt.ARJ"}));
@@ -254,6 +257,19 @@ TEST_F(UploadTest, RenameTargetElsewhereDoesNotHideAFileOfItsName) {
   EXPECT_TRUE(nomesEm("dados").empty());
   EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_z_txt.ARJ", "F1_z_txt.DAT"}));
   EXPECT_EQ(conteudoArquivado("F1_z_txt.ARJ"), "z");
+}
+
+// The archives and records a run publishes into the searched folder are
+// listed again, under another spelling of the folder too, and never packed.
+TEST_F(UploadTest, ASearchOfTheWorkAreaNeverPacksWhatTheRunMade) {
+  for (const char* fi : {"C:/T/OUTTRAY/WORK/*", "c:\\t\\outtray\\.\\work\\*"}) {
+    SCOPED_TRACE(fi);
+    novaArvore();
+    escreve("T/OUTTRAY/WORK/a.txt", "a");
+    escreve("T/OUTTRAY/WORK/b.txt", "b");
+    EXPECT_EQ(gera(fi), 0);
+    EXPECT_EQ(trabalho(), (Nomes{"F1_a_txt.ARJ", "F1_a_txt.DAT", "F1_b_txt.ARJ", "F1_b_txt.DAT"}));
+  }
 }
 
 TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {

@@ -29,7 +29,9 @@ End Sub
 base = WScript.Arguments(0)
 root = base & "\Troca" & Chr(&HE7) & Chr(&HE3) & "o"
 work = root & "\OUTTRAY\WORK\"
-Set c = CreateObject("TORVEX.Controlador")
+' The script host creates the object: Wine's VBScript CreateObject refuses
+' it (W5 in docs/wine-departures.md); on Windows both ways create it.
+Set c = WScript.CreateObject("TORVEX.Controlador")
 Show "criaInfraEstrutura", c.criaInfraEstrutura(root)
 Show "geraArquivoUpload", c.geraArquivoUpload(root, base & "\ENVIAR\relat" & Chr(&HF3) & "rio.txt", "", 3)
 name = c.recuperaArquivoUpload(root, 1)

@@ -1,9 +1,12 @@
 // Checks of the Win32 platform back end, run under Wine by the Windows test:
 // each operation's answer and the Win32 error it leaves, printed one per line
 // and compared with platform_check.expected. Run with TZ=UTC, in a fresh
-// prefix (it works in C:/e2e/plat and under HKLM\Software\TorvexCheck). Its
-// argument is a folder on another volume, where replaceFile must copy.
+// prefix (it works in C:/e2e/plat, C:/e2e/acl and under
+// HKLM\Software\TorvexCheck). Its argument is a folder on another volume,
+// where replaceFile must copy.
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -240,6 +243,42 @@ void registry() {
   show("registryDeleteTree again", p.registryDeleteTree(hklm, key));
 }
 
+// Who may write to a directory given a DACL of its own (SDDL). Wine keeps no
+// DACL: it answers with one made from the Unix mode, where only Everyone's
+// write access shows, so the entries for Users and Authenticated Users, deny
+// entries and inheritance are not checked here.
+void openness() {
+  struct Case {
+    const char* name;
+    const char* sddl;
+  };
+  const Case cases[] = {
+      {"admins and system only", "D:P(A;;FA;;;BA)(A;;FA;;;SY)"},
+      {"everyone adds files", "D:P(A;;FA;;;BA)(A;;0x2;;;WD)"},
+      {"everyone reads", "D:P(A;;FA;;;BA)(A;;FR;;;WD)"},
+  };
+  const char* answers[] = {"no", "yes", "unknown"};
+  const std::string parent = "C:/e2e/acl";
+  CreateDirectoryA(parent.c_str(), nullptr);
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string dir = parent + "/" + std::to_string(++n);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const bool made =
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(c.sddl, SDDL_REVISION_1, &sd,
+                                                             nullptr) &&
+        CreateDirectoryA(dir.c_str(), nullptr) &&
+        SetFileSecurityA(dir.c_str(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    std::printf("writableByEveryone %s: %s\n", c.name,
+                made ? answers[static_cast<int>(p.writableByEveryone(dir.c_str()))]
+                     : "(cannot make)");
+  }
+  const OpenToAll missing = p.writableByEveryone((parent + "/none").c_str());
+  std::printf("writableByEveryone missing: %s, error %u\n", answers[static_cast<int>(missing)],
+              static_cast<unsigned>(p.lastError()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,5 +295,6 @@ int main(int argc, char** argv) {
   drivesAndClock();
   codePages();
   registry();
+  openness();
   return 0;
 }

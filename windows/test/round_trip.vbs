@@ -45,8 +45,10 @@ End Sub
 
 root = WScript.Arguments(0)
 work = root & "\OUTTRAY\WORK\"
-Set c = CreateObject("TORVEX.Controlador.1")
-Show "CreateObject", TypeName(c)
+' The script host creates the object: Wine's VBScript CreateObject refuses
+' it (docs/wine-departures.md); on Windows both ways create it.
+Set c = WScript.CreateObject("TORVEX.Controlador.1")
+Show "WScript.CreateObject", TypeName(c)
 
 Show "criaInfraEstrutura", c.criaInfraEstrutura(root)
 Show "existeArquivo INTRAY\WORK", c.existeArquivo(root & "\intray\work")

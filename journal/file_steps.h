@@ -1,0 +1,36 @@
+// The steps of a plan, one function each. A step run with `verify` (again
+// after a crash, or as an undo) first finds out what stands: it acts only on
+// files holding the bytes it names, and reports done only where its result
+// provably stands, never from a name's absence alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "journal/durable_set.h"
+#include "journal/journal_file.h"
+
+namespace torvex {
+
+enum class StepResult {
+  Done,
+  Failed,  // its item is given up (or, for the whole batch, the plan stops)
+  Later,   // not possible now (a file held open): carried over to later calls
+};
+
+StepResult requireStep(const Step& s, bool verify);
+StepResult renameStep(const Step& s, bool verify, DurableSet& touched);
+StepResult copyStep(const Step& s, bool verify, DurableSet& touched);
+StepResult appendStep(const Step& s, bool verify, DurableSet& touched);
+StepResult cutBackStep(const Step& s, DurableSet& touched);
+StepResult deleteStep(const Step& s, bool verify, DurableSet& touched);
+StepResult dropOldStep(const Step& s, DurableSet& touched);
+StepResult retireStep(const Step& s, DurableSet& touched);
+// `fragments`: the Fragment steps of the items still live.
+StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, bool verify,
+                     DurableSet& touched);
+
+// A file's identity as a Write step states it; empty when it does not exist.
+std::string identityText(const char* path);
+
+}  // namespace torvex

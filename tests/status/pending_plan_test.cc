@@ -1,0 +1,158 @@
+// `torvex status` on a tree whose last pass was cut short with its plan in
+// the journal: the plan's deliveries come first, to the final paths and
+// numbers it drew, their files are left alone, and nothing of it needs an
+// operator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/read_only_platform.h"
+#include "cli/tray_report.h"
+#include "download/disponibiliza_arquivos.h"
+#include "journal/journal_file.h"
+#include "platform/platform_posix.h"
+#include "tests/download/received_archives.h"
+#include "tests/support/power_cut_platform.h"
+#include "upload/gera_arquivo_upload.h"
+
+namespace torvex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kCarimbo = "ABCDEF.GH+202601311200+";
+
+class PlanoPendente : public ::testing::Test {
+ protected:
+  PlanoPendente() {
+    ::setenv("TZ", "UTC0", 1);
+    ::setenv("TORVEX_WINVER", "6.1", 1);
+    reloadEnvironment();
+  }
+  ~PlanoPendente() override {
+    ::unsetenv("TORVEX_WINVER");
+    reloadEnvironment();
+  }
+
+  // A numbered message beside an existing file and a new file, the pass
+  // cut at the first operation after which `parou` holds.
+  template <class Condicao>
+  void cortaQuando(Condicao parou) {
+    for (long n = 1; n < 400; ++n) {
+      for (const auto& e : fs::directory_iterator(arvore.dir())) fs::remove_all(e.path());
+      testing::criaBandejas(arvore);
+      arvore.write("OUT/rep.txt", "old");
+      testing::criaRecebido(arvore, "D00001.ARJ", testing::descritor("C:/OUT/rep.txt", kCarimbo, "M"),
+                            "numbered");
+      testing::criaRecebido(arvore, "D00002.ARJ", testing::descritor("C:/OUT/new.txt", kCarimbo, "R"),
+                            "new");
+      {
+        testing::PowerCutPlatform energia(arvore.dir());
+        energia.stopAt(n);
+        disponibilizaArquivos("C:/T");
+        energia.cut(testing::Survivor::Everything);
+      }
+      Plan plano;
+      if (readJournal("C:/T", plano) == JournalState::Plan && parou()) return;
+    }
+    FAIL() << "no cut left the plan pending so";
+  }
+
+  TrayReport relatorio() {
+    ReadOnlyPlatform somenteLeitura;
+    TrayReport r = inspectTray("C:/T");
+    EXPECT_EQ(somenteLeitura.refused(), 0);
+    return r;
+  }
+
+  // Both deliveries predicted as the plan's, with the number it drew, and
+  // every file of the tree that the plan names left in place.
+  void confereRelatorio() {
+    const TrayReport r = relatorio();
+    const std::vector<std::string> esperado = {"D00001.ARJ C:/OUT/M00001.QVX numbered",
+                                               "D00002.ARJ C:/OUT/new.txt new"};
+    ASSERT_EQ(r.received.size(), esperado.size());
+    for (size_t i = 0; i < esperado.size(); ++i) {
+      const ReceivedItem& item = r.received[i];
+      EXPECT_EQ(item.name + " " + item.destination + " " + item.disposition, esperado[i]);
+      EXPECT_TRUE(item.deliver && item.pending && !item.recorded) << item.name;
+    }
+    EXPECT_EQ(r.counter.value, 1);
+    EXPECT_FALSE(r.leftovers.empty());
+    for (const Leftover& l : r.leftovers) {
+      EXPECT_EQ(l.action, Advice::Leave) << l.path << ": " << l.advice;
+    }
+    EXPECT_FALSE(r.needsOperator());
+  }
+
+  void conferePasso() {
+    EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+    EXPECT_EQ(arvore.read("OUT/M00001.QVX"), "numbered");
+    EXPECT_EQ(arvore.read("OUT/new.txt"), "new");
+    EXPECT_FALSE(arvore.exists("OUT/M00002.QVX"));
+    EXPECT_EQ(testing::arquivosRegistrados(arvore),
+              (std::vector<std::string>{"D00001.ARJ", "D00002.ARJ"}));
+  }
+
+  testing::TempTree arvore;
+};
+
+// Cut as soon as the plan stands, its archives still in the work area: they
+// are not decided again (which would draw M00002), and their members are
+// not "extracted members of a waiting archive" that may be deleted.
+TEST_F(PlanoPendente, ArchivesStillWaitingAreTheirPlansToFinish) {
+  cortaQuando([&] { return arvore.exists("T/INTRAY/WORK/D00001.ARJ"); });
+  confereRelatorio();
+  conferePasso();
+}
+
+// Cut once the archives are parked: the members left in the tray belong to
+// no waiting archive, yet the plan still needs them.
+TEST_F(PlanoPendente, MembersOfParkedArchivesAreLeftAlone) {
+  cortaQuando([&] {
+    return arvore.exists("T/INTRAY/WORK/D00002.ARJ.ENTREGA") && arvore.exists("T/INTRAY/D00002.ARQ");
+  });
+  confereRelatorio();
+  conferePasso();
+}
+
+// An upload cut between publishing its record and its archive: the record
+// stands alone, but the plan publishes the archive, so nothing is amiss, and
+// the packed archive in the private folder is the plan's, not scratch.
+TEST_F(PlanoPendente, AnUploadWhosePlanPublishesTheArchiveLacksNothing) {
+  for (long n = 1; n < 400; ++n) {
+    for (const auto& e : fs::directory_iterator(arvore.dir())) fs::remove_all(e.path());
+    testing::criaBandejas(arvore);
+    arvore.write("dados/a.txt", "a");
+    {
+      testing::PowerCutPlatform energia(arvore.dir());
+      energia.stopAt(n);
+      geraArquivoUpload("C:/T", "C:/dados/a.txt", "", 1);
+      energia.cut(testing::Survivor::Everything);
+    }
+    if (arvore.exists("T/OUTTRAY/WORK/F1_a_txt.DAT") && !arvore.exists("T/OUTTRAY/WORK/F1_a_txt.ARJ")) break;
+  }
+  ASSERT_TRUE(arvore.exists("T/OUTTRAY/WORK/F1_a_txt.DAT"));
+  ASSERT_FALSE(arvore.exists("T/OUTTRAY/WORK/F1_a_txt.ARJ"));
+  const TrayReport r = relatorio();
+  ASSERT_EQ(r.uploads.size(), 1u);
+  EXPECT_TRUE(r.uploads[0].partnerPending);
+  EXPECT_EQ(r.uploads[0].problem, "");
+  EXPECT_EQ(r.uploads[0].archive, "F1_a_txt.ARJ");
+  for (const Leftover& l : r.leftovers) {
+    EXPECT_EQ(l.action, Advice::Leave) << l.path << ": " << l.advice;
+    if (l.path.find("TORVEX.TMP") != std::string::npos) {
+      EXPECT_NE(l.advice.find("leave it"), std::string::npos) << l.path << ": " << l.advice;
+    }
+  }
+  EXPECT_FALSE(r.needsOperator());
+  // The next call publishes it, whatever it packs itself.
+  geraArquivoUpload("C:/T", "C:/dados/none.txt", "", 2);
+  EXPECT_TRUE(arvore.exists("T/OUTTRAY/WORK/F1_a_txt.ARJ"));
+}
+
+}  // namespace
+}  // namespace torvex::cli
