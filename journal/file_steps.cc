@@ -81,6 +81,41 @@ StepResult copyAndPlace(const Step& s, DurableSet& touched) {
   return StepResult::Done;
 }
 
+// The bytes past the planned size of the file the records were written into,
+// read through its second name, when that file is no longer under a (the
+// host took it: what it holds is what the host was given); empty otherwise.
+// False when it cannot be read.
+bool takenByTheHost(const Step& s, std::string& taken) {
+  taken.clear();
+  const std::string kept = s.d.empty() ? std::string() : identityText(s.d.c_str());
+  if (kept.empty() || kept == identityText(s.a.c_str())) return true;
+  File f(s.d.c_str(), OpenMode::Read);
+  const int64_t size = f ? f.size() : -1;
+  if (size < 0) return false;
+  // What stood before the plan was others'; a file the write made is all ours.
+  const uint64_t from = kept == s.c && s.m >= 0 ? static_cast<uint64_t>(s.m) : 0;
+  const uint64_t end = static_cast<uint64_t>(size);
+  return end <= from || readRange(f, from, end - from, taken);
+}
+
+// Before records go into a, a second name for it, so that a run again can
+// read what the host took should it delete a after a crash. A file standing
+// at planning got one then, with the plan's first sync; one the write makes
+// gets it here, after a's own name is durable: the second name must never
+// outlive a name the host never saw. One standing is kept (it may show what
+// the host took). Without second names (FAT, many network shares) a run
+// again cannot tell, and writes what the new file lacks: a record twice
+// rather than a delivery without one.
+bool keepSecondName(const Step& s, DurableSet& touched) {
+  if (s.d.empty() || exists(s.d)) return true;
+  DurableSet name;
+  name.file(s.a);
+  if (!name.flush()) return false;
+  if (!platform().linkFile(s.a.c_str(), s.d.c_str())) return !exists(s.d);
+  touched.arrival(s.d);
+  return true;
+}
+
 }  // namespace
 
 std::string identityText(const char* path) {
@@ -228,17 +263,18 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
   // file (the host took the old one): any of it may be ours.
   const bool same = s.m >= 0 && identityText(s.a.c_str()) == s.c && size >= s.m;
   const uint64_t from = same ? static_cast<uint64_t>(s.m) : 0;
-  std::string region;
+  std::string region, taken;
   File view(s.a.c_str(), OpenMode::Read);
   if (!view || !readRange(view, from, static_cast<uint64_t>(size) - from, region)) return StepResult::Failed;
+  if (verify && !takenByTheHost(s, taken)) return StepResult::Failed;
+  auto written = [&region, &taken](const std::string& record) {
+    return !record.empty() && (region.find(record) != std::string::npos ||
+                               taken.find(record) != std::string::npos);
+  };
   std::string missing;
   for (const Step* r : fragments) {
-    const bool alternative = !r->b.empty() && exists(r->c);
-    if (region.find(r->a) != std::string::npos ||
-        (!r->b.empty() && region.find(r->b) != std::string::npos)) {
-      continue;
-    }
-    missing += alternative ? r->b : r->a;
+    if (written(r->a) || written(r->b)) continue;
+    missing += !r->b.empty() && exists(r->c) ? r->b : r->a;
   }
   if (missing.empty()) return StepResult::Done;
   // A write of ours torn by a crash is completed, never cut.
@@ -248,6 +284,7 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
       if (std::string_view(region).ends_with(std::string_view(missing).substr(0, k))) torn = k;
     }
   }
+  if (!keepSecondName(s, touched)) return StepResult::Failed;
   return f.writeAll(missing.data() + torn, missing.size() - torn) && f.sync() ? StepResult::Done
                                                                              : StepResult::Failed;
 }

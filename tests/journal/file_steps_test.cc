@@ -358,6 +358,77 @@ TEST_F(WriteStep, AControlFileTakenByTheHostGetsTheUnseenRecordsOnce) {
   EXPECT_EQ(le("ctl"), "x#\r\none\r\n#\r\ntwo\r\n");
 }
 
+// A pass cut after its records' sync, before the journal's mark, and the host
+// took the file meanwhile: what it was given is read through the second name
+// the write kept, and only what it lacked goes into the new file, once.
+TEST_F(WriteStep, RecordsTheHostTookAfterACrashAreNotGivenAgain) {
+  struct Caso {
+    const char* nome;
+    bool existia;        // the control file stood when the plan was made
+    const char* levado;  // what of the records the file the host took held
+    const char* novo;    // what the new file holds afterwards
+  };
+  const Caso casos[] = {
+      {"all written", true, "#\r\none\r\n#\r\ntwo\r\n", ""},
+      {"one written", true, "#\r\none\r\n", "#\r\ntwo\r\n"},
+      {"none written", true, "", "#\r\none\r\n#\r\ntwo\r\n"},
+      {"torn in the second", true, "#\r\none\r\n#\r\nt", "#\r\ntwo\r\n"},
+      {"a file the write made, all written", false, "#\r\none\r\n#\r\ntwo\r\n", ""},
+      {"a file the write made, one written", false, "#\r\ntwo\r\n", "#\r\none\r\n"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    for (const char* f : {"ctl", "second"}) std::filesystem::remove(arvore.path(f));
+    if (c.existia) arvore.write("ctl", "earlier #\r\none\r\n");  // an older record alike
+    Step w = escrita();
+    w.d = "C:/second";
+    EXPECT_EQ(roda(w, false), StepResult::Done);
+    EXPECT_EQ(identityText("C:/second"), identityText("C:/ctl"));  // made before the records
+    // The cut left part of the records in the file; the host took it.
+    arvore.write("ctl", std::string(c.existia ? "earlier #\r\none\r\n" : "") + c.levado);
+    std::filesystem::remove(arvore.path("ctl"));
+    EXPECT_EQ(roda(w, true), StepResult::Done);
+    EXPECT_EQ(le("ctl"), c.novo);
+    EXPECT_EQ(roda(w, true), StepResult::Done);  // and again: nothing more
+    EXPECT_EQ(le("ctl"), c.novo);
+  }
+}
+
+// No second name kept (a volume without them): the host may have taken the
+// records or not, and the new file gets them all: twice rather than never.
+TEST_F(WriteStep, WithoutASecondNameTheRecordsGoIntoTheNewFile) {
+  struct SemLigacoes : testing::ScopedPlatform {
+    bool linkFile(const char*, const char*) override {
+      setLastError(kErrorAccessDenied);
+      return false;
+    }
+  } semLigacoes;
+  arvore.write("ctl", "earlier");
+  Step w = escrita();
+  w.d = "C:/second";
+  EXPECT_EQ(roda(w, false), StepResult::Done);
+  EXPECT_FALSE(arvore.exists("second"));
+  EXPECT_EQ(le("ctl"), "earlier#\r\none\r\n#\r\ntwo\r\n");
+  std::filesystem::remove(arvore.path("ctl"));
+  EXPECT_EQ(roda(w, true), StepResult::Done);
+  EXPECT_EQ(le("ctl"), "#\r\none\r\n#\r\ntwo\r\n");
+}
+
+// A second name that still names the file under a shows nothing taken: the
+// records past the planned size are what counts, and a file the host did not
+// take is never read twice over.
+TEST_F(WriteStep, ASecondNameOfTheSameFileTakesNothing) {
+  arvore.write("ctl", "earlier");
+  Step w = escrita();
+  w.d = "C:/second";
+  EXPECT_EQ(roda(w, false), StepResult::Done);
+  // Someone cut the records away: they are written again, into the same file.
+  arvore.write("ctl", "earlier");
+  EXPECT_EQ(roda(w, true), StepResult::Done);
+  EXPECT_EQ(le("ctl"), "earlier#\r\none\r\n#\r\ntwo\r\n");
+  EXPECT_EQ(le("second"), le("ctl"));
+}
+
 // The data file still there picks the record's other form; a run again
 // accepts either form as written.
 TEST_F(WriteStep, TheAlternativeFragmentCountsAsWritten) {
