@@ -116,7 +116,72 @@ bool keepSecondName(const Step& s, DurableSet& touched) {
   return true;
 }
 
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The name of ours beside a retired source's move target on another volume:
+// after its archive (c) and the source's path, size and time, so that
+// another tree moving into that folder draws another.
+std::string retireCopyName(const Step& s) {
+  const std::string archive = s.c.substr(s.c.find_last_of("/\\") + 1);
+  char sum[24];
+  std::snprintf(sum, sizeof sum, "%08llx",
+                static_cast<unsigned long long>(
+                    checksum(s.a + '\t' + std::to_string(s.n) + '\t' + std::to_string(s.m)) &
+                    0xffffffffu));
+  return folderOf(s.b) + "/~TORVEX-" + archive.substr(0, archive.find('.')) + "-" + sum + ".TMP";
+}
+
+// A file under that name no longer than the source is a copy of ours cut
+// short: it goes. False when a file of someone else's stands there.
+bool clearRetireCopy(const std::string& copy, int64_t size) {
+  DirSearch found(copy.c_str());
+  if (!found.found()) return true;
+  if (static_cast<int64_t>(found.entry().size) > size) return false;
+  found.close();
+  return platform().deleteFile(copy.c_str()) || !exists(copy);
+}
+
+bool stillPacked(const Step& s) {
+  DirSearch found(s.a.c_str());
+  return found.found() && static_cast<int64_t>(found.entry().size) == s.n &&
+         found.entry().lastWriteTime == s.m;
+}
+
+// A move no rename reaches: the source's bytes copied into a name of ours in
+// the target's folder, synced, renamed over the target and made durable on
+// its volume before the source goes, so that a power cut keeps the source
+// or the moved file whole, never neither.
+StepResult retireAcross(const Step& s, DurableSet& touched) {
+  const std::string copy = retireCopyName(s);
+  if (!clearRetireCopy(copy, s.n)) return StepResult::Later;
+  File source(s.a.c_str(), OpenMode::Read);
+  File out(copy.c_str(), OpenMode::CreateNew);
+  bool placed = source && out && copyFrom(source, 0, static_cast<uint64_t>(s.n), out) &&
+                out.close() && stillPacked(s);
+  source.close();
+  out.close();
+  placed = placed && platform().replaceFile(copy.c_str(), s.b.c_str());
+  if (!placed) {
+    clearRetireCopy(copy, s.n);
+    return StepResult::Later;
+  }
+  DurableSet target;
+  target.file(s.b);
+  if (!target.flush()) return StepResult::Later;
+  touched.departure(s.a);
+  return platform().deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+}
+
 }  // namespace
+
+bool renameReaches(const std::string& file, const std::string& target) {
+  FileIdentity from, to;
+  return platform().fileIdentity(file.c_str(), from) &&
+         platform().fileIdentity(folderOf(target).c_str(), to) && from.volume == to.volume;
+}
 
 std::string identityText(const char* path) {
   FileIdentity id;
@@ -238,15 +303,16 @@ StepResult dropOldStep(const Step& s, DurableSet& touched) {
 StepResult retireStep(const Step& s, DurableSet& touched) {
   // A first try retires a source only beside its published pair.
   if (!s.pending && (!exists(s.c) || !exists(s.d))) return StepResult::Failed;
-  DirSearch found(s.a.c_str());
-  if (!found.found() || static_cast<int64_t>(found.entry().size) != s.n ||
-      found.entry().lastWriteTime != s.m) {
-    return StepResult::Done;  // no longer the file that was packed
+  const bool moves = !s.b.empty() && s.a != s.b;
+  if (!stillPacked(s)) {
+    // No longer the file that was packed; a copy of ours cut short goes.
+    if (moves) clearRetireCopy(retireCopyName(s), s.n);
+    return StepResult::Done;
   }
-  found.close();
   touched.departure(s.a);
   Platform& p = platform();
-  if (s.b.empty() || s.a == s.b) return p.deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+  if (!moves) return p.deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+  if (!renameReaches(s.a, s.b)) return retireAcross(s, touched);
   touched.arrival(s.b);
   // Delete, then move (not an atomic replace): a move may cross drives.
   p.deleteFile(s.b.c_str());

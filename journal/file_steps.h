@@ -33,4 +33,9 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
 // A file's identity as a Write step states it; empty when it does not exist.
 std::string identityText(const char* path);
 
+// Whether a rename takes `file` to `target`: `target`'s folder is on
+// `file`'s volume. False when either volume cannot be told (a copy places
+// the bytes as safely on one volume).
+bool renameReaches(const std::string& file, const std::string& target);
+
 }  // namespace torvex

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/faulty_platform.h"
+#include "tests/support/power_cut_platform.h"
 #include "tests/support/scoped_platform.h"
 #include "tests/support/temp_tree.h"
 
@@ -27,6 +28,16 @@ class FileSteps : public ::testing::Test {
     return s;
   }
   std::string le(const char* rel) const { return arvore.read(rel); }
+  // The retire of C:/src/a.txt as it stands, packed into F1_a_txt.
+  Step retirada(const char* alvo) const {
+    DirSearch d("C:/src/a.txt");
+    Step s = makeStep(Op::Retire, 0, "C:/src/a.txt", alvo);
+    s.n = static_cast<int64_t>(d.entry().size);
+    s.m = d.entry().lastWriteTime;
+    s.c = "C:/w/F1_a_txt.ARJ";
+    s.d = "C:/w/F1_a_txt.DAT";
+    return s;
+  }
 
   testing::TempTree arvore;
   DurableSet feitos;
@@ -271,15 +282,7 @@ TEST_F(FileSteps, DeleteOnlyWhatIsStillOurs) {
 // that cannot be done now is done later, never forgotten.
 TEST_F(FileSteps, RetireNeedsThePairAndWaitsForAHeldSource) {
   arvore.write("src/a.txt", "data");
-  const DirEntry e = [] {
-    DirSearch d("C:/src/a.txt");
-    return d.entry();
-  }();
-  Step s = makeStep(Op::Retire, 0, "C:/src/a.txt", "");
-  s.n = static_cast<int64_t>(e.size);
-  s.m = e.lastWriteTime;
-  s.c = "C:/w/F1_a_txt.ARJ";
-  s.d = "C:/w/F1_a_txt.DAT";
+  Step s = retirada("");
   EXPECT_EQ(retireStep(s, feitos), StepResult::Failed);
   EXPECT_TRUE(arvore.exists("src/a.txt"));
   arvore.write("w/F1_a_txt.ARJ", "arj");
@@ -297,6 +300,61 @@ TEST_F(FileSteps, RetireNeedsThePairAndWaitsForAHeldSource) {
   arvore.write("src/a.txt", "another, longer file");
   EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
   EXPECT_TRUE(arvore.exists("src/a.txt"));
+}
+
+// No move reaches the second volume; a replace there is recorded, and fails
+// when told to.
+class Replaces : public testing::ScopedPlatform {
+ public:
+  bool moveFile(const char*, const char*) override {
+    setLastError(kErrorNotSameDevice);
+    return false;
+  }
+  bool replaceFile(const char* a, const char* b) override {
+    from = a;
+    return !fail && ForwardingPlatform::replaceFile(a, b);
+  }
+  bool fail = false;
+  std::string from;
+};
+
+// A move target on another volume: the source's bytes are copied beside the
+// target under a name of ours and renamed over it before the source goes. A
+// copy cut short is made again; a file of someone else's under that name
+// stays and the retire waits; a source changed since packing stays.
+TEST_F(FileSteps, RetireAcrossVolumesCopiesBesideTheTargetFirst) {
+  testing::TempTree outro('D');
+  testing::PowerCutPlatform volumes(arvore.dir(), {outro.dir()});
+  Replaces replaces;
+  arvore.write("w/F1_a_txt.ARJ", "arj");
+  arvore.write("w/F1_a_txt.DAT", "dat");
+  outro.write("sent/a.old", "an older one");
+  arvore.write("src/a.txt", "data");
+  const Step s = retirada("D:/sent/a.old");
+  replaces.fail = true;
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Later);
+  const std::string nome = replaces.from.substr(replaces.from.rfind('/') + 1);
+  ASSERT_TRUE(replaces.from.starts_with("D:/sent/~TORVEX-F1_a_txt-")) << replaces.from;
+  const std::string nossa = "sent/" + nome;
+  EXPECT_FALSE(outro.exists(nossa));
+  EXPECT_TRUE(arvore.exists("src/a.txt"));
+  EXPECT_EQ(outro.read("sent/a.old"), "an older one");
+  replaces.fail = false;
+  outro.write(nossa, "someone else's file");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Later);
+  EXPECT_EQ(outro.read(nossa), "someone else's file");
+  EXPECT_TRUE(arvore.exists("src/a.txt"));
+  outro.write(nossa, "da");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
+  EXPECT_EQ(outro.read("sent/a.old"), "data");
+  EXPECT_FALSE(arvore.exists("src/a.txt"));
+  EXPECT_FALSE(outro.exists(nossa));
+  arvore.write("src/a.txt", "changed, longer");
+  outro.write(nossa, "da");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
+  EXPECT_EQ(arvore.read("src/a.txt"), "changed, longer");
+  EXPECT_FALSE(outro.exists(nossa));
+  EXPECT_EQ(outro.read("sent/a.old"), "data");
 }
 
 class WriteStep : public FileSteps {
