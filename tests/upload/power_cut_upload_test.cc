@@ -31,6 +31,7 @@ class CorteDeEnergiaUpload : public UploadTest {
     UploadTest::SetUp();
     limites_ = batchLimits();
     batchLimits().files = 2;  // a full batch and a partial one
+    arvore().mkdir("enviados");
   }
   void TearDown() override {
     batchLimits() = limites_;
@@ -39,10 +40,10 @@ class CorteDeEnergiaUpload : public UploadTest {
 
   // Three sources, one of which was packed under the same number before.
   void arranja() {
-    for (const char* d : {"T", "dados", "enviados", "extraido"}) fs::remove_all(arvore().path(d));
+    for (const char* d : {"T", "dados", "extraido"}) fs::remove_all(arvore().path(d));
     for (const char* d : {kTrabalho, "T/DATA", "dados"}) arvore().mkdir(d);
-    fs::remove_all(enviados().path("enviados"));
-    enviados().mkdir("enviados");
+    // The rename target's folder stands, durably, from before the sweep.
+    for (const auto& e : fs::directory_iterator(enviados().path("enviados"))) fs::remove_all(e.path());
     escreve("dados/b.txt", "versao anterior");
     ASSERT_EQ(gera("C:/dados/b.txt"), 0);
     for (const auto& [nome, conteudo] : fontes_) escreve("dados/" + nome, conteudo);
@@ -175,6 +176,7 @@ TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
   const Retirada retiradas[] = {{"", nullptr, "deleted"},
                                 {"C:/enviados/*.old", nullptr, "moved"},
                                 {"D:/enviados/*.old", &outro, "moved to another volume"}};
+  outro.mkdir("enviados");
   for (const Retirada& r : retiradas) {
     enviados_ = r.enviados;
     for (SyncModel modelo : kSyncModels) {
