@@ -38,4 +38,14 @@ std::string identityText(const char* path);
 // the bytes as safely on one volume).
 bool renameReaches(const std::string& file, const std::string& target);
 
+// Whether a file can be opened to append to: a writable file, or a name
+// that can be made in an existing directory.
+bool canAppendTo(const char* path);
+
+// Whether `s`, run again now after a crash, would fail: the checks the step
+// itself makes on a run again, by reading only, for a report of what the
+// next call will do. A move or a write that the system refuses for a reason
+// no file shows (a full disk, a file held open) is not foreseen.
+bool wouldFail(const Step& s);
+
 }  // namespace torvex
