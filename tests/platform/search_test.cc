@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
@@ -222,6 +223,25 @@ TEST(Search, ReportsAttributesSizesAndTimes) {
   DirSearch dir("C:/d/dir");
   ASSERT_TRUE(dir.found());
   EXPECT_EQ(dir.entry().attributes, kAttrDirectory);
+}
+
+// Details are read as each entry is handed out: one removed after the search
+// began is passed over, and one rewritten shows its size as it is now.
+TEST(Search, EntriesAreDescribedAsTheyAreReached) {
+  testing::TempTree t;
+  t.write("d/a.txt", "1");
+  t.write("d/b.txt", "22");
+  t.write("d/c.txt", "333");
+  DirSearch s("C:/d/*.txt");
+  ASSERT_TRUE(s.found());
+  EXPECT_EQ(s.entry().name, "a.txt");
+  std::filesystem::remove(t.path("d/b.txt"));
+  t.write("d/c.txt", "4444");
+  ASSERT_TRUE(s.next());
+  EXPECT_EQ(s.entry().name, "c.txt");
+  EXPECT_EQ(s.entry().size, 4u);
+  EXPECT_FALSE(s.next());
+  EXPECT_EQ(platform().lastError(), kErrorNoMoreFiles);
 }
 
 TEST(Search, HidesNamesWin32CannotReachByThatName) {
