@@ -36,6 +36,7 @@ void LoteEntrega::guardaControle() {
   char controle[kTamanhoCaminho];
   if (!guarda_ && caminhoControle(raiz_.c_str(), controle) && pathExists(controle)) {
     guarda_ = File(controle, OpenMode::Read);
+    escrita_ = File(controle, OpenMode::ReadWrite);
   }
 }
 
@@ -66,6 +67,12 @@ bool LoteEntrega::executa() {
   bool legivel = false;
   const std::optional<uint64_t> tamanhoControle = tamanhoAtual(controle, legivel);
   if (!legivel) return false;
+  // Nor is anything placed whose record could not be written: a host that
+  // holds the control file sharing only reading (Windows then refuses every
+  // writer) would get deliveries without records. Held for writing from
+  // here on, no such hold can begin before the records are in.
+  guardaControle();
+  if (tamanhoControle && !escrita_) return false;
 
   // What extraction and numbering wrote must be on the medium before the
   // plan that relies on it.
