@@ -75,7 +75,10 @@ bool LoteEntrega::executa() {
   if (tamanhoControle && !escrita_) return false;
 
   // What extraction and numbering wrote must be on the medium before the
-  // plan that relies on it.
+  // plan that relies on it. The descriptors need not be: once the plan holds
+  // each record nothing reads them, and the archive of a delivery given up
+  // is extracted afresh. (Where each file is flushed by itself, as on
+  // Windows, that is one flush a delivery instead of two.)
   DurableSet extraidos;
   extraidos.file(raiz_ + "/DATA/SEQPOST.DAT");
   Plan plano;
@@ -83,7 +86,6 @@ bool LoteEntrega::executa() {
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
     const Entrega& e = entregas[static_cast<size_t>(i)];
     extraidos.file(e.dados);
-    if (!e.descritor.empty()) extraidos.file(e.descritor);
     if (!e.arquivo.empty()) {
       p.push_back(withDigest(makeStep(Op::Rename, i, e.arquivo, e.reservado), e.digestoArquivo));
       p.back().replace = true;  // over a reserved name a failed delete left
