@@ -26,6 +26,7 @@
 #include "platform/file.h"
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/power_cut_platform.h"
 
 namespace torvex::cli {
@@ -276,13 +277,11 @@ int segueConselhos(const TrayReport& r, const testing::TempTree& arvore) {
 class Concordancia : public ::testing::TestWithParam<const char*> {
  protected:
   Concordancia() {
-    ::setenv("TZ", "UTC0", 1);
-    ::setenv("TORVEX_WINVER", GetParam(), 1);
-    reloadEnvironment();
+    testing::setVariable("TZ", "UTC0");
+    testing::setVariable("TORVEX_WINVER", GetParam());
   }
   ~Concordancia() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 };
 
