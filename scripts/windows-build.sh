@@ -2,7 +2,8 @@
 # Cross-builds the Windows deliverables of both architectures with mingw-w64,
 # then the installer with wixl, into build-win/ (or $1):
 #   x86/windows/   32-bit torvex.dll, Arjlib32.dll, torvex.exe (and the test programs)
-#   x64/windows/   the same, 64-bit
+#   x86/suites/    the product's GoogleTest suites, 32-bit
+#   x64/windows/, x64/suites/   the same, 64-bit
 #   registry.wxi   the installer's registry data, made by torvex_write_wxs
 #                  (which also gives the RemoveRegistry rows msibuild adds)
 #   torvex-VERSION.msi  the installer, VERSION being project(VERSION)
@@ -41,8 +42,8 @@ for arch in x86 x64; do
   [ $arch = x86 ] && toolchain=$root/cmake/mingw-w64-i686.cmake
   cmake -S "$root" -B "$build/$arch" -G Ninja "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DTORVEX_TESTS=OFF -DTORVEX_BENCH=OFF >/dev/null
-  cmake --build "$build/$arch" --target torvex_windows -j2
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DTORVEX_TESTS=ON -DTORVEX_BENCH=OFF >/dev/null
+  cmake --build "$build/$arch" --target torvex_windows torvex_windows_suites -j2
 done
 
 if [ ! -f "$host/CMakeCache.txt" ]; then

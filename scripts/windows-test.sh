@@ -37,6 +37,8 @@
 #   9. a build with a lower version, then this one over it (major upgrade),
 #      without the properties: neither value written; then msiexec /x:
 #      nothing of either is left.
+# Then, in a third prefix, the product's GoogleTest suites on the Win32 back
+# end (scripts/windows-suites.sh), with their own counts per architecture.
 # Each program's whole output is compared with windows/test/*.expected. The
 # registry is read with the 64-bit reg.exe, in the view of the architecture
 # at hand (/reg:32 is the view 32-bit programs get).
@@ -832,6 +834,25 @@ check x64 "msiexec /x after the upgrade" msiexec /x "$msi_new"
 check_nothing_left "uninstall after the upgrade"
 wineserver -w
 
+# --- The product's suites on the Win32 back end ---------------------------------------
+# In a prefix of their own (each test maps its drive C:); their counts are
+# printed at the end beside the checks'.
+suite_counts=() suites_failed=
+new_prefix suites
+for a in x64 x86; do
+  if ! runs $a; then
+    suite_counts+=("$a suites: skipped because $x86_reason")
+    continue
+  fi
+  use_arch $a
+  status=0
+  "$root/scripts/windows-suites.sh" $a "$build/$a/suites" "${start[@]}" | tee "$work/suites-$a.log" ||
+    status=$?
+  suite_counts+=("$(tail -n 1 "$work/suites-$a.log")")
+  ((status == 0)) || suites_failed+=" $a"
+done
+wineserver -w
+
 # --- Counts -------------------------------------------------------------------------
 declare -A how=([x64]=native [x86]=$x86_mode)
 failures=$((ran[x64] - passed[x64] + ran[x86] - passed[x86]))
@@ -840,10 +861,11 @@ for a in x64 x86; do
   printf '%s (%s): %d ran, %d passed, %d skipped, %ds in checks\n' "$a" "${how[$a]}" \
     "${ran[$a]}" "${passed[$a]}" "${skipped[$a]}" $((micros[$a] / 1000000))
 done | tee "${TORVEX_WINDOWS_COUNTS:-/dev/null}"
+printf '%s\n' "${suite_counts[@]}" | tee -a "${TORVEX_WINDOWS_COUNTS:-/dev/null}"
 if [ "$x86_mode" = skip ]; then echo "x86 checks skipped because $x86_reason"; fi
 echo "windows-test: $((SECONDS - stage_start))s with Wine"
-if ((failures)); then
-  echo "windows-test: $failures failure(s)"
+if ((failures)) || [ -n "$suites_failed" ]; then
+  echo "windows-test: $failures failure(s) in the checks; suites failing:${suites_failed:- none}"
   exit 1
 fi
 echo "windows-test: all passed"

@@ -9,7 +9,7 @@
 
 #include "arj/exec_arj.h"
 #include "component/controlador.h"
-#include "platform/platform_posix.h"
+#include "tests/support/environment.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/temp_tree.h"
 
@@ -27,12 +27,10 @@ struct Gemeos {
 class GemeosDeCaixa : public ::testing::TestWithParam<Gemeos> {
  protected:
   GemeosDeCaixa() {
-    ::setenv("TORVEX_WINVER", "6.1", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "6.1");
   }
   ~GemeosDeCaixa() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   testing::TempTree arvore;
 };

@@ -10,7 +10,7 @@
 #include "arj/exec_arj.h"
 #include "cli/read_only_platform.h"
 #include "component/controlador.h"
-#include "platform/platform_posix.h"
+#include "tests/support/environment.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/temp_tree.h"
 
@@ -23,14 +23,12 @@ using testing::texto;
 class SemData : public ::testing::Test {
  protected:
   SemData() {
-    ::setenv("TORVEX_WINVER", "6.1", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "6.1");
     // Only what the methods themselves need: no DATA.
     for (const char* d : {"T/INTRAY/WORK", "T/OUTTRAY/WORK", "OUT", "dados"}) arvore.mkdir(d);
   }
   ~SemData() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   void recebe(const char* fi) {
     arvore.write("STAGE/D00001.FN", std::string(fi) + "\r\ns\r\nR\r\n");

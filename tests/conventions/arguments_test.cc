@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "conventions/arguments.h"
+#include "tests/support/ansi_text.h"
 #include "tests/support/bstr_text.h"
 
 namespace torvex {
 namespace {
 
+using testing::ansi;
 using testing::bstr;
 using testing::texto;
 
@@ -54,14 +56,15 @@ TEST(Argumento, HoldsAtMost255Bytes) {
 }
 
 TEST(Argumento, TheLimitCountsBytesOfTheAnsiForm) {
-  // The ANSI code page is UTF-8 on POSIX: "ç" takes two bytes.
-  auto cabe = bstr(std::u16string(127, u'ç') + u"a");
+  // "ç" takes two bytes in UTF-8 (POSIX) and one in Windows-1252.
+  const size_t bytes = ansi("ç").size();
+  auto cabe = bstr(std::u16string(255 / bytes, u'ç') + std::u16string(255 % bytes, u'a'));
   EXPECT_TRUE(Argumento(cabe.get()).valido());
-  auto longo = bstr(std::u16string(128, u'ç'));
+  auto longo = bstr(std::u16string(255 / bytes + 1, u'ç'));
   EXPECT_FALSE(Argumento(longo.get()).valido());
   auto acento = bstr(u"C:\\Ação(1)");
   Argumento a(acento.get());
-  EXPECT_STREQ(a.normalizado().texto(), "C:/Ação/1)");
+  EXPECT_EQ(a.normalizado().texto(), ansi("C:/Ação/1)"));
 }
 
 TEST(ResultadoAnsi, ExactLengthAndNullForNothing) {
@@ -71,7 +74,7 @@ TEST(ResultadoAnsi, ExactLengthAndNullForNothing) {
   EXPECT_EQ(SysStringLen(r.get()), 16u);
   EXPECT_EQ(texto(r), u"F1_relat_txt.ARJ");
 
-  testing::Bstr acento(resultadoAnsi("C:/Ação/ContDown.dat"));
+  testing::Bstr acento(resultadoAnsi(ansi("C:/Ação/ContDown.dat").c_str()));
   EXPECT_EQ(texto(acento), u"C:/Ação/ContDown.dat");
   EXPECT_EQ(SysStringLen(acento.get()), 20u);
 }

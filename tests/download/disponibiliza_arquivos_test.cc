@@ -13,8 +13,8 @@
 
 #include "arj/exec_arj.h"
 #include "platform/platform.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/scoped_platform.h"
 
 namespace torvex {
@@ -40,18 +40,16 @@ class RefusingDelete : public testing::ScopedPlatform {
 class Disponibiliza : public ::testing::Test {
  protected:
   Disponibiliza() {
-    ::setenv("TZ", "UTC0", 1);
+    testing::setVariable("TZ", "UTC0");
     usaVersao("2.5");
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
   }
   ~Disponibiliza() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   static void usaVersao(const char* versao) {
-    ::setenv("TORVEX_WINVER", versao, 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", versao);
   }
   void recebe(const std::string& nome, const std::string& destino, const std::string& codigo,
               const std::string& dados, const std::string& carimbo = "ABCDEF.GH+202601311200+") {

@@ -8,6 +8,7 @@
 #include "download/colocacao.h"
 #include "journal/journal_file.h"
 #include "platform/file.h"
+#include "tests/support/environment.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/scoped_platform.h"
 
@@ -93,8 +94,7 @@ TEST_F(Colocar, EmptyDestinationIsRefused) {
 }
 
 TEST_F(Colocar, MoveRecordsTheArchiveCreationTime) {
-  ::setenv("TZ", "UTC0", 1);
-  ::tzset();
+  testing::setVariable("TZ", "UTC0");
   arvore.mkdir("OUT");
   ASSERT_TRUE(entregaEm(escolhe("C:/OUT/NEW.TXT", 'M'), 1109999049));  // 2005-03-05 05:04:09
   EXPECT_EQ(arvore.read("OUT/NEW.TXT"), "payload");
@@ -134,8 +134,7 @@ TEST_F(Colocar, AppendDeletesTheDataFile) {
 }
 
 TEST_F(Colocar, UndeletableDataFileAfterAppendStillCountsAndDatesTheRecord) {
-  ::setenv("TZ", "UTC0", 1);
-  ::tzset();
+  testing::setVariable("TZ", "UTC0");
   arvore.write("OUT/X.TXT", "old+");
   std::filesystem::last_write_time(
       arvore.path("T/INTRAY/D00017.ARQ"),

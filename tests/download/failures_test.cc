@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "download/disponibiliza_arquivos.h"
-#include "platform/platform_posix.h"
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/faulty_platform.h"
 
 namespace torvex {
@@ -24,12 +24,10 @@ using testing::casosEntrega;
 class Falhas : public ::testing::Test {
  protected:
   Falhas() {
-    ::setenv("TORVEX_WINVER", "2.5", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "2.5");
   }
   ~Falhas() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 
   void arranja() { bandeja.arranja(); }

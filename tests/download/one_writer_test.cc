@@ -1,8 +1,10 @@
 // One writer per tray tree, and a tree's own bookkeeping files out of reach
 // of what it receives.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -13,8 +15,8 @@
 
 #include "download/disponibiliza_arquivos.h"
 #include "platform/file.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 
 namespace torvex {
 namespace {
@@ -24,30 +26,39 @@ namespace fs = std::filesystem;
 class UmEscritor : public ::testing::Test {
  protected:
   UmEscritor() {
-    ::setenv("TORVEX_WINVER", "6.1", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "6.1");
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
   }
   ~UmEscritor() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   static std::string nome(int i) {
     char n[16];
     std::snprintf(n, sizeof n, "D%05d.ARJ", i);
     return n;
   }
+#ifndef _WIN32
   // A pass in a child process; its pid.
   static pid_t passaEmOutroProcesso() {
     pid_t pid = ::fork();
     if (pid == 0) _exit(disponibilizaArquivos("C:/T") == 0 ? 0 : 1);
     return pid;
   }
+#endif
   testing::TempTree arvore;
 };
 
+#ifdef _WIN32
+constexpr const char* kSemFork =
+    "the other writers are forked children; Windows has no fork, and a child test program "
+    "started with CreateProcess is not written yet";
+#endif
+
 TEST_F(UmEscritor, TwoConcurrentPassesLeaveAWholeControlFileAndDeliverEachArchiveOnce) {
+#ifdef _WIN32
+  GTEST_SKIP() << kSemFork;
+#else
   arvore.write("OUT/APPEND.TXT", "");
   std::string esperado;
   for (int i = 1; i <= 40; ++i) {
@@ -72,9 +83,13 @@ TEST_F(UmEscritor, TwoConcurrentPassesLeaveAWholeControlFileAndDeliverEachArchiv
   }
   EXPECT_EQ(arvore.read("OUT/APPEND.TXT").size(), esperado.size());  // each payload once
   EXPECT_TRUE(testing::listaRecebidos().empty());
+#endif
 }
 
 TEST_F(UmEscritor, ASecondCallerWaitsForTheLockAndThenDoesItsWork) {
+#ifdef _WIN32
+  GTEST_SKIP() << kSemFork;
+#else
   testing::criaRecebido(arvore, "D00001.ARJ", testing::descritor("C:/OUT/X.TXT", "s", "R"), "x");
   // Another process holds the lock until told to end (a child of ours would
   // inherit our own handle of the lock file, and with it the lock).
@@ -102,6 +117,7 @@ TEST_F(UmEscritor, ASecondCallerWaitsForTheLockAndThenDoesItsWork) {
   EXPECT_EQ(WEXITSTATUS(estado), 0);
   EXPECT_EQ(arvore.read("OUT/X.TXT"), "x");
   for (int fd : {tomada[0], tomada[1], solta[0], solta[1]}) ::close(fd);
+#endif
 }
 
 TEST_F(UmEscritor, ABookkeepingFileIsRefusedAsADestination) {

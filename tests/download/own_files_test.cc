@@ -12,8 +12,8 @@
 #include "arj/exec_arj.h"
 #include "download/disponibiliza_arquivos.h"
 #include "download/simulacao_recebido.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 
 namespace torvex {
 namespace {
@@ -64,8 +64,7 @@ const Destino kDestinos[] = {
 class ArquivosProprios : public ::testing::Test {
  protected:
   ArquivosProprios() {
-    ::setenv("TORVEX_WINVER", "6.1", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "6.1");
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
     arvore.write("T/OUTTRAY/WORK/F1_y_txt.ARJ", "an upload archive");
@@ -79,8 +78,7 @@ class ArquivosProprios : public ::testing::Test {
     fs::create_symlink(arvore.path("T/DATA/TORVEX.JNL"), arvore.path("OUT/JOURNAL.LNK"));
   }
   ~ArquivosProprios() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   static std::string base(int i) {
     char n[16];

@@ -16,9 +16,9 @@
 #include "component/controlador.h"
 #include "download/disponibiliza_arquivos.h"
 #include "journal/tray_session.h"
-#include "platform/platform_posix.h"
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/power_cut_platform.h"
 
@@ -39,15 +39,13 @@ struct Contagem {
 class CorteDeEnergia : public ::testing::TestWithParam<bool> {
  protected:
   CorteDeEnergia() {
-    ::setenv("TORVEX_WINVER", "2.5", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "2.5");
     limites_ = batchLimits();
     batchLimits().files = 3;  // a full batch and a partial one
   }
   ~CorteDeEnergia() override {
     batchLimits() = limites_;
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 
   void arranja() { bandeja.arranja(); }

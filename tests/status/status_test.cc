@@ -22,6 +22,7 @@
 #include "journal/journal_file.h"
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/scoped_platform.h"
 #include "upload/gera_arquivo_upload.h"
 
@@ -49,18 +50,16 @@ class FixedRegistry : public testing::ScopedPlatform {
 class StatusTest : public ::testing::Test {
  protected:
   StatusTest() {
-    ::setenv("TZ", "UTC0", 1);
+    testing::setVariable("TZ", "UTC0");
     usaVersao("2.5");
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
   }
   ~StatusTest() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   static void usaVersao(const char* versao) {
-    ::setenv("TORVEX_WINVER", versao, 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", versao);
   }
 
   void recebe(const std::string& nome, const std::string& fi, const std::string& codigo,

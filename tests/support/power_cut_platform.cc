@@ -1,6 +1,10 @@
 #include "tests/support/power_cut_platform.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include <fstream>
 #include <sstream>
@@ -17,9 +21,20 @@ std::string slurp(const fs::path& p) {
   return s.str();
 }
 
+// What names one file on its volume, whatever its name: 0 when absent.
 uint64_t inodeOf(const fs::path& p) {
+#ifdef _WIN32
+  HANDLE h = CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return known ? (uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow) : 0;
+#else
   struct stat st;
   return ::lstat(p.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_ino) : 0;
+#endif
 }
 
 }  // namespace

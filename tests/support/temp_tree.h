@@ -1,5 +1,6 @@
-// A fresh directory per test, mapped as drive C: for the platform layer
-// (TORVEX_DRIVES), with plain POSIX helpers to arrange and inspect files.
+// A fresh directory per test, mapped as drive C: (on POSIX through
+// TORVEX_DRIVES, on Windows as the drive itself), with plain file helpers to
+// arrange and inspect files.
 #pragma once
 
 #include <filesystem>
@@ -18,6 +19,7 @@ class TempTree {
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
+  // The directory that the drive names, where the tests reach the tree's files.
   const std::filesystem::path& dir() const { return dir_; }
   char drive() const { return drive_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
@@ -28,10 +30,12 @@ class TempTree {
   void mkdir(std::string_view rel) const;  // with parents
 
  private:
+  void removeDirectory() const;  // leaves it first if it is current, read-only entries too
+
   std::filesystem::path dir_;
   char drive_ = 'C';
-  std::string oldDrives_;
-  bool hadDrives_ = false;
+  std::string previous_;  // the mapping before this tree
+  bool hadPrevious_ = false;
 };
 
 }  // namespace torvex::testing

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/platform_posix.h"
+#include "tests/support/environment.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/temp_tree.h"
 #include "trays/bandejas.h"
@@ -152,11 +152,14 @@ TEST_F(CriaInfraEstrutura, RootTooLongForTheTraysIsRefusedWholesale) {
 class UnidadeCorrente : public ::testing::Test {
  protected:
   void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "a second drive D: is mapped through TORVEX_DRIVES, which only the POSIX "
+                    "back end reads; the Windows tree maps C: alone";
+#endif
     std::filesystem::create_directories(tree.path("d"));
     std::filesystem::create_directories(tree.path("c"));
-    setenv("TORVEX_DRIVES",
-           ("C=" + tree.path("c").string() + ";D=" + tree.path("d").string()).c_str(), 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_DRIVES",
+                         ("C=" + tree.path("c").string() + ";D=" + tree.path("d").string()).c_str());
     ASSERT_TRUE(platform().setCurrentDrive(3));
   }
   TempTree tree;

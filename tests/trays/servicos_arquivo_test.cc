@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_tree.h"
+#include "tests/support/wine.h"
 #include "trays/bandejas.h"
 
 namespace torvex {
@@ -96,7 +97,8 @@ class RecuperaArquivoUpload : public ::testing::Test {
 TEST_F(RecuperaArquivoUpload, ListsOnlyArchivesInSearchOrder) {
   EXPECT_EQ(nomeNo(1), "F1_relat_txt.ARJ");
   EXPECT_EQ(nomeNo(2), "F2_dados_dbf.ARJ");
-  EXPECT_EQ(nomeNo(3), "");
+  // W2 (8.3 aliases): Wine also finds F3_y.arjx by the alias it invents.
+  EXPECT_EQ(nomeNo(3), testing::underWine() ? "F3_y.arjx" : "");
   EXPECT_EQ(nomeNo(0x7FFFFFFF), "");
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/windows_limits.h"
+#include "tests/support/wine.h"
 #include "tests/upload/upload_fixture.h"
 
 namespace torvex::testing {
@@ -79,6 +81,11 @@ TEST_F(UploadTest, QuestionMarksWithoutAsteriskRequireThePatternsLength) {
 
   // With an asterisk there is no length filter.
   EXPECT_EQ(gera("C:/dados/ARQ??.*", "", 2), 0);
+  if (underWine()) {
+    // W1 (a "?" before a dot must match one character): Wine never lists ARQ1.TXT.
+    EXPECT_EQ(nomesEm("dados"), Nomes{"ARQ1.TXT"});
+    return;
+  }
   EXPECT_TRUE(nomesEm("dados").empty());
   EXPECT_TRUE(trabalho().count("F2_arq1_txt.ARJ"));
 }
@@ -266,6 +273,7 @@ TEST_F(UploadTest, ASearchOfTheWorkAreaNeverPacksWhatTheRunMade) {
 }
 
 TEST_F(UploadTest, LibraryFailureEndsTheCallAndLeavesNothing) {
+  if (kLibraryInADll) GTEST_SKIP() << kLibraryOutOfReach;
   escreve("dados/ARQ01.TXT", "1");
   escreve("dados/ARQ02.TXT", "2");
   escreve("dados/ARQ03.TXT", "3");
@@ -313,6 +321,7 @@ TEST_F(UploadTest, RenameTargetMatchingTheFiAgainEndsTheCall) {
 }
 
 TEST_F(UploadTest, NamesGivingTheSameArchiveWaitForALaterCall) {
+  if (kCaseBlindVolume) GTEST_SKIP() << kNoCaseTwins;
   escreve("dados/Dup.txt", "primeiro");
   escreve("dados/DUP.TXT", "segundo");
   escreve("dados/a.b_c", "abc");
@@ -335,6 +344,7 @@ TEST_F(UploadTest, NamesGivingTheSameArchiveWaitForALaterCall) {
 }
 
 TEST_F(UploadTest, NameClashWaitsUntilTheHostHasTakenTheEarlierArchive) {
+  if (kCaseBlindVolume) GTEST_SKIP() << kNoCaseTwins;
   escreve("dados/ARQ.TXT", "maiusculas");
   escreve("dados/arq.txt", "minusculas");
   const std::string arquivo = "T/OUTTRAY/WORK/F1_arq_txt.ARJ";

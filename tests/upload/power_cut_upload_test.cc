@@ -18,6 +18,7 @@
 #include "journal/tray_session.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/power_cut_platform.h"
+#include "tests/support/sweep_stride.h"
 #include "tests/upload/upload_fixture.h"
 
 namespace torvex::testing {
@@ -122,7 +123,7 @@ class CorteDeEnergiaUpload : public UploadTest {
     ASSERT_EQ(gera("C:/dados/*", renomeia), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; ++n) {
+    for (long n = 1; n <= operacoes; n += sweepStride()) {
       for (Survivor s : sobreviventes) {
         arranja();
         energia.cut(Survivor::Everything);

@@ -11,6 +11,7 @@
 
 #include "platform/file.h"
 #include "tests/support/faulty_platform.h"
+#include "tests/support/sweep_stride.h"
 #include "tests/upload/upload_fixture.h"
 #include "tests/support/scoped_platform.h"
 
@@ -130,7 +131,7 @@ TEST_F(FalhasUploadTest, EachFailingOperationLeavesEverySourceSafe) {
     }
     ASSERT_GT(total, 20);
     RecordProperty(*renomeia ? "operacoesComRenome" : "operacoes", static_cast<int>(total));
-    for (long n = 1; n <= total; ++n) {
+    for (long n = 1; n <= total; n += sweepStride()) {
       prepara();
       {
         FaultyPlatform falha;
@@ -155,7 +156,7 @@ TEST_F(FalhasUploadTest, ACallCutShortAnywhereLeavesEverySourceSafe) {
     total = contagem.alteracoes();
   }
   RecordProperty("alteracoes", static_cast<int>(total));
-  for (long n = 1; n <= total; ++n) {
+  for (long n = 1; n <= total; n += sweepStride()) {
     prepara();
     {
       InterruptedPlatform interrompida(n);

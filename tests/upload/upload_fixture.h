@@ -18,6 +18,7 @@
 
 #include "arj/exec_arj.h"
 #include "platform/platform.h"
+#include "tests/support/fixed_zone.h"
 #include "tests/support/temp_tree.h"
 #include "upload/gera_arquivo_upload.h"
 #include "tests/support/scoped_platform.h"
@@ -60,15 +61,7 @@ class UploadTest : public ::testing::Test {
   static constexpr const char* kRaiz = "C:/T";
   static constexpr const char* kTrabalho = "T/OUTTRAY/WORK";
 
-  void SetUp() override {
-    // A fixed zone three hours behind UTC, so local times are known.
-    const char* tz = std::getenv("TZ");
-    hadTz_ = tz != nullptr;
-    if (hadTz_) oldTz_ = tz;
-    setenv("TZ", "<-03>3", 1);
-    tzset();
-    novaArvore();
-  }
+  void SetUp() override { novaArvore(); }
 
   // A fresh drive C: with the tray's work area and an empty C:/dados.
   void novaArvore() {
@@ -81,15 +74,7 @@ class UploadTest : public ::testing::Test {
   TempTree& arvore() { return *arvore_; }
   const TempTree& arvore() const { return *arvore_; }
 
-  void TearDown() override {
-    arvore_.reset();
-    if (hadTz_) {
-      setenv("TZ", oldTz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+  void TearDown() override { arvore_.reset(); }
 
   LONG gera(const char* fi, const char* renomeia = "", LONG indice = 1) {
     return geraArquivoUpload(kRaiz, fi, renomeia, indice);
@@ -131,9 +116,9 @@ class UploadTest : public ::testing::Test {
   }
 
  private:
+  // A zone three hours behind UTC, so local times are known.
+  FixedZone zona_{-3 * 3600};
   std::optional<TempTree> arvore_;
-  bool hadTz_ = false;
-  std::string oldTz_;
 };
 
 }  // namespace torvex::testing

@@ -1,0 +1,16 @@
+// How far apart the points of a crash, power-cut or failure sweep are: every
+// operation unless TORVEX_SWEEP_STRIDE names a larger step. The Windows
+// stage sets it, and says so, where each point costs far more under Wine.
+#pragma once
+
+#include <cstdlib>
+
+namespace torvex::testing {
+
+inline long sweepStride() {
+  const char* valor = std::getenv("TORVEX_SWEEP_STRIDE");
+  const long passo = valor ? std::strtol(valor, nullptr, 10) : 1;
+  return passo > 1 ? passo : 1;
+}
+
+}  // namespace torvex::testing

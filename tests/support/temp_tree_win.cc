@@ -1,0 +1,159 @@
+// Windows: the drive itself is the tree, so that the paths the tests name
+// (C:\Troca) reach the Win32 back end as a host would pass them. Each tree
+// is a fresh folder kept outside its drive, where the tests reach its files,
+// and the drive (C: unless a second volume is asked for) is mapped to it for
+// the tree's lifetime, then back. Under Wine a drive is a link in the prefix
+// made by its mount manager (DefineDosDevice makes an object link that
+// Wine's file lookup does not follow: W6 in docs/wine-departures.md), so the
+// mapping asks the mount manager; elsewhere the tree refuses to start, with
+// the reason, rather than touch a real drive.
+#include "tests/support/temp_tree.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cctype>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+namespace torvex::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The mount manager's drive record as Wine 8 lays it out (mingw-w64's
+// ddk/mountmgr.h has an older, shorter one); strings follow it.
+struct UnixDrive {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+constexpr DWORD kQueryUnixDrive = CTL_CODE('m', 33, METHOD_BUFFERED, FILE_READ_ACCESS);
+
+[[noreturn]] void fail(const std::string& what) {
+  throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+using DosFileName = WCHAR*(CDECL*)(const char*);
+
+// Wine's conversion of a Unix path to a Windows one; its presence is how
+// Wine is told from Windows.
+DosFileName wineDosFileName() {
+  FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name");
+  if (!entry) {
+    throw std::runtime_error(
+        "the test tree maps drive C: through Wine's mount manager, and this is not Wine");
+  }
+  return reinterpret_cast<DosFileName>(reinterpret_cast<void*>(entry));
+}
+
+std::vector<char> askMountManager(DWORD code, const std::vector<char>& request, size_t replySize) {
+  HANDLE manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) fail("cannot open Wine's mount manager");
+  std::vector<char> reply(replySize);
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(manager, code, const_cast<char*>(request.data()),
+                                  static_cast<DWORD>(request.size()), reply.data(),
+                                  static_cast<DWORD>(reply.size()), &returned, nullptr);
+  CloseHandle(manager);
+  if (!ok) fail("Wine's mount manager refused a drive request");
+  return reply;
+}
+
+std::vector<char> driveRecord(char letter, const std::string& unixFolder) {
+  UnixDrive drive{};
+  drive.size = static_cast<ULONG>(sizeof drive + (unixFolder.empty() ? 0 : unixFolder.size() + 1));
+  drive.type = DRIVE_FIXED;
+  drive.letter = static_cast<WCHAR>(std::tolower(static_cast<unsigned char>(letter)));
+  drive.mountPointOffset = unixFolder.empty() ? 0 : sizeof drive;
+  const auto* bytes = reinterpret_cast<const char*>(&drive);
+  std::vector<char> record(bytes, bytes + sizeof drive);
+  if (!unixFolder.empty()) record.insert(record.end(), unixFolder.c_str(), unixFolder.c_str() + unixFolder.size() + 1);
+  return record;
+}
+
+bool driveExists(char letter) {
+  const int index = std::toupper(static_cast<unsigned char>(letter)) - 'A';
+  return (GetLogicalDrives() >> index) & 1;
+}
+
+// The Unix folder that the drive names now.
+std::string driveFolder(char letter) {
+  const std::vector<char> reply = askMountManager(kQueryUnixDrive, driveRecord(letter, ""), 4096);
+  const auto* drive = reinterpret_cast<const UnixDrive*>(reply.data());
+  if (drive->mountPointOffset == 0 || drive->mountPointOffset >= reply.size()) {
+    throw std::runtime_error(std::string("drive ") + letter + ": names no folder");
+  }
+  return std::string(reply.data() + drive->mountPointOffset);
+}
+
+// Maps the drive to the folder, or removes it when the folder is empty.
+void mapDrive(char letter, const std::string& unixFolder) {
+  askMountManager(kDefineUnixDrive, driveRecord(letter, unixFolder), 0);
+}
+
+// A fresh folder outside C:, in memory when the host has /dev/shm (see
+// temp_tree_posix.cc); `unixFolder` receives its Unix path.
+fs::path makeUniqueFolder(std::string& unixFolder) {
+  const DosFileName dosFileName = wineDosFileName();
+  const auto windowsPath = [&](const std::string& unixPath) {
+    WCHAR* dos = dosFileName(unixPath.c_str());
+    if (!dos) throw std::runtime_error("Wine gives no Windows path for " + unixPath);
+    fs::path path(dos);
+    HeapFree(GetProcessHeap(), 0, dos);
+    return path;
+  };
+  std::error_code ec;
+  const std::string base = fs::is_directory(windowsPath("/dev/shm"), ec) ? "/dev/shm" : "/tmp";
+  std::random_device random;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::string candidate =
+        base + "/torvex-test-" + std::to_string(random()) + "-" + std::to_string(random());
+    fs::path folder = windowsPath(candidate);
+    if (fs::create_directory(folder, ec)) {
+      unixFolder = candidate;
+      return folder;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
+}
+
+}  // namespace
+
+TempTree::TempTree() : TempTree('C') {}
+
+TempTree::TempTree(char drive) : drive_(drive) {
+  std::string unixFolder;
+  dir_ = makeUniqueFolder(unixFolder);
+  hadPrevious_ = driveExists(drive);
+  if (hadPrevious_) previous_ = driveFolder(drive);
+  mapDrive(drive, unixFolder);
+}
+
+TempTree::~TempTree() {
+  // Off the drive first, if a test made a folder there current.
+  std::error_code ec;
+  if (fs::current_path(ec).root_name() == std::string(1, drive_) + ":") {
+    fs::current_path(dir_.parent_path(), ec);
+  }
+  removeDirectory();
+  try {
+    mapDrive(drive_, hadPrevious_ ? previous_ : std::string());
+  } catch (const std::exception&) {
+    // A destructor cannot fail the test; the next tree's start reports
+    // what the mount manager says.
+  }
+}
+
+}  // namespace torvex::testing

@@ -1,0 +1,22 @@
+// What a suite built for Windows cannot arrange, and the reason the tests
+// that need it give when they are skipped there.
+#pragma once
+
+namespace torvex::testing {
+
+#ifdef _WIN32
+inline constexpr bool kCaseBlindVolume = true;
+inline constexpr bool kLibraryInADll = true;
+#else
+inline constexpr bool kCaseBlindVolume = false;
+inline constexpr bool kLibraryInADll = false;
+#endif
+
+inline constexpr const char* kNoCaseTwins =
+    "two names that differ only in case cannot both exist on a Windows volume (under Wine both "
+    "do, in the Unix folder, and which one a Win32 call reaches is Wine's choice)";
+inline constexpr const char* kLibraryOutOfReach =
+    "on Windows the archive library is Arjlib32.dll, with a platform of its own: the test's "
+    "wrapper never sees the library's file calls";
+
+}  // namespace torvex::testing
