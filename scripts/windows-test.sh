@@ -25,6 +25,8 @@
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
 #      beside torvex.dll is.
+#   then files held open by another program and the flushes a file
+#   (scripts/windows-held.sh).
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
 #   7. msiexec /i quietly over stale entries under the class key, with
@@ -391,6 +393,8 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 stamp="000017.01+202612051403+"
 # The example hosts of examples/ (example_checks).
 . "$root/scripts/windows-examples.sh"
+# Files held open by another program, and the flushes a file (held_checks).
+. "$root/scripts/windows-held.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -600,6 +604,7 @@ for a in x64 x86; do
   use_arch $a
   static_checks
   server_checks
+  held_checks
 done
 
 # --- The installer's tables ---------------------------------------------------------
