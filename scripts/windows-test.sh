@@ -21,7 +21,9 @@
 #      a JScript and a VBScript round trip on tray trees (VBScript through
 #      WScript.CreateObject), both hosts on Windows-1252 names
 #      (windows/test/names.*), and the example hosts examples/round.js and
-#      round.vbs (scripts/windows-examples.sh);
+#      round.vbs (scripts/windows-examples.sh); the differential check, every
+#      scenario through the DLL and the Linux command, trees and results
+#      compared (scripts/windows-differential.sh);
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
 #      beside torvex.dll is.
@@ -389,6 +391,7 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 stamp="000017.01+202612051403+"
 # The example hosts of examples/ (example_checks).
 . "$root/scripts/windows-examples.sh"
+. "$root/scripts/windows-differential.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -584,6 +587,7 @@ server_checks() {
   check $arch "VBScript names: Windows-1252 names pass back" \
     output_is $arch-names_vbs "$tests/names_vbs.expected" "$sys\\cscript.exe" //nologo names.vbs 'C:\e2e\names_vbs'
   example_checks
+  differential_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \
