@@ -19,23 +19,7 @@ uint64_t keyOf(const std::u32string& folded) {
   return h;
 }
 
-using Names = std::unordered_multimap<uint64_t, std::string>;
-
-void insertName(Names& names, std::string_view name) {
-  const uint64_t key = keyOf(unicode::foldedName(name));
-  auto [from, to] = names.equal_range(key);
-  if (std::none_of(from, to, [&](const auto& e) { return e.second == name; })) names.emplace(key, name);
-}
-
-void eraseName(Names& names, std::string_view name) {
-  auto [from, to] = names.equal_range(keyOf(unicode::foldedName(name)));
-  for (auto it = from; it != to; ++it) {
-    if (it->second == name) {
-      names.erase(it);
-      return;
-    }
-  }
-}
+uint64_t keyOf(std::string_view name) { return keyOf(unicode::foldedName(name)); }
 
 }  // namespace
 
@@ -53,10 +37,10 @@ bool DirCache::scan(const std::string& dir, const DirStamp& stamp, Listing& out)
   DIR* d = opendir(dir.c_str());
   if (!d) return false;
   out.stamp = stamp;
-  out.byKey.clear();
+  out.names.clear();
   while (dirent* e = readdir(d)) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    insertName(out.byKey, e->d_name);
+    out.names.insert(keyOf(e->d_name), e->d_name);
   }
   closedir(d);
   return true;
@@ -78,9 +62,9 @@ std::vector<std::string> DirCache::namesLike(const std::string& dir, const struc
   }
   const std::u32string folded = unicode::foldedName(name);
   std::vector<std::string> out;
-  auto [from, to] = it->second.byKey.equal_range(keyOf(folded));
-  for (auto e = from; e != to; ++e)
-    if (unicode::foldedName(e->second) == folded) out.push_back(e->second);
+  it->second.names.forEach(keyOf(folded), [&](std::string_view n) {
+    if (unicode::foldedName(n) == folded) out.emplace_back(n);
+  });
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -101,8 +85,8 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     return;
   }
   Listing& listing = it->second;
-  if (!removed.empty()) eraseName(listing.byKey, removed);
-  if (!added.empty()) insertName(listing.byKey, added);
+  if (!removed.empty()) listing.names.erase(keyOf(removed), removed);
+  if (!added.empty()) listing.names.insert(keyOf(added), added);
   listing.stamp = DirStamp::of(*after);
 }
 

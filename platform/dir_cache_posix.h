@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/name_table.h"
+
 namespace torvex::posix {
 
 // What tells a directory's listing has changed: its identity and the times
@@ -52,12 +54,11 @@ class DirCache {
 
  private:
   // On-disk names under a hash of their folded spelling, checked against
-  // the spelling asked for on each look-up: a third of what a folded copy
-  // as key with a list of names per key costs, in a directory of a hundred
-  // thousand files.
+  // the spelling asked for on each look-up, kept compactly: a directory of a
+  // hundred thousand files costs a few bytes more than its names.
   struct Listing {
     DirStamp stamp;
-    std::unordered_multimap<uint64_t, std::string> byKey;
+    NameTable names;
   };
   bool scan(const std::string& dir, const DirStamp& stamp, Listing& out);
 

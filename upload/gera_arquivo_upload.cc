@@ -1,17 +1,18 @@
 #include "upload/gera_arquivo_upload.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "conventions/conventions.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
+#include "platform/name_table.h"
 #include "journal/bookkeeping.h"
 #include "journal/tray_session.h"
 #include "upload/empacota_arquivo.h"
 #include "upload/lote_upload.h"
-#include "upload/name_set.h"
 #include "upload/nomes_upload.h"
 #include "upload/procura_arquivo.h"
 
@@ -51,8 +52,8 @@ class Envio {
   LONG executa(const char* padrao, size_t filtro) {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
-      for (const ArquivoEncontrado& encontrado : procuraArquivo(padrao, filtro)) {
-        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado.nome;
+      for (const char* encontrado : procuraArquivo(padrao, filtro)) {
+        const std::string caminho = std::string(diretorioFI_) + "/" + encontrado;
         if (daMaquinaria(caminho) || !marca(caminho)) continue;
         houveNovo = true;
         switch (trata(encontrado)) {
@@ -78,7 +79,8 @@ class Envio {
   bool marca(std::string_view caminho) {
     const std::string chave = chaveCaminho(caminho);
     if (!chave.starts_with(pastaBuscada_)) return true;
-    return tratados_.insert(std::string_view(chave).substr(pastaBuscada_.size()));
+    const std::string_view nome = std::string_view(chave).substr(pastaBuscada_.size());
+    return tratados_.insert(std::hash<std::string_view>{}(nome), nome);
   }
 
   bool daMaquinaria(const std::string& caminho) const {
@@ -95,11 +97,11 @@ class Envio {
            !pathExists(diretorio);
   }
 
-  Passo trata(const ArquivoEncontrado& encontrado) {
+  Passo trata(const char* encontrado) {
     // Anything that would not fit its buffer leaves the file where it is.
     char nome[kTamanhoCaminho], origem[kTamanhoCaminho];
     char nomeArquivo[kTamanhoCaminho], nomeControle[kTamanhoCaminho];
-    if (!copia(nome, sizeof nome, encontrado.nome.c_str()) ||
+    if (!copia(nome, sizeof nome, encontrado) ||
         !formata(origem, sizeof origem, "%s/%s", diretorioFI_, nome) ||
         !montaNomesUpload(nome, lIndice_, nomeArquivo, nomeControle)) {
       return Passo::Continua;
@@ -187,7 +189,7 @@ class Envio {
   LONG lIndice_;
   LoteUpload lote_;
   const std::string pastaBuscada_;  // the searched folder's key, up to its last "/"
-  NameSet tratados_;  // names in that folder
+  NameTable tratados_;  // names in that folder, under their hashes
   const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 

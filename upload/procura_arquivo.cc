@@ -12,16 +12,17 @@ size_t filtroTamanho(const char* padrao) {
   return std::strlen(barra ? barra + 1 : padrao);
 }
 
-std::vector<ArquivoEncontrado> procuraArquivo(const char* padrao, size_t filtro) {
-  std::vector<ArquivoEncontrado> encontrados;
+NomesEncontrados procuraArquivo(const char* padrao, size_t filtro) {
+  NomesEncontrados encontrados;
   DirSearch busca(padrao);
   if (!busca.found()) return encontrados;
   do {
     const DirEntry& e = busca.entry();
     if (e.name == "." || e.name == ".." || (e.attributes & kAttrDirectory)) continue;
     if (filtro != 0 && e.name.size() != filtro) continue;
-    encontrados.push_back({e.name, e.lastWriteTime, e.size});
+    encontrados.adiciona(e.name);
   } while (busca.next());
+  encontrados.encerra();
   return encontrados;
 }
 

@@ -3,16 +3,38 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <cstring>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace torvex {
 
-struct ArquivoEncontrado {
-  std::string nome;  // the entry's name as stored, never normalised
-  int64_t ultimaGravacao = 0;  // last-write time, seconds since 1970 UTC
-  uint64_t tamanho = 0;
+// The names a search found, in its order, one after another in a single
+// buffer: a listing of a hundred thousand files costs little more than
+// their names.
+class NomesEncontrados {
+ public:
+  void adiciona(std::string_view nome) { nomes_.append(nome).push_back('\0'); }
+  void encerra() { nomes_.shrink_to_fit(); }
+
+  class Iterador {
+   public:
+    explicit Iterador(const char* p) : p_(p) {}
+    const char* operator*() const { return p_; }
+    Iterador& operator++() {
+      p_ += std::strlen(p_) + 1;
+      return *this;
+    }
+    bool operator==(const Iterador&) const = default;
+
+   private:
+    const char* p_;
+  };
+  Iterador begin() const { return Iterador(nomes_.data()); }
+  Iterador end() const { return Iterador(nomes_.data() + nomes_.size()); }
+
+ private:
+  std::string nomes_;  // each name as stored, never normalised, ended by a zero byte
 };
 
 // The name-length filter of a search pattern: with "?" and no "*", the length
@@ -20,9 +42,9 @@ struct ArquivoEncontrado {
 // or before a "."); otherwise 0, no filter.
 size_t filtroTamanho(const char* padrao);
 
-// Every entry matching `padrao`, in the search's order, that is neither "."
-// nor ".." nor a directory and, when `filtro` is not 0, whose name is that
-// long. Empty when the search finds nothing or cannot run.
-std::vector<ArquivoEncontrado> procuraArquivo(const char* padrao, size_t filtro);
+// The name of every entry matching `padrao`, in the search's order, that is
+// neither "." nor ".." nor a directory and, when `filtro` is not 0, whose
+// name is that long. Empty when the search finds nothing or cannot run.
+NomesEncontrados procuraArquivo(const char* padrao, size_t filtro);
 
 }  // namespace torvex

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "upload/procura_arquivo.h"
 
@@ -118,6 +119,19 @@ TEST(ChaveCaminho, DirectoriesAsTheFileSystemResolvesThemNamesAsStored) {
   EXPECT_NE(chaveCaminho("C:/dados/a"), chaveCaminho("D:/dados/a"));
   EXPECT_NE(chaveCaminho("C:/dados/a"), chaveCaminho("/dados/a"));
   EXPECT_EQ(chaveCaminho("a.txt"), "a.txt");
+}
+
+TEST(NomesEncontrados, GivesBackEachNameAsAddedInOrder) {
+  const std::vector<std::string> nomes = {"b.txt", "A.TXT", "a.txt", "x", std::string(255, 'n'),
+                                          "com espaco.txt", "b.txt"};
+  NomesEncontrados encontrados;
+  for (const std::string& n : nomes) encontrados.adiciona(n);
+  encontrados.encerra();
+  std::vector<std::string> lidos;
+  for (const char* n : encontrados) lidos.emplace_back(n);
+  EXPECT_EQ(lidos, nomes);
+  const NomesEncontrados nenhum;
+  EXPECT_EQ(nenhum.begin(), nenhum.end());
 }
 
 }  // namespace
