@@ -22,9 +22,11 @@ namespace {
 constexpr const char* kArchiveAlone = "archive without its record";
 constexpr const char* kRecordAlone = "record without its archive";
 constexpr const char* kJournalBlocks = "the journal cannot be read: no pass changes anything";
+constexpr const char* kCallStops = "the next call stops at a file it cannot write: no pass goes on";
 constexpr const char* kLaterPass = "waits for a later pass (a pass takes 999 archives)";
 constexpr const char* kUnnamable = "name this system cannot pass to a host exactly";
 constexpr const char* kUnknownReason = "unknown";
+constexpr const char* kDispositionUnknown = "unknown";
 
 bool isPlainFile(const DirEntry& e) {
   return e.name != "." && e.name != ".." && !(e.attributes & kAttrDirectory);
@@ -136,23 +138,33 @@ std::string reasonDetail(const DecisaoRecebido& d) {
   }
 }
 
-std::string disposition(const DecisaoRecebido& d) {
+std::string disposition(const PrevisaoRecebido& p) {
+  const DecisaoRecebido& d = p.decisao;
   switch (d.colocacao.modo) {
     case ModoEntrega::Substitui: return "replace";
     case ModoEntrega::Anexa: return "append";
     case ModoEntrega::Move: break;
   }
+  // A plan written before plans recorded the expanded FI cannot tell a
+  // numbered name from the destination itself.
+  if (!p.destinoConhecido) return kDispositionUnknown;
   return std::string_view(d.colocacao.final) == d.destino ? "new" : "numbered";
 }
 
 void inspectReceived(const char* root, TrayReport& report) {
   PrevisaoPasso pass = simulaPasso(root);
   report.collectFirst = pass.coleta;
+  report.callStopsAt = pass.bloqueio;
   for (const PrevisaoRecebido& p : pass.recebidos) {
     ReceivedItem item;
     item.name = p.arquivo.name;
     if (pass.bloqueado) {
       item.reason = kJournalBlocks;
+    } else if (!pass.bloqueio.empty()) {
+      // The plan's deliveries are placed but not recorded; nothing else moves.
+      item.pending = p.pendente;
+      item.reason = kCallStops;
+      item.detail = pass.bloqueio;
     } else if (p.adiado) {
       item.later = true;
       item.reason = kLaterPass;
@@ -161,7 +173,7 @@ void inspectReceived(const char* root, TrayReport& report) {
       item.pending = p.pendente;
       item.recorded = p.registrado;
       item.destination = p.decisao.colocacao.final;
-      item.disposition = disposition(p.decisao);
+      item.disposition = disposition(p);
     } else {
       item.reason = reasonText(p.decisao.motivo);
       item.detail = reasonDetail(p.decisao);
@@ -200,6 +212,22 @@ void inspectControlFile(const char* root, TrayReport& report) {
 // every changing call until an operator looks at it.
 void inspectJournal(const std::string& root, TrayReport& report) {
   const std::string journal = root + "/DATA/TORVEX.JNL";
+  if (!report.callStopsAt.empty()) {
+    const bool itself = report.callStopsAt == journal;
+    report.leftovers.push_back(
+        {report.callStopsAt,
+         itself ? "journal that cannot be written"
+                : "file that the interrupted call's plan must write and cannot",
+         "it is a directory, a read-only file or in a folder that is missing, so every "
+         "geraArquivoUpload and disponibilizaArquivos on this tree stops there and returns its "
+         "failure value" +
+             std::string(itself ? ", having changed nothing"
+                                : ": data files the plan places are placed, but nothing is "
+                                  "recorded and nothing else moves") +
+             ". Make it a writable file again (never delete or edit the journal); the next "
+             "call then goes on",
+         Advice::Mend});
+  }
   Plan plan;
   switch (readJournal(root.c_str(), plan)) {
     case JournalState::None:
@@ -215,6 +243,7 @@ void inspectJournal(const std::string& root, TrayReport& report) {
     case JournalState::Plan:
       break;
   }
+  if (report.callStopsAt == journal) return;
   const bool carriedOnly = std::all_of(plan.steps.begin(), plan.steps.end(),
                                        [](const Step& s) { return s.pending; });
   report.leftovers.push_back(
@@ -322,7 +351,7 @@ void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
   const std::set<std::string> named = filesNamed(plan);
   auto isNamed = [&named](const std::string& path) { return named.count(dobraCaixa(path)) > 0; };
   for (Leftover& l : report.leftovers) {
-    if (!isNamed(l.path)) continue;
+    if (!isNamed(l.path) || l.action == Advice::Mend) continue;
     l.advice = "named by the plan of an interrupted call, which the next call finishes "
                "(status does not): leave it in place";
     l.action = Advice::Leave;
@@ -343,8 +372,8 @@ void leaveWhatThePlanNames(const std::string& root, TrayReport& report) {
 }  // namespace
 
 std::vector<std::string> reasonsGiven() {
-  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kLaterPass,
-                                      kUnnamable};
+  std::vector<std::string> reasons = {kArchiveAlone, kRecordAlone, kJournalBlocks, kCallStops,
+                                      kLaterPass, kUnnamable};
   // The motives are numbered from 0 without gaps; past the last one the
   // text is the fallback.
   for (int i = 0;; ++i) {

@@ -54,13 +54,15 @@ enum class Advice {
   Delete,             // nothing needs it: it may be deleted
   CompareThenDelete,  // an operator compares it with its destination, then deletes it
   KeepForDevelopers,  // nothing may be done with it but keep a copy for the developers
+  Mend,               // an operator makes it a writable file again; nothing is deleted
 };
 
 struct Leftover {
   std::string path, kind, advice;
   Advice action = Advice::Leave;
   bool operatorMustAct() const {
-    return action == Advice::CompareThenDelete || action == Advice::KeepForDevelopers;
+    return action == Advice::CompareThenDelete || action == Advice::KeepForDevelopers ||
+           action == Advice::Mend;
   }
 };
 
@@ -72,6 +74,10 @@ struct TrayReport {
   bool collectFirst = false;
   std::vector<UploadItem> uploads;
   std::vector<ReceivedItem> received;
+  // The file at which every call that changes the tree stops (the journal
+  // cannot be written, or the interrupted call's plan cannot write it);
+  // empty when the next call goes on.
+  std::string callStopsAt;
   ControlFileState controlFile;
   CounterState counter;
   std::vector<Leftover> leftovers;

@@ -58,16 +58,18 @@ void printText(const TrayReport& r, std::FILE* out) {
                r.collectFirst ? "collect-first" : "direct");
   if (r.received.empty()) std::fprintf(out, "  none\n");
   for (const ReceivedItem& item : r.received) {
-    if (item.pending) {
+    if (item.pending && item.deliver) {
       std::fprintf(out, "  %s  delivered to %s (%s) by finishing the interrupted call's plan%s\n",
-                   item.name.c_str(), item.destination.c_str(), item.disposition.c_str(),
+                   item.name.c_str(), item.destination.c_str(),
+                   item.disposition == "unknown" ? "new or numbered: destination unknown to this journal"
+                                                 : item.disposition.c_str(),
                    item.recorded ? "; already recorded" : "");
     } else if (item.deliver) {
       std::fprintf(out, "  %s  deliver to %s (%s)\n", item.name.c_str(), item.destination.c_str(),
                    item.disposition.c_str());
     } else {
-      std::fprintf(out, "  %s  %s stays: %s%s%s%s\n", item.name.c_str(), item.later ? "  " : "**",
-                   item.reason.c_str(), item.detail.empty() ? "" : " (", item.detail.c_str(),
+      std::fprintf(out, "  %s  %s %s: %s%s%s%s\n", item.name.c_str(), item.later ? "  " : "**",
+                   item.pending ? "held by the interrupted call's plan" : "stays", item.reason.c_str(), item.detail.empty() ? "" : " (", item.detail.c_str(),
                    item.detail.empty() ? "" : ")");
     }
   }
@@ -143,17 +145,21 @@ void printJson(const TrayReport& r, std::FILE* out) {
                    sep, json(item.name).c_str(), json(item.destination).c_str(),
                    json(item.disposition).c_str(), boolean(item.pending), boolean(item.recorded));
     } else {
-      std::fprintf(out, "%s    {\"name\": %s, \"action\": \"stay\", \"reason\": %s, \"detail\": %s}",
+      std::fprintf(out,
+                   "%s    {\"name\": %s, \"action\": \"stay\", \"reason\": %s, \"detail\": %s, "
+                   "\"pending_plan\": %s}",
                    sep, json(item.name).c_str(), json(item.reason).c_str(),
-                   jsonOrNull(item.detail).c_str());
+                   jsonOrNull(item.detail).c_str(), boolean(item.pending));
     }
     sep = ",\n";
   }
   const ControlFileState& c = r.controlFile;
+  std::fprintf(out, "%s],\n  \"call_stops_at\": %s", r.received.empty() ? "" : "\n  ",
+               jsonOrNull(r.callStopsAt).c_str());
   std::fprintf(out,
-               "%s],\n  \"control_file\": {\"path\": %s, \"present\": %s, \"records\": %s, "
+               ",\n  \"control_file\": {\"path\": %s, \"present\": %s, \"records\": %s, "
                "\"last_record_whole\": %s},\n",
-               r.received.empty() ? "" : "\n  ", json(c.path).c_str(), boolean(c.present),
+               json(c.path).c_str(), boolean(c.present),
                c.readable ? std::to_string(c.records).c_str() : "null",
                c.readable ? boolean(c.lastRecordWhole) : "null");
   std::fprintf(out, "  \"counter\": {\"path\": %s, \"present\": %s, \"value\": ",

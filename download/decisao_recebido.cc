@@ -5,6 +5,7 @@
 
 #include "download/controle_download.h"
 #include "download/troca_extensao.h"
+#include "journal/file_steps.h"
 #include "macros/trata_macro_fi.h"
 #include "platform/file.h"
 #include "platform/win_path.h"
@@ -54,14 +55,6 @@ bool diretorioFinalExiste(const char* final) {
 bool volumeSomenteLeitura(const char* final) {
   char diretorio[kTamanhoCaminho];
   return diretorioDe(final, diretorio) && platform().readOnlyVolume(diretorio);
-}
-
-// The control file is opened for appending before anything moves: it must be
-// a writable file, or be creatable in an existing directory.
-bool controleGravavel(const char* controle) {
-  uint32_t atributos = platform().fileAttributes(controle);
-  if (atributos == kInvalidAttributes) return diretorioFinalExiste(controle);
-  return (atributos & (kAttrDirectory | kAttrReadOnly)) == 0;
 }
 
 // A move or an append to a device name ("NUL", "CON") or to a name holding
@@ -131,7 +124,9 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   if (!membros.temDados(c)) return fica(MotivoPermanencia::SemDados);
   if (proprios.includes(d.destino)) return fica(MotivoPermanencia::DestinoReservado);
   if (ligacaoSemAlvo(d.destino)) return fica(MotivoPermanencia::LigacaoSemAlvo);
-  if (!controleGravavel(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
+  // The control file is opened for appending once the data is placed: it
+  // must be a writable file, or be one that can be made.
+  if (!canAppendTo(c.controle)) return fica(MotivoPermanencia::ControleIndisponivel);
 
   // Replacing or appending needs a writable file there; a numbered message
   // goes beside whatever the destination is.

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "journal/file_steps.h"
+#include "journal/plan.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -33,9 +34,27 @@ std::vector<std::string> linhas(std::string_view texto) {
   return saida;
 }
 
+// Where an item's archive will stand once its undo has run: its reservation
+// (the archive renamed to its parked name) is renamed back when the parked
+// file holds the archive's bytes and its name is free.
+void devolve(const Plan& plano, long item, std::vector<ArquivoDevolvido>& devolvidos) {
+  for (const Step& s : plano.steps) {
+    if (s.item != item || s.undo || s.op != Op::Rename || !s.ifPresent) continue;
+    const size_t barra = s.a.rfind('/');
+    ArquivoDevolvido d{s.a.substr(barra == s.a.npos ? 0 : barra + 1), {}};
+    if (!holds(s.a.c_str(), s.digest) && !pathExists(s.a.c_str()) && holds(s.b.c_str(), s.digest)) {
+      d.estacionado = s.b;
+    }
+    devolvidos.push_back(std::move(d));
+  }
+}
+
 }  // namespace
 
-std::vector<EntregaPendente> entregasPendentes(const Plan& plano) {
+PlanoPendente planoPendente(const Plan& plano) {
+  PlanoPendente pendente;
+  const RunForecast previsao = forecastRun(plano);
+  pendente.bloqueio = previsao.blockedBy;
   // Records are written by the one Write step; past its mark they stand,
   // and before it they may already have been written whole.
   const Step* escrita = nullptr;
@@ -45,26 +64,28 @@ std::vector<EntregaPendente> entregasPendentes(const Plan& plano) {
     escrita = &plano.steps[i];
     registradas = plano.resumeAt > i;
   }
-  std::vector<EntregaPendente> entregas;
   for (const Step& fragmento : plano.steps) {
-    if (fragmento.op != Op::Fragment || plano.abandoned.count(fragmento.item)) continue;
+    if (fragmento.op != Op::Fragment) continue;
+    if (plano.abandoned.count(fragmento.item) || previsao.givenUp.count(fragmento.item)) {
+      devolve(plano, fragmento.item, pendente.devolvidos);
+      continue;
+    }
     const std::vector<std::string> registro = linhas(fragmento.a);
     if (registro.size() < 4) continue;
     EntregaPendente e;
     e.arquivo = registro[2];
     e.final = registro[3];
-    e.destino = e.final;
     e.registrada = registradas || (escrita && registroConsta(*escrita, fragmento));
     for (const Step& s : plano.steps) {
       if (s.item != fragmento.item || s.undo || s.b != e.final) continue;
       const bool coloca = s.op == Op::Append || s.op == Op::Rename || s.op == Op::Copy;
       if (s.op == Op::Append) e.modo = ModoEntrega::Anexa;
       if (coloca && s.op != Op::Append && s.replace) e.modo = ModoEntrega::Substitui;
-      if (coloca && !s.d.empty()) e.destino = s.d;
+      if (coloca) e.destino = s.d;
     }
-    entregas.push_back(std::move(e));
+    pendente.entregas.push_back(std::move(e));
   }
-  return entregas;
+  return pendente;
 }
 
 }  // namespace torvex

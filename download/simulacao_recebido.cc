@@ -1,6 +1,7 @@
 #include "download/simulacao_recebido.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -10,7 +11,9 @@
 #include "arj/memory_stream.h"
 #include "download/entrega_pendente.h"
 #include "download/percurso_recebidos.h"
+#include "journal/file_steps.h"
 #include "platform/file.h"
+#include "platform/wildcard.h"
 
 namespace torvex {
 namespace {
@@ -112,37 +115,58 @@ class NumeracaoSimulada : public Numeracao {
 PrevisaoPasso simulaPasso(const char* raiz) {
   PrevisaoPasso previsao;
   previsao.coleta = listaAntesDeProcessar();
-  char padrao[kTamanhoCaminho];
-  if (!padraoRecebidos(raiz, padrao)) return previsao;
+  char padrao[kTamanhoCaminho], diario[kTamanhoCaminho];
+  if (!padraoRecebidos(raiz, padrao) || !caminhoDiario(raiz, diario)) return previsao;
   MembrosEmMemoria membros;
   NumeracaoSimulada numeracao(raiz);
   const BandejasRecebimento bandejas(raiz);
   BookkeepingFiles proprios(raiz);
   Plan plano;
-  const JournalState diario = readJournal(raiz, plano);
-  previsao.bloqueado = diario == JournalState::Error;
+  const JournalState estado = readJournal(raiz, plano);
+  previsao.bloqueado = estado == JournalState::Error;
+  const PlanoPendente pendente = estado == JournalState::Plan ? planoPendente(plano) : PlanoPendente{};
+  // A journal that exists but cannot be opened to write stops every call.
+  previsao.bloqueio = pathExists(diario) && !canAppendTo(diario) ? diario : pendente.bloqueio;
   std::set<std::string> daPendente;
-  for (const EntregaPendente& e : diario == JournalState::Plan ? entregasPendentes(plano)
-                                                              : std::vector<EntregaPendente>{}) {
+  for (const EntregaPendente& e : pendente.entregas) {
     PrevisaoRecebido item;
     item.arquivo.name = e.arquivo;
     item.pendente = true;
     item.registrado = e.registrada;
+    item.destinoConhecido = !e.destino.empty();
     item.decisao.entrega = true;
-    copia(item.decisao.destino, sizeof item.decisao.destino, e.destino.c_str());
+    copia(item.decisao.destino, sizeof item.decisao.destino,
+          (e.destino.empty() ? e.final : e.destino).c_str());
     copia(item.decisao.colocacao.final, sizeof item.decisao.colocacao.final, e.final.c_str());
     item.decisao.colocacao.modo = e.modo;
     numeracao.cria(e.final.c_str());
     daPendente.insert(dobraAscii(e.arquivo));
     previsao.recebidos.push_back(std::move(item));
   }
+  // Archives the plan gives back and that are parked now are listed where
+  // their names will be: a search that also yields the parked names, which
+  // differ from the archive's only past its own.
+  std::map<std::string, std::string> estacionados;  // folded parked name -> archive name
+  for (const ArquivoDevolvido& d : pendente.devolvidos) {
+    if (!d.estacionado.empty()) estacionados[dobraAscii(nomeDe(d.estacionado.c_str()))] = d.arquivo;
+  }
+  const wildcard::Pattern dosRecebidos(nomeDe(padrao), false);
+  std::string busca = padrao;
+  if (!estacionados.empty()) busca += '*';
+  auto devolvido = [&](const DirEntry& arquivo) -> const std::string* {
+    const auto achado = estacionados.find(dobraAscii(arquivo.name));
+    return achado == estacionados.end() ? nullptr : &achado->second;
+  };
   percorreRecebidos(
-      padrao, previsao.coleta,
-      [&](const DirEntry& arquivo) {
+      busca.c_str(), previsao.coleta,
+      [&](const DirEntry& listado) {
         PrevisaoRecebido item;
-        item.arquivo = arquivo;
+        item.arquivo = listado;
+        const std::string* nome = devolvido(listado);
+        if (nome) item.arquivo.name = *nome;
         CaminhosRecebido c;
-        if (c.monta(raiz, bandejas, arquivo.name.c_str())) {
+        if (c.monta(raiz, bandejas, item.arquivo.name.c_str()) &&
+            (!nome || copia(c.arquivo, sizeof c.arquivo, c.reservado))) {
           item.decisao = decideRecebido(raiz, c, membros, numeracao, proprios);
           if (item.decisao.entrega) numeracao.cria(item.decisao.colocacao.final);
         }
@@ -151,10 +175,14 @@ PrevisaoPasso simulaPasso(const char* raiz) {
       [&](const DirEntry& arquivo) {
         PrevisaoRecebido item;
         item.arquivo = arquivo;
+        if (const std::string* nome = devolvido(arquivo)) item.arquivo.name = *nome;
         item.adiado = true;
         previsao.recebidos.push_back(std::move(item));
       },
-      [&](const DirEntry& arquivo) { return daPendente.count(dobraAscii(arquivo.name)) > 0; });
+      [&](const DirEntry& arquivo) {
+        if (devolvido(arquivo)) return false;
+        return daPendente.count(dobraAscii(arquivo.name)) > 0 || !dosRecebidos.matches(arquivo.name);
+      });
   return previsao;
 }
 

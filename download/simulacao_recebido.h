@@ -4,9 +4,11 @@
 // the counter, and a delivery decided for one archive counts as made for the
 // archives after it (its final path then exists). A plan an interrupted
 // pass left in the journal is finished first, as the next call does: its
-// deliveries come first and their archives are not decided again.
+// deliveries come first and their archives are not decided again; those it
+// gives up go back under their names and are decided with the others.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "download/decisao_recebido.h"
@@ -18,6 +20,7 @@ struct PrevisaoRecebido {
   DirEntry arquivo;
   bool adiado = false;  // past the collect table: this pass does not take it
   bool pendente = false;    // delivered by finishing the pending plan (name only in `arquivo`)
+  bool destinoConhecido = true;  // pending: the journal records the destination it expanded
   bool registrado = false;  // pending, and its record already stands
   DecisaoRecebido decisao;
 };
@@ -25,6 +28,10 @@ struct PrevisaoRecebido {
 struct PrevisaoPasso {
   bool coleta = false;  // collect-first mode: the listing's last archive goes first
   bool bloqueado = false;  // the journal cannot be read: the pass changes nothing
+  // The file on which the next call stops (the journal cannot be written, or
+  // the interrupted plan cannot be finished): it goes no further than the
+  // plan's steps, and delivers and records nothing. Empty when it goes on.
+  std::string bloqueio;
   std::vector<PrevisaoRecebido> recebidos;  // in the order the pass takes them
 };
 

@@ -1,5 +1,6 @@
 #include "journal/file_steps.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -81,7 +82,83 @@ StepResult copyAndPlace(const Step& s, DurableSet& touched) {
   return StepResult::Done;
 }
 
+// Whether a file can be moved to `to`: over a writable file when it
+// replaces one, else to a free name in an existing directory.
+bool canMoveTo(const std::string& to, bool replace) {
+  const uint32_t attributes = platform().fileAttributes(to.c_str());
+  if (attributes == kInvalidAttributes) return canAppendTo(to.c_str());
+  return replace && (attributes & (kAttrDirectory | kAttrReadOnly)) == 0;
+}
+
+bool appendWouldFail(const Step& s) {
+  FileIdentity from, to;
+  if (platform().fileIdentity(s.a.c_str(), from) && platform().fileIdentity(s.b.c_str(), to) &&
+      from == to) {
+    return true;
+  }
+  if (!canAppendTo(s.b.c_str())) return true;
+  // A missing target is made empty by the step.
+  File view(s.b.c_str(), OpenMode::Read);
+  const uint64_t have = view ? static_cast<uint64_t>(std::max<int64_t>(view.size(), 0)) : 0;
+  const uint64_t offset = static_cast<uint64_t>(s.m);
+  uint64_t sum = 0;
+  if (have >= offset + s.digest.size && checksumOfRange(view, offset, s.digest.size, sum) &&
+      sum == s.digest.sum) {
+    return false;
+  }
+  Digest found;
+  if (!digestOf(s.a.c_str(), found) || found != s.digest) return true;
+  File source(s.a.c_str(), OpenMode::Read);
+  return oursPast(view, have, offset, source, s.digest) < 0;
+}
+
 }  // namespace
+
+bool canAppendTo(const char* path) {
+  const uint32_t attributes = platform().fileAttributes(path);
+  if (attributes != kInvalidAttributes) return (attributes & (kAttrDirectory | kAttrReadOnly)) == 0;
+  // A missing file is made in its directory ("X:" stands for the drive's root).
+  const std::string_view text = path;
+  const size_t slash = text.rfind('/');
+  if (slash == text.npos) return true;
+  std::string directory(text.substr(0, slash));
+  if (directory.empty() || directory.back() == ':') directory += '/';
+  const uint32_t parent = platform().fileAttributes(directory.c_str());
+  return parent != kInvalidAttributes && (parent & kAttrDirectory);
+}
+
+bool wouldFail(const Step& s) {
+  switch (s.op) {
+    case Op::Require:
+      return !holds(s.a.c_str(), s.digest) && !holds(s.b.c_str(), s.digest);
+    case Op::Rename:
+      if (holds(s.b.c_str(), s.digest)) return false;
+      if (!holds(s.a.c_str(), s.digest)) return !s.ifPresent || exists(s.a);
+      return !canMoveTo(s.b, s.replace);
+    case Op::Copy: {
+      if (holds(s.b.c_str(), s.digest)) return false;
+      if (!canMoveTo(s.b, s.replace)) return true;
+      if (holds(s.c.c_str(), s.digest)) return false;
+      // A file under c longer than the bytes is not ours, and stays.
+      File under(s.c.c_str(), OpenMode::Read);
+      if (under && under.size() > static_cast<int64_t>(s.digest.size)) return true;
+      return !holds(s.a.c_str(), s.digest);
+    }
+    case Op::Append:
+      return appendWouldFail(s);
+    case Op::Retire:
+      return !s.pending && (!exists(s.c) || !exists(s.d));
+    case Op::Write:
+      return !canAppendTo(s.a.c_str());
+    case Op::CutBack:
+    case Op::Delete:
+    case Op::DropOld:
+    case Op::Fragment:
+    case Op::Barrier:
+      return false;
+  }
+  return true;  // a step this version does not know fails
+}
 
 std::string identityText(const char* path) {
   FileIdentity id;

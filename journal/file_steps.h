@@ -33,4 +33,14 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
 // A file's identity as a Write step states it; empty when it does not exist.
 std::string identityText(const char* path);
 
+// Whether a file can be opened to append to: a writable file, or a name
+// that can be made in an existing directory.
+bool canAppendTo(const char* path);
+
+// Whether `s`, run again now after a crash, would fail: the checks the step
+// itself makes on a run again, by reading only, for a report of what the
+// next call will do. A move or a write that the system refuses for a reason
+// no file shows (a full disk, a file held open) is not foreseen.
+bool wouldFail(const Step& s);
+
 }  // namespace torvex

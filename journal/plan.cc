@@ -6,6 +6,14 @@
 namespace torvex {
 namespace {
 
+// Whether a run again takes step i: steps before the last mark are done
+// (those carried over from an earlier call are retried all the same), undo
+// steps run only for an item given up, and such an item's steps no more.
+bool runsAgain(const Plan& plan, size_t i) {
+  const Step& s = plan.steps[i];
+  return (i >= plan.resumeAt || s.pending) && !s.undo && !plan.abandoned.count(s.item);
+}
+
 class Runner {
  public:
   Runner(Journal& journal, Plan& plan, bool recovering)
@@ -16,8 +24,7 @@ class Runner {
     for (long item : plan_.abandoned) undo(item);
     for (size_t i = 0; i < plan_.steps.size(); ++i) {
       const Step& s = plan_.steps[i];
-      // Steps carried over are retried even before the last mark.
-      if ((i < plan_.resumeAt && !s.pending) || s.undo || plan_.abandoned.count(s.item)) continue;
+      if (!runsAgain(plan_, i)) continue;
       if (s.op == Op::Barrier) {
         if (!touched_.flush()) return false;
         if (s.n == 1 && !journal_.mark('K', static_cast<long>(i))) return false;
@@ -93,6 +100,20 @@ bool runPlan(Journal& journal, Plan& plan, bool recovering, RunReport* report) {
   const bool done = runner.run();
   if (report) report->recorded += runner.recorded();
   return done;
+}
+
+RunForecast forecastRun(const Plan& plan) {
+  RunForecast forecast;
+  for (size_t i = 0; i < plan.steps.size(); ++i) {
+    const Step& s = plan.steps[i];
+    if (!runsAgain(plan, i) || forecast.givenUp.count(s.item) || !wouldFail(s)) continue;
+    if (s.item < 0) {
+      forecast.blockedBy = s.a;
+      break;
+    }
+    forecast.givenUp.insert(s.item);
+  }
+  return forecast;
 }
 
 bool commitAndRun(Journal& journal, Plan& plan) {

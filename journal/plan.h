@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <set>
+#include <string>
 
 #include "journal/journal_file.h"
 
@@ -19,6 +21,16 @@ struct RunReport {
 // remaining steps are passed over. False when a step of the whole batch
 // failed; the journal then keeps the plan for the next call.
 bool runPlan(Journal& journal, Plan& plan, bool recovering, RunReport* report = nullptr);
+
+// What running `plan` again (at the start of the next call) would do,
+// foreseen by reading only: the items it will give up, and the file on
+// which a step of the whole batch fails, so that the plan stays in the
+// journal and every call that changes the tree fails until it is mended.
+struct RunForecast {
+  std::set<long> givenUp;
+  std::string blockedBy;  // empty when the plan can be finished
+};
+RunForecast forecastRun(const Plan& plan);
 
 // Commits `plan` to the journal and runs it. When a step fails on the way,
 // the plan is run once more as after a crash, so a passing failure leaves

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,44 @@ class PlanoPendente : public ::testing::Test {
               (std::vector<std::string>{"D00001.ARJ", "D00002.ARJ"}));
   }
 
+  // Every name under the tree's directory and every file's bytes.
+  std::map<std::string, std::string> retrato() const {
+    std::map<std::string, std::string> r;
+    for (const auto& e : fs::recursive_directory_iterator(arvore.dir())) {
+      const std::string nome = fs::relative(e.path(), arvore.dir()).string();
+      r[nome] = e.is_directory() ? "<dir>" : arvore.read(nome);
+    }
+    return r;
+  }
+
+  // The next call stops at `arquivo`: status says so for every archive and
+  // names it for an operator; each changing call then returns its failure
+  // value, the first having run no more than the plan's own steps, and
+  // neither changes anything after it.
+  void confereParada(const std::string& arquivo) {
+    const TrayReport r = relatorio();
+    EXPECT_EQ(r.callStopsAt, arquivo);
+    ASSERT_FALSE(r.received.empty());
+    for (const ReceivedItem& item : r.received) {
+      EXPECT_FALSE(item.deliver) << item.name;
+      EXPECT_EQ(item.detail, arquivo) << item.name;
+      EXPECT_NE(item.reason.find("stops"), std::string::npos) << item.name << ": " << item.reason;
+    }
+    const auto mend = std::find_if(r.leftovers.begin(), r.leftovers.end(),
+                                   [&](const Leftover& l) { return l.path == arquivo; });
+    ASSERT_NE(mend, r.leftovers.end());
+    EXPECT_EQ(mend->action, Advice::Mend);
+    EXPECT_TRUE(r.needsOperator());
+
+    arvore.write("dados/up.txt", "up");
+    EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);
+    const auto depois = retrato();
+    EXPECT_EQ(geraArquivoUpload("C:/T", "C:/dados/up.txt", "", 1), -1);
+    EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);
+    EXPECT_EQ(retrato(), depois);
+    EXPECT_FALSE(arvore.exists("T/OUTTRAY/WORK/F1_up_txt.ARJ"));
+  }
+
   testing::TempTree arvore;
 };
 
@@ -152,6 +191,86 @@ TEST_F(PlanoPendente, AnUploadWhosePlanPublishesTheArchiveLacksNothing) {
   // The next call publishes it, whatever it packs itself.
   geraArquivoUpload("C:/T", "C:/dados/none.txt", "", 2);
   EXPECT_TRUE(arvore.exists("T/OUTTRAY/WORK/F1_a_txt.ARJ"));
+}
+
+// The plan cannot be finished: the control file it writes its records to
+// was replaced by a directory after the crash. Mended, the next pass
+// finishes the plan and records each delivery once.
+TEST_F(PlanoPendente, APlanThatCannotBeFinishedStopsEveryCall) {
+  cortaQuando([&] { return arvore.exists("T/INTRAY/WORK/D00002.ARJ.ENTREGA"); });
+  fs::remove(arvore.path("T/OUTTRAY/ContDown.dat"));
+  arvore.mkdir("T/OUTTRAY/ContDown.dat");
+  confereParada("C:/T/Outtray/ContDown.dat");
+  fs::remove(arvore.path("T/OUTTRAY/ContDown.dat"));
+  EXPECT_FALSE(relatorio().needsOperator());
+  conferePasso();
+}
+
+// A journal that cannot be written stops every changing call though nothing
+// is pending; status names it.
+TEST_F(PlanoPendente, AJournalThatCannotBeWrittenStopsEveryCall) {
+  testing::criaBandejas(arvore);
+  arvore.mkdir("OUT");
+  testing::criaRecebido(arvore, "D00001.ARJ", testing::descritor("C:/OUT/new.txt", kCarimbo, "R"),
+                        "new");
+  arvore.write("T/DATA/TORVEX.JNL", "");
+  fs::permissions(arvore.path("T/DATA/TORVEX.JNL"), fs::perms::owner_read);
+  confereParada("C:/T/DATA/TORVEX.JNL");
+  EXPECT_TRUE(arvore.exists("T/INTRAY/WORK/D00001.ARJ"));
+  fs::permissions(arvore.path("T/DATA/TORVEX.JNL"), fs::perms::owner_all);
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_EQ(arvore.read("OUT/new.txt"), "new");
+}
+
+// A delivery the plan's run again gives up (its destination became a
+// directory) is no delivery: its archive goes back and is decided with the
+// others, and stays for the reason the pass then finds.
+TEST_F(PlanoPendente, ADeliveryThePlanGivesUpIsDecidedAfresh) {
+  cortaQuando([&] { return arvore.exists("T/INTRAY/WORK/D00002.ARJ.ENTREGA"); });
+  arvore.mkdir("OUT/new.txt");
+  const TrayReport r = relatorio();
+  ASSERT_EQ(r.received.size(), 2u);
+  EXPECT_TRUE(r.received[0].deliver && r.received[0].pending) << r.received[0].name;
+  EXPECT_EQ(r.received[0].destination, "C:/OUT/M00001.QVX");
+  EXPECT_EQ(r.received[1].name, "D00002.ARJ");
+  EXPECT_FALSE(r.received[1].deliver || r.received[1].pending);
+  EXPECT_EQ(r.received[1].reason, "destination is a directory");
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_TRUE(arvore.exists("T/INTRAY/WORK/D00002.ARJ"));
+  EXPECT_EQ(testing::arquivosRegistrados(arvore), std::vector<std::string>{"D00001.ARJ"});
+}
+
+// A journal written before plans recorded the expanded FI: a move's final
+// path may or may not be a numbered name, and status says it does not know.
+TEST_F(PlanoPendente, AnOldJournalLeavesTheDispositionUnknown) {
+  cortaQuando([&] { return arvore.exists("T/INTRAY/WORK/D00001.ARJ"); });
+  Plan plano;
+  ASSERT_EQ(readJournal("C:/T", plano), JournalState::Plan);
+  ASSERT_EQ(plano.resumeAt, 0u);  // no mark is lost by writing it again
+  for (Step& s : plano.steps) s.d.clear();
+  {
+    Journal diario;
+    ASSERT_TRUE(diario.open("C:/T"));
+    ASSERT_TRUE(diario.commit(plano));
+  }
+  const TrayReport r = relatorio();
+  ASSERT_EQ(r.received.size(), 2u);
+  for (const ReceivedItem& item : r.received) {
+    EXPECT_TRUE(item.deliver && item.pending) << item.name;
+    EXPECT_EQ(item.disposition, "unknown") << item.name;
+  }
+  std::FILE* texto = std::tmpfile();
+  printText(r, texto);
+  std::rewind(texto);
+  char linha[512];
+  std::string tudo;
+  while (std::fgets(linha, sizeof linha, texto)) tudo += linha;
+  std::fclose(texto);
+  EXPECT_NE(tudo.find("D00001.ARJ  delivered to C:/OUT/M00001.QVX (new or numbered: destination "
+                      "unknown to this journal)"),
+            std::string::npos)
+      << tudo;
+  conferePasso();
 }
 
 }  // namespace
