@@ -253,6 +253,17 @@ TEST(Search, HidesNamesWin32CannotReachByThatName) {
   EXPECT_EQ(list("C:/h/*.*").names, (Names{".", "..", "ok.txt"}));
 }
 
+// Even where the disk holds a file of that name, as a Linux folder may.
+TEST(Search, DeviceNamesAreNeverFound) {
+  testing::TempTree t;
+  for (const char* n : {"NUL", "con.txt", "AUX.c", "COM1"}) t.write(std::string("h/") + n, "x");
+  DirEntry e;
+  for (const char* n : {"NUL", "con.txt", "AUX.c", "nul ", "COM1"}) {
+    EXPECT_EQ(platform().findFirst((std::string("C:/h/") + n).c_str(), e), nullptr) << n;
+    EXPECT_EQ(platform().lastError(), kErrorFileNotFound) << n;
+  }
+}
+
 TEST(Search, NamesDifferingOnlyInCaseAreBothListed) {
   testing::TempTree t;
   t.write("d/Dup.txt", "1");
