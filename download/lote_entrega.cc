@@ -170,9 +170,10 @@ bool LoteEntrega::executa() {
   const bool feito = extraidos.flush() && commitAndRun(journal_, plano);
   // The second name goes with the plan it served; one a plan left for the
   // next call stays. A name of a file held open cannot go: the guard lets
-  // go of the file for that moment, when the batch is over.
+  // go of the file (both holds) for that moment, when the batch is over.
   if (feito && !segundo.empty()) {
     guarda_.close();
+    escrita_.close();
     platform().deleteFile(segundo.c_str());
   }
   guardaControle();

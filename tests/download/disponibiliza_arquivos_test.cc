@@ -183,14 +183,6 @@ TEST_F(Disponibiliza, FailedPlacementKeepsTheArchive) {
   EXPECT_FALSE(aguardando("D00001.ARJ"));
 }
 
-TEST_F(Disponibiliza, UnopenableControlFilePlacesNothing) {
-  arvore.mkdir("T/OUTTRAY/ContDown.dat");  // a directory where the file should be
-  recebe("D00001.ARJ", "C:/OUT/X.TXT", "M", "payload");
-  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);  // the search finds the directory
-  EXPECT_FALSE(arvore.exists("OUT/X.TXT"));
-  EXPECT_TRUE(aguardando("D00001.ARJ"));
-}
-
 TEST_F(Disponibiliza, AppendThatCannotOpenTheDestinationKeepsTheArchive) {
   arvore.mkdir("OUT/DIR.TXT");
   recebe("D00001.ARJ", "C:/OUT/DIR.TXT", "A", "payload");
