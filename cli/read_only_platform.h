@@ -29,7 +29,6 @@ class ReadOnlyPlatform : public ForwardingPlatform {
   bool deleteFile(const char*) override { return refuse(false); }
   bool moveFile(const char*, const char*) override { return refuse(false); }
   bool replaceFile(const char*, const char*) override { return refuse(false); }
-  bool linkFile(const char*, const char*) override { return refuse(false); }
   bool syncDirectory(const char*) override { return refuse(false); }
   bool setCurrentDrive(int) override { return refuse(false); }
   bool registryCreateKey(RegistryHive, const char*) override { return refuse(false); }

@@ -27,10 +27,6 @@ bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP");
 }
 
-bool caminhoSegundoNome(const char* raiz, char (&saida)[kTamanhoCaminho]) {
-  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP/CONTDOWN.LNK");
-}
-
 std::vector<FileIdentity> travaEDiario(const char* raiz) {
   std::vector<FileIdentity> ids;
   char caminho[kTamanhoCaminho];

@@ -20,10 +20,6 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]);
 // R + "/DATA/TORVEX.TMP": the folder where a call makes files before a plan
 // publishes them. Everything in it is the tree's own scratch.
 bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]);
-// R + "/DATA/TORVEX.TMP/CONTDOWN.LNK": a second name of the control file,
-// kept while a pass writes its records, so that the call that finishes an
-// interrupted pass can read what the host took should it delete the file.
-bool caminhoSegundoNome(const char* raiz, char (&saida)[kTamanhoCaminho]);
 
 // The identities of the lock and the journal of the tree at `raiz`, which a
 // call holds open: a search for files to pack never yields them.

@@ -66,7 +66,6 @@ class PosixPlatform final : public Platform {
   bool deleteFile(const char* path) override;
   bool moveFile(const char* from, const char* to) override;
   bool replaceFile(const char* from, const char* to) override;
-  bool linkFile(const char* from, const char* to) override;
   bool syncDirectory(const char* path) override;
   bool syncFileSystem(const char* path) override;
   bool readOnlyVolume(const char* path) override;
