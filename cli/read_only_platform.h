@@ -30,6 +30,9 @@ class ReadOnlyPlatform : public ForwardingPlatform {
   bool moveFile(const char*, const char*) override { return refuse(false); }
   bool replaceFile(const char*, const char*) override { return refuse(false); }
   bool syncDirectory(const char*) override { return refuse(false); }
+  bool makeDurable(const std::vector<std::string>&, const std::vector<std::string>&) override {
+    return refuse(false);
+  }
   bool setCurrentDrive(int) override { return refuse(false); }
   bool registryCreateKey(RegistryHive, const char*) override { return refuse(false); }
   bool registrySetValue(RegistryHive, const char*, const char*, const std::string&) override {

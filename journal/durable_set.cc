@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/file.h"
+#include "platform/platform.h"
 
 namespace torvex {
 namespace {
@@ -11,14 +11,6 @@ std::string directoryOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A file renamed or deleted since it was noted needs nothing.
-bool syncFileIfThere(const std::string& path) {
-  if (!pathExists(path.c_str())) return true;
-  // Read-write: Windows flushes a file only through a handle that may write it.
-  File f(path.c_str(), OpenMode::ReadWrite);
-  return f ? f.sync() && f.close() : !pathExists(path.c_str());
 }
 
 }  // namespace
@@ -34,26 +26,17 @@ void DurableSet::arrival(const std::string& path) { dirs_[directoryOf(path)].arr
 void DurableSet::departure(const std::string& path) { dirs_[directoryOf(path)]; }
 
 bool DurableSet::flush() {
-  bool ok = true;
-  std::vector<FileIdentity> synced;  // volumes flushed whole
+  std::vector<std::string> files, directories;
+  for (const auto& [dir, d] : dirs_) files.insert(files.end(), d.files.begin(), d.files.end());
   for (bool arrivals : {true, false}) {
     for (const auto& [dir, d] : dirs_) {
-      if (d.arrivals != arrivals) continue;
-      FileIdentity id;
-      if (!platform().fileIdentity(dir.c_str(), id)) continue;  // gone: nothing of it to keep
-      bool whole = false;
-      for (const FileIdentity& v : synced) whole = whole || v.volume == id.volume;
-      if (!whole && platform().syncFileSystem(dir.c_str())) {
-        synced.push_back(id);
-        whole = true;
-      }
-      if (whole) continue;
-      for (const std::string& f : d.files) ok = syncFileIfThere(f) && ok;
-      ok = platform().syncDirectory(dir.c_str()) && ok;
+      if (d.arrivals == arrivals) directories.push_back(dir);
     }
   }
   dirs_.clear();
-  return ok;
+  // A file renamed or deleted since it was noted, or a directory removed,
+  // needs nothing: the platform passes over what is gone.
+  return platform().makeDurable(files, directories);
 }
 
 }  // namespace torvex

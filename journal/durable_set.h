@@ -1,6 +1,6 @@
 // The files and directories changed since the last barrier of a plan, and
-// the one step that makes them all durable: one syncfs per volume where the
-// system has it, else a sync of each file and then of each directory.
+// the one step that makes them all durable: a flush of those files and then
+// of those directories, and of nothing else on their volumes.
 
 #pragma once
 

@@ -306,21 +306,6 @@ bool PosixPlatform::syncDirectory(const char* path) {
   return true;
 }
 
-bool PosixPlatform::syncFileSystem(const char* path) {
-  Entry e;
-  if (uint32_t err = resolved(path, e)) return fail(err);
-#ifdef __linux__
-  int fd = open(e.path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail(win32Error(errno));
-  bool ok = syncfs(fd) == 0;
-  int err = errno;
-  close(fd);
-  return ok || fail(win32Error(err));
-#else
-  return fail(kErrorInvalidParameter);
-#endif
-}
-
 bool PosixPlatform::readOnlyVolume(const char* path) {
   Entry e;
   if (resolved(path, e) != 0) return false;

@@ -138,10 +138,14 @@ class Platform {
   virtual bool moveFile(const char* from, const char* to) = 0;  // fails when `to` exists
   virtual bool replaceFile(const char* from, const char* to) = 0;  // MoveFileEx REPLACE_EXISTING
   virtual bool syncDirectory(const char* path) = 0;  // makes renames and creations durable
-  // Flushes every change on the file system that holds `path` in one call
-  // (syncfs); false where the system has no such call, and the caller then
-  // syncs each file and directory itself.
-  virtual bool syncFileSystem(const char* path) = 0;
+  // One barrier: the contents of every file in `files`, then the entries of
+  // each of `directories` in the order given, reach the medium. Only these
+  // are waited for, never other programs' writes on the volume; the files
+  // are flushed together where the system allows. A path that no longer
+  // names anything is passed over: nothing of it is left to keep. False
+  // when any flush failed (lastError tells the first failure).
+  virtual bool makeDurable(const std::vector<std::string>& files,
+                           const std::vector<std::string>& directories) = 0;
   virtual bool fileIdentity(const char* path, FileIdentity& id) = 0;  // false when absent
   // Whether any local user may create files in the directory: its DACL lets
   // Everyone, Users or Authenticated Users add files or change the DACL
@@ -278,7 +282,9 @@ class ForwardingPlatform : public Platform {
   bool moveFile(const char* a, const char* b) override { return inner_.moveFile(a, b); }
   bool replaceFile(const char* a, const char* b) override { return inner_.replaceFile(a, b); }
   bool syncDirectory(const char* p) override { return inner_.syncDirectory(p); }
-  bool syncFileSystem(const char* p) override { return inner_.syncFileSystem(p); }
+  bool makeDurable(const std::vector<std::string>& f, const std::vector<std::string>& d) override {
+    return inner_.makeDurable(f, d);
+  }
   bool fileIdentity(const char* p, FileIdentity& id) override {
     return inner_.fileIdentity(p, id);
   }

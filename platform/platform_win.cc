@@ -36,6 +36,9 @@ thread_local uint32_t tLastError = kErrorSuccess;
 
 void noteFailure() { tLastError = GetLastError(); }
 
+// A path that names nothing any more: a barrier has nothing of it to keep.
+bool gone(uint32_t error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 // Registry calls return their error instead of setting it.
 bool noteRegistry(LONG status) {
   if (status == ERROR_SUCCESS) return true;
@@ -289,11 +292,30 @@ class WinPlatform final : public Platform {
     return true;
   }
 
-  // Flushing a whole volume needs administrator rights: the caller syncs
-  // each file instead.
-  bool syncFileSystem(const char*) override {
-    tLastError = ERROR_INVALID_FUNCTION;
-    return false;
+  // Flushing a whole volume needs administrator rights, and a directory
+  // cannot be flushed: each file is flushed, through a handle that may write
+  // it, and NTFS's log carries every name change made before a flush with it
+  // (docs/recovery.md). The directories need only exist.
+  bool makeDurable(const std::vector<std::string>& files,
+                   const std::vector<std::string>& directories) override {
+    uint32_t failure = 0;
+    auto note = [&](bool ok) {
+      if (!ok && failure == 0) failure = tLastError;
+    };
+    for (const std::string& path : files) {
+      FileHandle* f = openFile(path.c_str(), OpenMode::ReadWrite);
+      if (!f) {
+        note(gone(tLastError));
+        continue;
+      }
+      note(syncFile(f));
+      note(closeFile(f));
+    }
+    for (const std::string& dir : directories) {
+      note(syncDirectory(dir.c_str()) || gone(tLastError));
+    }
+    if (failure) tLastError = failure;
+    return failure == 0;
   }
 
   bool readOnlyVolume(const char* path) override {

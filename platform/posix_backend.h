@@ -67,7 +67,8 @@ class PosixPlatform final : public Platform {
   bool moveFile(const char* from, const char* to) override;
   bool replaceFile(const char* from, const char* to) override;
   bool syncDirectory(const char* path) override;
-  bool syncFileSystem(const char* path) override;
+  bool makeDurable(const std::vector<std::string>& files,
+                   const std::vector<std::string>& directories) override;
   bool readOnlyVolume(const char* path) override;
   bool fileIdentity(const char* path, FileIdentity& id) override;
   OpenToAll writableByEveryone(const char* path) override;

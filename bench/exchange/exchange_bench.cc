@@ -7,6 +7,7 @@
 // as N grows, and the ratio is the speed-up over the peer.
 //
 // Prints each call's peak memory too: it must not grow with N.
+// Then, at each N, the barriers quiet and beside a heavy writer (barriers.h).
 // Usage: torvex_exchange_bench [N...]   (default 1000 10000)
 // The peer runs on the first min(N, 1000) items of each size. Exits 1 when
 // a call fails or leaves the trays other than it should, 2 on bad usage.
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "arj/exec_arj.h"
+#include "bench/exchange/barriers.h"
 #include "bench/support/bench_directory.h"
 #include "download/disponibiliza_arquivos.h"
 #include "trays/bandejas.h"
@@ -144,8 +146,8 @@ struct Row {
   Cost ours, peer;
 };
 
-Row upload(const fs::path& area, int n) {
-  const std::string name = "up" + std::to_string(n);
+// One geraArquivoUpload of n files in a fresh tree under area/name.
+Cost uploadCall(const fs::path& area, const std::string& name, int n) {
   const fs::path base = fresh(area / name);
   const std::string root = "C:/" + name + "/T";
   if (torvex::criaInfraEstrutura(root.c_str()) != 0) failRun("criaInfraEstrutura failed");
@@ -154,9 +156,8 @@ Row upload(const fs::path& area, int n) {
 
   const std::string fi = "C:/" + name + "/src/*.txt";
   long result = -1;
-  Row row{n, measure(n, RUSAGE_SELF,
-                     [&] { result = torvex::geraArquivoUpload(root.c_str(), fi.c_str(), "", 1); }),
-          {}};
+  const Cost cost = measure(
+      n, RUSAGE_SELF, [&] { result = torvex::geraArquivoUpload(root.c_str(), fi.c_str(), "", 1); });
   const fs::path work = base / "T/OUTTRAY/WORK";
   if (result != 0 || countEntries(work, ".ARJ") != static_cast<size_t>(n) ||
       countEntries(work, ".DAT") != static_cast<size_t>(n) || countEntries(sources) != 0) {
@@ -164,7 +165,13 @@ Row upload(const fs::path& area, int n) {
                     std::to_string(result) + ", " + std::to_string(countEntries(work, ".ARJ")) +
                     " archives, " + std::to_string(countEntries(sources)) + " sources left");
   }
+  return cost;
+}
 
+Row upload(const fs::path& area, int n) {
+  const std::string name = "up" + std::to_string(n);
+  Row row{n, uploadCall(area, name, n), {}};
+  const fs::path base = area / name;
   const int sample = std::min(n, kPeerSample);
   const fs::path peerSources = fresh(base / "peer-src"), peerOut = fresh(base / "peer-out");
   for (int i = 0; i < sample; ++i) {
@@ -211,8 +218,9 @@ void receive(const fs::path& base, const std::string& name, const fs::path& intr
   // it makes a file).
 }
 
-Row download(const fs::path& area, int n) {
-  const std::string name = "down" + std::to_string(n);
+// One disponibilizaArquivos of n received archives in a fresh tree under
+// area/name.
+Cost downloadCall(const fs::path& area, const std::string& name, int n) {
   const fs::path base = fresh(area / name);
   const std::string root = "C:/" + name + "/T";
   if (torvex::criaInfraEstrutura(root.c_str()) != 0) failRun("criaInfraEstrutura failed");
@@ -220,14 +228,20 @@ Row download(const fs::path& area, int n) {
   receive(base, name, intray, n);
 
   long result = -1;
-  Row row{n, measure(n, RUSAGE_SELF, [&] { result = torvex::disponibilizaArquivos(root.c_str()); }),
-          {}};
+  const Cost cost =
+      measure(n, RUSAGE_SELF, [&] { result = torvex::disponibilizaArquivos(root.c_str()); });
   if (result != 0 || countEntries(intray) != 0 || countEntries(out) != static_cast<size_t>(n)) {
     failRun("disponibilizaArquivos of " + std::to_string(n) + " archives: result " +
                     std::to_string(result) + ", " + std::to_string(countEntries(intray)) +
                     " archives left, " + std::to_string(countEntries(out)) + " delivered");
   }
+  return cost;
+}
 
+Row download(const fs::path& area, int n) {
+  const std::string name = "down" + std::to_string(n);
+  Row row{n, downloadCall(area, name, n), {}};
+  const fs::path base = area / name;
   const int sample = std::min(n, kPeerSample);
   const fs::path peerIn = fresh(base / "peer-in"), peerTray = fresh(base / "peer-tray"),
                  peerOut = fresh(base / "peer-out");
@@ -291,5 +305,15 @@ int main(int argc, char** argv) {
               "peer wall", "peer CPU", "wall x", "CPU x", "peak MB");
   print("upload", up);
   print("download", down);
+  try {
+    torvex::bench::compareBarriers(
+        area.path(), counts,
+        [](const fs::path& a, const std::string& name, int n) { return uploadCall(a, name, n).wall; },
+        [](const fs::path& a, const std::string& name, int n) {
+          return downloadCall(a, name, n).wall;
+        });
+  } catch (const std::exception& e) {
+    failRun(e.what());
+  }
   return 0;
 }

@@ -101,10 +101,10 @@ TEST_F(Falhas, ExtractedDataIsSyncedBeforeItIsRenamedIntoPlace) {
     if (seta == std::string::npos || log[k].starts_with("open ")) continue;
     const size_t espaco = log[k].find(' ');
     const std::string origem = log[k].substr(espaco + 1, seta + 4 - espaco - 1);
-    // Synced on its own, or by a sync of the whole file system.
+    // Named by a barrier before it moves.
     bool sincronizado = false;
-    for (size_t j = 0; j + 1 < k; ++j) {
-      if ((log[j] == "open " + origem && log[j + 1] == "sync ") || log[j].starts_with("syncfs ")) {
+    for (size_t j = 0; j < k; ++j) {
+      if (log[j].starts_with("durable ") && log[j].find(" " + origem + " ") != std::string::npos) {
         sincronizado = true;
       }
     }

@@ -281,5 +281,18 @@ TEST(SyncDirectory, NeedsADirectory) {
   EXPECT_EQ(errorOf([] { return platform().syncDirectory("C:/none"); }), kErrorFileNotFound);
 }
 
+// A barrier passes over what is gone since it was noted (there is nothing of
+// it to keep) but reports a path it cannot flush.
+TEST(MakeDurable, PassesOverWhatIsGoneAndReportsWhatFails) {
+  testing::TempTree t;
+  t.write("d/f", "x");
+  t.write("d/g", "y");
+  EXPECT_TRUE(platform().makeDurable({"C:/D/F", "C:/d/g", "C:/d/gone", "C:/none/f"},
+                                     {"C:/d", "C:/none"}));
+  EXPECT_TRUE(platform().makeDurable({}, {}));
+  EXPECT_EQ(errorOf([] { return platform().makeDurable({"C:/d/f"}, {"C:/d/g", "C:/d"}); }),
+            kErrorDirectory);
+}
+
 }  // namespace
 }  // namespace torvex

@@ -80,9 +80,15 @@ bool FaultyPlatform::syncDirectory(const char* p) {
   return inner().syncDirectory(p);
 }
 
-bool FaultyPlatform::syncFileSystem(const char* p) {
-  if (fails("syncfs", p)) return false;
-  return inner().syncFileSystem(p);
+// Logged as "durable FILE... / DIRECTORY...".
+bool FaultyPlatform::makeDurable(const std::vector<std::string>& f,
+                                 const std::vector<std::string>& d) {
+  std::string paths;
+  for (const std::string& p : f) paths += p + " ";
+  paths += "/";
+  for (const std::string& p : d) paths += " " + p;
+  if (fails("durable", paths.c_str())) return false;
+  return inner().makeDurable(f, d);
 }
 
 bool FaultyPlatform::lockFile(FileHandle* f) {

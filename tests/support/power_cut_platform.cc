@@ -52,7 +52,6 @@ const char* survivorName(Survivor s) {
 
 const char* syncModelName(SyncModel m) {
   switch (m) {
-    case SyncModel::WholeFileSystem: return "one sync per volume";
     case SyncModel::FileByFile: return "file by file";
     case SyncModel::Ntfs: return "NTFS, no directory sync";
   }
@@ -219,17 +218,21 @@ bool PowerCutPlatform::truncateFile(FileHandle* f, uint64_t s) {
 
 bool PowerCutPlatform::syncFile(FileHandle* f) {
   if (!alive() || !inner().syncFile(f)) return false;
+  fileFlushed(open_[f]);
+  return true;
+}
+
+// The file's contents as they stand become durable.
+void PowerCutPlatform::fileFlushed(const std::string& p) {
   FileIdentity id;
-  if (inner().fileIdentity(open_[f].c_str(), id)) {
-    fs::path host = hostPathOf(id.index);
-    if (!host.empty()) data_[id.index] = slurp(host);
-  }
+  if (!inner().fileIdentity(p.c_str(), id)) return;  // gone: nothing was flushed
+  fs::path host = hostPathOf(id.index);
+  if (!host.empty()) data_[id.index] = slurp(host);
   // The log it forces holds every name change so far on its volume, in order.
   if (model_ == SyncModel::Ntfs) {
-    const int k = volumeOf(open_[f].c_str());
+    const int k = volumeOf(p.c_str());
     if (k >= 0) snapshotNames(volumes_[static_cast<size_t>(k)]);
   }
-  return true;
 }
 
 bool PowerCutPlatform::closeFile(FileHandle* f) {
@@ -273,27 +276,36 @@ bool PowerCutPlatform::copyThenDelete(const char* a, const char* b) {
 
 bool PowerCutPlatform::syncDirectory(const char* p) {
   if (!alive() || !inner().syncDirectory(p)) return false;
-  if (model_ == SyncModel::Ntfs) return true;  // answers, flushes nothing
+  directoryFlushed(p);
+  return true;
+}
+
+// The directory's entries as they stand become durable.
+void PowerCutPlatform::directoryFlushed(const char* p) {
+  if (model_ == SyncModel::Ntfs) return;  // answers, flushes nothing
   FileIdentity id;
-  if (!inner().fileIdentity(p, id)) return true;
+  if (!inner().fileIdentity(p, id)) return;
   for (const Volume& v : volumes_) {
     for (const auto& e : fs::recursive_directory_iterator(v.root)) {
       if (e.is_directory() && inodeOf(e.path()) == id.index) snapshotDirectory(e.path());
     }
     if (inodeOf(v.root) == id.index) snapshotDirectory(v.root);
   }
-  return true;
 }
 
-// One volume's changes only: the others keep their own order.
-bool PowerCutPlatform::syncFileSystem(const char* p) {
-  if (model_ != SyncModel::WholeFileSystem) {
-    setLastError(kErrorInvalidParameter);
-    return false;
+// Only the paths named reach the medium, one at a time: the files (the
+// system flushes them in no set order; the model takes the order given),
+// then the directories in the order given.
+bool PowerCutPlatform::makeDurable(const std::vector<std::string>& f,
+                                   const std::vector<std::string>& d) {
+  for (const std::string& p : f) {
+    if (!alive() || !inner().makeDurable({p}, {})) return false;
+    fileFlushed(p);
   }
-  if (!alive() || !inner().syncFileSystem(p)) return false;
-  const int k = volumeOf(p);
-  if (k >= 0) snapshotVolume(volumes_[static_cast<size_t>(k)]);
+  for (const std::string& p : d) {
+    if (!alive() || !inner().makeDurable({}, {p})) return false;
+    directoryFlushed(p.c_str());
+  }
   return true;
 }
 

@@ -1,7 +1,7 @@
 // Wraps the live platform to model a machine whose power fails: it remembers
 // what of a directory tree reached the medium (file contents at their last
-// sync, directory entries at their directory's last sync, everything at a
-// whole-file-system sync) and, from a chosen operation on, lets nothing more
+// sync, directory entries at their directory's last sync) and, from a chosen
+// operation on, lets nothing more
 // change, as if the machine had stopped there. cut() then puts the tree in
 // one of the states a real disk could come back in. Further trees may be
 // declared other volumes: each is made durable by its own syncs only, a file
@@ -36,12 +36,12 @@ constexpr Survivor kSurvivorsAndTears[] = {Survivor::Everything, Survivor::Synce
                                            Survivor::NamesOnly, Survivor::DataOnly,
                                            Survivor::Torn};
 
-// What each kind of sync makes durable.
+// What each kind of sync makes durable. A barrier (makeDurable) is one
+// operation for each file it flushes and then one for each directory, so a
+// cut may fall between any two of them.
 enum class SyncModel {
-  // Linux: syncFileSystem (syncfs) flushes the whole volume; a file's sync
-  // its contents, a directory's sync its entries.
-  WholeFileSystem,
-  // A POSIX system without syncfs: the caller syncs each file and directory.
+  // POSIX: a file's sync makes its contents durable, a directory's sync its
+  // entries; nothing else on the volume.
   FileByFile,
   // Windows on NTFS, as the Win32 back end works: no whole-volume flush and
   // no directory flush (syncDirectory makes nothing durable), but every
@@ -52,8 +52,7 @@ enum class SyncModel {
   // lost names.
   Ntfs,
 };
-constexpr SyncModel kSyncModels[] = {SyncModel::WholeFileSystem, SyncModel::FileByFile,
-                                     SyncModel::Ntfs};
+constexpr SyncModel kSyncModels[] = {SyncModel::FileByFile, SyncModel::Ntfs};
 const char* syncModelName(SyncModel m);
 
 class PowerCutPlatform : public ForwardingPlatform {
@@ -84,7 +83,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   bool moveFile(const char* a, const char* b) override;
   bool replaceFile(const char* a, const char* b) override;
   bool syncDirectory(const char* p) override;
-  bool syncFileSystem(const char* p) override;
+  bool makeDurable(const std::vector<std::string>& f, const std::vector<std::string>& d) override;
   bool fileIdentity(const char* p, FileIdentity& id) override;
 
  private:
@@ -95,6 +94,8 @@ class PowerCutPlatform : public ForwardingPlatform {
     std::set<std::string> dirs;          // relative directories
   };
   bool alive();  // counts one changing operation; false once stopped
+  void fileFlushed(const std::string& p);
+  void directoryFlushed(const char* p);
   void snapshotAll();
   void snapshotVolume(Volume& v);
   void snapshotDirectory(const std::filesystem::path& dir);
@@ -109,7 +110,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   std::vector<Volume> volumes_;
   Platform* previous_;
   long stopAt_ = 0, count_ = 0;
-  SyncModel model_ = SyncModel::WholeFileSystem;
+  SyncModel model_ = SyncModel::FileByFile;
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
   std::map<Inode, std::string> data_;        // durable contents
   std::map<Inode, std::filesystem::file_time_type> times_;  // last-write times, kept by a cut
