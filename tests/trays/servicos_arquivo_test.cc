@@ -101,6 +101,13 @@ TEST_F(RecuperaArquivoUpload, ListsOnlyArchivesInSearchOrder) {
   EXPECT_EQ(nomeNo(0x7FFFFFFF), "");
 }
 
+TEST_F(RecuperaArquivoUpload, AFolderBearingAnArchivesNameIsNotListed) {
+  tree.mkdir("T/OUTTRAY/WORK/F0_pasta.ARJ");  // first in the search's order
+  EXPECT_EQ(nomeNo(1), "F1_relat_txt.ARJ");
+  EXPECT_EQ(nomeNo(2), "F2_dados_dbf.ARJ");
+  EXPECT_EQ(nomeNo(3), "");
+}
+
 TEST_F(RecuperaArquivoUpload, IndexOneOrLessIsTheFirst) {
   EXPECT_EQ(nomeNo(0), "F1_relat_txt.ARJ");
   EXPECT_EQ(nomeNo(-5), "F1_relat_txt.ARJ");
