@@ -131,14 +131,6 @@ bool nextEntry(SearchHandle& h, DirEntry& out) {
   }
 }
 
-// A pattern may hold the wildcards but no other character Win32 refuses.
-bool isInvalidPattern(std::string_view pattern) {
-  for (char c : pattern) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == ':' || c == '|') return true;
-  }
-  return false;
-}
-
 SearchHandle* single(const Location& loc, DirEntry& first) {
   if (winpath::isInvalidName(loc.last) || winpath::isDeviceName(loc.last)) {
     return failWith<SearchHandle*>(winpath::isDeviceName(loc.last) ? kErrorFileNotFound
@@ -164,7 +156,7 @@ SearchHandle* PosixPlatform::findFirst(const char* pattern, DirEntry& first) {
     return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
   }
   if (!wildcard::hasWildcards(loc.last)) return single(loc, first);
-  if (isInvalidPattern(loc.last)) return failWith<SearchHandle*>(kErrorInvalidName, nullptr);
+  if (wildcard::isInvalidPattern(loc.last)) return failWith<SearchHandle*>(kErrorInvalidName, nullptr);
 
   // Readable now, or the search fails as it starts.
   if (DIR* d = opendir(loc.dir.c_str())) {
