@@ -37,11 +37,13 @@ LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHi
       storage_(takeStorage()),
       buf_(storage_->buf),
       head_(storage_->head),
+      head4_(storage_->head4),
       head3_(storage_->head3),
       prev_(storage_->prev) {
   // Filled afresh each time, so the output never depends on an earlier input.
   buf_.assign(bufSize_ + 16, 0);
-  head_.assign(size_t{1} << kHash4Bits, kNone);
+  head_.assign(size_t{1} << kHash5Bits, kNone);
+  head4_.assign(size_t{1} << kHash4Bits, kNone);
   head3_.assign(size_t{1} << kHash3Bits, kNone);
   prev_.assign(kHistory, kNone);
 }
@@ -97,25 +99,52 @@ bool LzMatcher::fill() {
   return true;
 }
 
-// Tries the latest three-byte candidate, then walks the chain of four-byte
-// ones (nearest first), calling `take(length, distance)` for each match
-// longer than `best`; `take` returns false to end the walk.
+// Tries the latest three- and four-byte candidates, then walks the chain of
+// five-byte ones (nearest first), calling `take(length, distance)` for each
+// match longer than `best`; `take` returns false to end the walk.
+// A longer match than one of length L also agrees in its bytes L-5 to L, so
+// once one is found the walk goes on along the chain through those bytes of
+// the candidates instead: it holds the same better candidates, usually far
+// fewer others, and continues from the one just found.
 template <class Take>
 void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const {
   const size_t limit = std::min<uint64_t>(kMaxMatch, end_ - pos);
   if (best >= limit) return;
   const uint8_t* cur = at(pos);
-  auto tryAt = [&](uint32_t c) {
+  size_t shift = 0;            // the chain followed links the candidates' bytes `shift` on
+  uint32_t next = cand.chain;  // its next link
+  auto tryAt = [&](uint64_t c) {
     const uint8_t* m = at(c);
     if (m[best] != cur[best] || m[0] != cur[0] || m[1] != cur[1]) return true;
     size_t len = matchLength(cur, m, limit);
     if (len <= best) return true;
     if (best < params_.goodLength && len >= params_.goodLength) chain = (chain + 3) / 4;
     best = len;
-    return take(len, static_cast<size_t>(pos - c)) && len < limit;
+    if (!take(len, static_cast<size_t>(pos - c)) || len >= limit) return false;
+    if (len <= kHashBytes) return true;
+    // Of the chains through the candidate's bytes, the one whose next link
+    // reaches back furthest skips the most; none left ends the walk. Only
+    // positions before pos are linked yet.
+    auto following = [&](size_t o, uint32_t link) {  // the candidate after c on chain o, plus one; 0 for none
+      return link == kNone || link < o ? uint64_t{0} : uint64_t{link} - o + 1;
+    };
+    uint64_t furthest = following(shift, next);
+    const size_t last = std::min(len - kHashBytes, static_cast<size_t>(pos - 1 - c));
+    for (size_t o = last, stop = last > kShiftsTried ? last - kShiftsTried : 0; furthest != 0; --o) {
+      const uint32_t link = prev_[(c + o) & (kHistory - 1)];
+      if (const uint64_t f = following(o, link); f < furthest) furthest = f, shift = o, next = link;
+      if (o == stop) break;
+    }
+    return furthest != 0;
   };
   if (cand.three != kNone && pos - cand.three <= params_.maxDistance && !tryAt(cand.three)) return;
-  for (uint32_t c = cand.chain; c != kNone && pos - c <= params_.maxDistance; c = prev_[c & (kHistory - 1)]) {
+  if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= params_.maxDistance &&
+      !tryAt(cand.four))
+    return;
+  while (next != kNone && next >= shift) {
+    const uint64_t c = next - shift;
+    if (pos - c > params_.maxDistance) return;
+    next = prev_[next & (kHistory - 1)];
     if (!tryAt(c) || --chain <= 0) return;
   }
 }

@@ -66,29 +66,40 @@ class LzMatcher {
   static constexpr size_t kHistory = 32768;
   static constexpr size_t kMinBuffer = 1 << 17;  // room to slide: twice history + matches
   static constexpr size_t kMaxBuffer = 1 << 20;
-  // Chains link positions by their first four bytes, so a walk meets few
-  // candidates that match only three; the latest position of each
-  // three-byte hash is kept apart for the shortest matches.
-  static constexpr size_t kHashBytes = 4;
-  static constexpr int kHash4Bits = 16;
+  // Chains link positions by their first five bytes, so a walk meets few
+  // candidates that match only three or four; the latest position of each
+  // three- and four-byte hash is kept apart for the shortest matches (the
+  // nearest is the cheapest of its length).
+  static constexpr size_t kHashBytes = 5;
+  static constexpr int kHash5Bits = 16;
+  static constexpr int kHash4Bits = 15;
   static constexpr int kHash3Bits = 14;
   static constexpr uint32_t kNone = 0xFFFFFFFFu;
   static constexpr size_t kSparseAfter = 256;
+  static constexpr size_t kShiftsTried = 8;
 
   bool fill();  // false on read error
   const uint8_t* at(uint64_t pos) const { return buf_.data() + (pos - base_); }
   struct Candidates {
-    uint32_t chain, three;  // the previous head of pos's chain, the latest same-three-byte position
+    uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
   // Needs kHashBytes bytes at pos.
   Candidates insert(uint64_t pos) {
     const uint8_t* p = at(pos);
-    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
-    uint32_t h3 = (v * 2654435761u) >> (32 - kHash3Bits);
-    uint32_t h4 = ((v | uint32_t(p[3]) << 24) * 2654435761u) >> (32 - kHash4Bits);
-    Candidates c{head_[h4], head3_[h3]};
+    uint64_t v = 0;  // the first five bytes, p[0] lowest
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&v, p, 8);  // the buffer's slack makes reading past the end safe
+    } else {
+      for (int i = 4; i >= 0; --i) v = v << 8 | p[i];
+    }
+    const uint64_t k = 0x9E3779B97F4A7C15ull;
+    // Shifted up, the bytes beyond the first three, four, five drop out.
+    const uint32_t h3 = static_cast<uint32_t>(((v << 40) * k) >> (64 - kHash3Bits));
+    const uint32_t h4 = static_cast<uint32_t>(((v << 32) * k) >> (64 - kHash4Bits));
+    const uint32_t h5 = static_cast<uint32_t>(((v << 24) * k) >> (64 - kHash5Bits));
+    Candidates c{head_[h5], head4_[h4], head3_[h3]};
     prev_[pos & (kHistory - 1)] = c.chain;
-    head_[h4] = head3_[h3] = static_cast<uint32_t>(pos);
+    head_[h5] = head4_[h4] = head3_[h3] = static_cast<uint32_t>(pos);
     return c;
   }
   template <class Take>
@@ -108,7 +119,7 @@ class LzMatcher {
   // would otherwise map, fault in and free half a megabyte for each.
   struct Storage {
     std::vector<uint8_t> buf;
-    std::vector<uint32_t> head, head3, prev;
+    std::vector<uint32_t> head, head4, head3, prev;
   };
   struct Pool;
   static Pool& pool();
@@ -121,6 +132,7 @@ class LzMatcher {
   std::unique_ptr<Storage> storage_;
   std::vector<uint8_t>& buf_;
   std::vector<uint32_t>& head_;
+  std::vector<uint32_t>& head4_;
   std::vector<uint32_t>& head3_;
   std::vector<uint32_t>& prev_;
   uint64_t literalUntil_ = 0;

@@ -85,9 +85,9 @@ LzhBlockEncoder::LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budge
 
 // Codes for the block, and the literal/length lengths run-length coded into
 // code-length symbols.
-void LzhBlockEncoder::buildCodes() {
-  singleC_ = prepareCode(freqC_, kNC, lenC_, codeC_);
-  singleP_ = prepareCode(freqP_, kNP, lenP_, codeP_);
+void LzhBlockEncoder::buildCodes(const Counts& counts) {
+  singleC_ = prepareCode(counts.c, kNC, lenC_, codeC_);
+  singleP_ = prepareCode(counts.p, kNP, lenP_, codeP_);
   tokenCount_ = 0;
   sentC_ = kNC;
   while (sentC_ > 0 && lenC_[sentC_ - 1] == 0) --sentC_;
@@ -138,51 +138,68 @@ void LzhBlockEncoder::writeTables(W& w, size_t symbols) const {
   putPtTableOrSingle(w, lenP_, kNP, singleP_, false);
 }
 
-// Frequencies of the piece's symbols; sets its input length on the way.
-void LzhBlockEncoder::count(const Piece& piece) {
-  std::fill_n(freqC_, kNC, 0);
-  std::fill_n(freqP_, kNP, 0);
+size_t LzhBlockEncoder::Counts::matches() const {
+  size_t n = 0;
+  for (int j = 0; j < kNP; ++j) n += p[j];
+  return n;
+}
+
+size_t LzhBlockEncoder::Counts::inputBytes() const {
+  size_t n = 0;
+  for (int k = 0; k < kNC; ++k) n += size_t{c[k]} * (k < 256 ? 1 : k - 253);
+  return n;
+}
+
+void LzhBlockEncoder::count(const Piece& piece, Counts& counts) const {
+  std::fill_n(counts.c, kNC, 0);
+  std::fill_n(counts.p, kNP, 0);
   size_t m = piece.firstMatch;
   for (size_t i = piece.begin; i < piece.end; ++i) {
     const uint16_t c = syms_[i];
-    ++freqC_[c];
-    if (c >= 256) ++freqP_[std::bit_width(dists_[m++])];
+    ++counts.c[c];
+    if (c >= 256) ++counts.p[std::bit_width(dists_[m++])];
   }
 }
 
 // Bits of the piece written the cheaper way, which it remembers.
-uint64_t LzhBlockEncoder::cost(Piece& piece) {
-  count(piece);
-  buildCodes();
+uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
+  buildCodes(counts);
   BitCounter tables;
   writeTables(tables, piece.end - piece.begin);
   uint64_t coded = tables.bits;
-  for (int c = 0; c < kNC; ++c) coded += uint64_t{freqC_[c]} * lenC_[c];
-  for (int j = 0; j < kNP; ++j) coded += uint64_t{freqP_[j]} * (lenP_[j] + extraBits(j));
+  for (int c = 0; c < kNC; ++c) coded += uint64_t{counts.c[c]} * lenC_[c];
+  for (int j = 0; j < kNP; ++j) coded += uint64_t{counts.p[j]} * (lenP_[j] + extraBits(j));
   const uint64_t raw = kRawHeaderBits + 8 * uint64_t{piece.spanLen};
   piece.raw = piece.spanBegin + piece.spanLen <= kMaxRawBlock && raw <= coded;
   return piece.raw ? raw : coded;
 }
 
 // The cheapest way to write the piece: whole, or its two halves each
-// written their cheapest way. Appends the pieces chosen to `out`.
-uint64_t LzhBlockEncoder::plan(Piece piece, std::vector<Piece>& out) {
-  const uint64_t whole = cost(piece);
-  if (piece.end - piece.begin >= 2 * kMinBlock) {
-    Piece left = piece, right = piece;
-    left.end = right.begin = piece.begin + (piece.end - piece.begin) / 2;
-    for (size_t i = left.begin; i < left.end; ++i)
-      if (syms_[i] >= 256) ++right.firstMatch;
-    left.spanLen = 0;
-    for (size_t i = left.begin; i < left.end; ++i) left.spanLen += syms_[i] < 256 ? 1 : syms_[i] - 253u;
-    right.spanBegin = left.spanBegin + left.spanLen;
-    right.spanLen = piece.spanLen - left.spanLen;
-    const size_t mark = out.size();
-    uint64_t halves = plan(left, out);
-    if (halves < whole) halves += plan(right, out);
-    if (halves < whole) return halves;
-    out.resize(mark);
+// written their cheapest way. Appends the pieces chosen to `out`, and fills
+// `counts` and the piece's input length in: a piece's counts are its halves'
+// summed, so each symbol is counted once, in the smallest pieces.
+uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Piece>& out) {
+  if (piece.end - piece.begin < 2 * kMinBlock) {
+    count(piece, counts);
+    piece.spanLen = counts.inputBytes();
+    out.push_back(piece);
+    return cost(out.back(), counts);
   }
+  const size_t mark = out.size();
+  Piece left = piece, right = piece;
+  left.end = right.begin = piece.begin + (piece.end - piece.begin) / 2;
+  uint64_t halves = plan(left, counts, out);
+  // The left half's counts tell where the right half's matches and input start.
+  right.firstMatch = piece.firstMatch + counts.matches();
+  right.spanBegin = piece.spanBegin + counts.inputBytes();
+  Counts rightCounts;
+  halves += plan(right, rightCounts, out);
+  for (int k = 0; k < kNC; ++k) counts.c[k] += rightCounts.c[k];
+  for (int j = 0; j < kNP; ++j) counts.p[j] += rightCounts.p[j];
+  piece.spanLen = counts.inputBytes();
+  const uint64_t whole = cost(piece, counts);
+  if (halves < whole) return halves;
+  out.resize(mark);
   out.push_back(piece);
   return whole;
 }
@@ -214,24 +231,23 @@ void LzhBlockEncoder::writeBlock() {
   pieces_.clear();
   Piece all;
   all.end = n_;
-  all.spanLen = spanLen_;
-  plan(all, pieces_);
+  plan(all, counts_, pieces_);
   for (const Piece& piece : pieces_) {
     lastRaw_ = piece.raw;
     if (piece.raw) {
       writeRaw(piece);
       continue;
     }
-    count(piece);
-    buildCodes();
+    count(piece, counts_);
+    buildCodes(counts_);
     writeTables(bw_, piece.end - piece.begin);
     writeSymbols(piece);
     budget_.shrunk = true;
   }
   // Prices from the codes of the last piece, the nearest to what follows.
   if (lastRaw_) {
-    count(pieces_.back());
-    buildCodes();
+    count(pieces_.back(), counts_);
+    buildCodes(counts_);
   }
   updatePrices();
   budget_.covered += spanLen_;

@@ -65,11 +65,17 @@ class LzhBlockEncoder {
     size_t begin = 0, end = 0, firstMatch = 0, spanBegin = 0, spanLen = 0;
     bool raw = false;
   };
+  // A piece's symbol counts.
+  struct Counts {
+    uint32_t c[kNC], p[kNP];
+    size_t matches() const;
+    size_t inputBytes() const;  // what the piece stands for
+  };
   void writeBlock();
-  uint64_t plan(Piece piece, std::vector<Piece>& out);
-  uint64_t cost(Piece& piece);
-  void count(const Piece& piece);
-  void buildCodes();
+  uint64_t plan(Piece piece, Counts& counts, std::vector<Piece>& out);
+  uint64_t cost(Piece& piece, const Counts& counts);
+  void count(const Piece& piece, Counts& counts) const;
+  void buildCodes(const Counts& counts);
   template <class W>
   void writeTables(W& w, size_t symbols) const;
   void writeSymbols(const Piece& piece);
@@ -86,7 +92,7 @@ class LzhBlockEncoder {
   size_t spanLen_ = 0;          // input bytes of the block's symbols
   bool lastRaw_ = false;
   std::vector<Piece> pieces_;
-  uint32_t freqC_[kNC] = {}, freqP_[kNP] = {};
+  Counts counts_;
   // The block's codes; single* is the one symbol of a degenerate code, or -1.
   uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
   uint16_t codeC_[kNC], codeP_[kNP], codeT_[kNT];

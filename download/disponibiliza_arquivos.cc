@@ -39,7 +39,8 @@ LONG disponibilizaArquivos(const char* raizRecebida) {
       {});
   if (!encontrou && !recuperou) return 1;
   if (segue) lote.executa();
-  return DirSearch(controle).found() ? 0 : 1;
+  // A directory of that name is no control file for the host to read.
+  return fileExists(controle) ? 0 : 1;
 }
 
 }  // namespace torvex

@@ -36,6 +36,7 @@ void LoteEntrega::guardaControle() {
   char controle[kTamanhoCaminho];
   if (!guarda_ && caminhoControle(raiz_.c_str(), controle) && pathExists(controle)) {
     guarda_ = File(controle, OpenMode::Read);
+    escrita_ = File(controle, OpenMode::ReadWrite);
   }
 }
 
@@ -66,9 +67,18 @@ bool LoteEntrega::executa() {
   bool legivel = false;
   const std::optional<uint64_t> tamanhoControle = tamanhoAtual(controle, legivel);
   if (!legivel) return false;
+  // Nor is anything placed whose record could not be written: a host that
+  // holds the control file sharing only reading (Windows then refuses every
+  // writer) would get deliveries without records. Held for writing from
+  // here on, no such hold can begin before the records are in.
+  guardaControle();
+  if (tamanhoControle && !escrita_) return false;
 
   // What extraction and numbering wrote must be on the medium before the
-  // plan that relies on it.
+  // plan that relies on it. The descriptors need not be: once the plan holds
+  // each record nothing reads them, and the archive of a delivery given up
+  // is extracted afresh. (Where each file is flushed by itself, as on
+  // Windows, that is one flush a delivery instead of two.)
   DurableSet extraidos;
   extraidos.file(raiz_ + "/DATA/SEQPOST.DAT");
   Plan plano;
@@ -76,7 +86,6 @@ bool LoteEntrega::executa() {
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
     const Entrega& e = entregas[static_cast<size_t>(i)];
     extraidos.file(e.dados);
-    if (!e.descritor.empty()) extraidos.file(e.descritor);
     if (!e.arquivo.empty()) {
       p.push_back(withDigest(makeStep(Op::Rename, i, e.arquivo, e.reservado), e.digestoArquivo));
       p.back().replace = true;  // over a reserved name a failed delete left

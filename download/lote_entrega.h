@@ -50,7 +50,8 @@ class LoteEntrega {
   // the archives and descriptors. A delivery whose placement fails is given
   // up whole: its archive goes back for a later pass. False when the batch
   // could not be finished (the journal keeps it for the next call) or not
-  // even planned (the control file's size cannot be read: nothing moved).
+  // even planned (the control file's size cannot be read, or it cannot be
+  // written: nothing moved).
   bool executa();
 
  private:
@@ -62,6 +63,8 @@ class LoteEntrega {
   // host's delete of it (deletaArquivo) fails instead of taking it half-way,
   // as Windows sharing does for any open file.
   File guarda_;
+  // And for writing, where it can be: a batch is planned only then (executa).
+  File escrita_;
   std::vector<Entrega> entregas_;
   std::vector<std::string> nomes_;  // final paths and data files, folded
   uint64_t bytes_ = 0;

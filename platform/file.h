@@ -74,6 +74,12 @@ inline bool pathExists(const char* path) {
   return path[0] != '\0' && platform().fileAttributes(path) != kInvalidAttributes;
 }
 
+// True when a file, not a directory, of that name exists.
+inline bool fileExists(const char* path) {
+  const uint32_t attributes = path[0] != '\0' ? platform().fileAttributes(path) : kInvalidAttributes;
+  return attributes != kInvalidAttributes && (attributes & kAttrDirectory) == 0;
+}
+
 // All of a file's bytes; false when it cannot be opened or read to its end,
 // which is never taken for an empty file.
 inline bool readWholeFile(const char* path, std::string& bytes) {

@@ -34,6 +34,7 @@ enum : uint32_t {
   kErrorPathNotFound = 3,
   kErrorAccessDenied = 5,
   kErrorInvalidHandle = 6,
+  kErrorNotEnoughMemory = 8,
   kErrorNotSameDevice = 17,
   kErrorNoMoreFiles = 18,
   kErrorSharingViolation = 32,

@@ -15,6 +15,7 @@
 
 #include "platform/platform.h"
 #include "platform/win_backend.h"
+#include "platform/win_path.h"
 
 namespace torvex {
 
@@ -201,11 +202,17 @@ class WinPlatform final : public Platform {
 
   // The wide search, because the ANSI one reports a name the code page
   // lacks as a best-fit look-alike, which may be another file's name. Such a
-  // name is skipped; when only such names match, nothing does.
+  // name is skipped; when only such names match, nothing does. A device name
+  // (NUL, con.txt) names the device in every folder, and the search may
+  // report it there as a file (Wine does): it is none, as on POSIX.
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override {
     std::wstring wide;
     if (!pattern) return refuse<SearchHandle*>(ERROR_INVALID_PARAMETER, nullptr);
     if (!win::widePath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+    const winpath::ParsedPath parsed = winpath::parse(pattern);
+    if (!parsed.components.empty() && winpath::isDeviceName(parsed.components.back())) {
+      return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
+    }
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(wide.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) {

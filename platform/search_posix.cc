@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <string>
 #include <cerrno>
-#include <utility>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/path_posix.h"
@@ -17,9 +19,23 @@
 
 namespace torvex {
 
+// A search's matches by name only, in the order NTFS lists them; each one's
+// details are read as it is handed out, so that a listing of a hundred
+// thousand files holds little more than their names. One removed meanwhile
+// is passed over, as a search started then would not have found it.
 struct SearchHandle {
-  std::vector<DirEntry> entries;
+  std::string dir;
+  std::string names;            // each followed by a zero byte
+  std::vector<uint32_t> order;  // where each name starts, in the order handed out
   size_t next = 0;
+
+  std::string_view nameAt(uint32_t at) const { return names.c_str() + at; }
+  bool add(std::string_view name) {
+    if (names.size() + name.size() >= UINT32_MAX) return false;
+    order.push_back(static_cast<uint32_t>(names.size()));
+    names.append(name).push_back('\0');
+    return true;
+  }
 };
 
 namespace posix {
@@ -28,7 +44,7 @@ namespace {
 int64_t seconds(const statx_timestamp& t) { return t.tv_sec; }
 
 // Fills `out` for the entry at `path`; false when it vanished meanwhile.
-bool describe(const std::string& path, std::string name, DirEntry& out) {
+bool describe(const std::string& path, std::string_view name, DirEntry& out) {
   struct statx stx;
   const unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
   if (statx(AT_FDCWD, path.c_str(), 0, mask, &stx) != 0 &&
@@ -37,13 +53,22 @@ bool describe(const std::string& path, std::string name, DirEntry& out) {
   }
   struct stat st{};
   st.st_mode = stx.stx_mode;
-  out.name = std::move(name);
+  out.name = name;
   out.attributes = fileAttributesOf(st);
   out.size = S_ISDIR(stx.stx_mode) ? 0 : stx.stx_size;
   out.lastWriteTime = seconds(stx.stx_mtime);
   out.lastAccessTime = seconds(stx.stx_atime);
   out.creationTime = (stx.stx_mask & STATX_BTIME) ? seconds(stx.stx_btime) : out.lastWriteTime;
   return true;
+}
+
+// The next match still there, described; false past the last.
+bool nextEntry(SearchHandle& h, DirEntry& out) {
+  while (h.next < h.order.size()) {
+    const std::string_view name = h.nameAt(h.order[h.next++]);
+    if (describe(joinPath(h.dir, name), name, out)) return true;
+  }
+  return false;
 }
 
 // A pattern may hold the wildcards but no other character Win32 refuses.
@@ -62,15 +87,10 @@ SearchHandle* single(const Location& loc, DirEntry& first) {
   }
   Entry e;
   if (uint32_t err = lookup(loc, e)) return failWith<SearchHandle*>(err, nullptr);
-  DirEntry entry;
-  if (!e.found || !describe(e.path, e.name, entry)) {
+  if (!e.found || !describe(e.path, e.name, first)) {
     return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
   }
-  first = entry;
-  auto* h = new SearchHandle;
-  h->entries.push_back(std::move(entry));
-  h->next = 1;
-  return h;
+  return new SearchHandle;  // nothing after the one entry
 }
 
 }  // namespace
@@ -89,59 +109,41 @@ SearchHandle* PosixPlatform::findFirst(const char* pattern, DirEntry& first) {
   const wildcard::Pattern matcher(loc.last, loc.endedInDot);
   DIR* d = opendir(loc.dir.c_str());
   if (!d) return failWith<SearchHandle*>(win32Error(errno), nullptr);
-  std::vector<std::string> names;
+  std::unique_ptr<SearchHandle> h(new SearchHandle{loc.dir, {}, {}, 0});
+  // "." and ".." come first, as NTFS lists them; the root has neither.
+  if (!loc.dirIsRoot) {
+    for (const char* dot : {".", ".."}) {
+      if (matcher.matches(dot)) h->add(dot);
+    }
+  }
+  const size_t dots = h->order.size();
+  bool fits = true;
   while (dirent* de = readdir(d)) {
     std::string_view name = de->d_name;
     if (name == "." || name == "..") continue;
     // Names Win32 could not open by that very name are not shown: a caller
     // that acted on one would reach a different file, or none.
     if (!winpath::isReachableName(name)) continue;
-    if (matcher.matches(name)) names.emplace_back(name);
+    if (matcher.matches(name) && !(fits = h->add(name))) break;
   }
   closedir(d);
-
-  std::vector<DirEntry> dots;
-  if (!loc.dirIsRoot) {
-    for (const char* dot : {".", ".."}) {
-      DirEntry e;
-      if (matcher.matches(dot) && describe(joinPath(loc.dir, dot), dot, e)) {
-        dots.push_back(std::move(e));
-      }
-    }
-  }
-  std::vector<std::pair<std::u16string, DirEntry>> keyed;
-  keyed.reserve(names.size());
-  for (std::string& name : names) {
-    DirEntry e;
-    std::u16string key = unicode::sortKey(name);
-    // The path first: an argument moved from may be evaluated before it.
-    std::string path = joinPath(loc.dir, name);
-    if (describe(path, std::move(name), e)) {
-      keyed.emplace_back(std::move(key), std::move(e));
-    }
-  }
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+  if (!fits) return failWith<SearchHandle*>(kErrorNotEnoughMemory, nullptr);
+  h->names.shrink_to_fit();
+  h->order.shrink_to_fit();
+  std::sort(h->order.begin() + dots, h->order.end(), [&h](uint32_t a, uint32_t b) {
+    const std::string_view x = h->nameAt(a), y = h->nameAt(b);
+    const int c = unicode::compareSortKeys(x, y);
+    return c != 0 ? c < 0 : x < y;
   });
 
-  auto* h = new SearchHandle;
-  h->entries = std::move(dots);
-  for (auto& k : keyed) h->entries.push_back(std::move(k.second));
-  if (h->entries.empty()) {
-    delete h;
-    return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
-  }
-  first = h->entries[0];
-  h->next = 1;
+  if (!nextEntry(*h, first)) return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
   setLastError(kErrorSuccess);
-  return h;
+  return h.release();
 }
 
 bool PosixPlatform::findNext(SearchHandle* s, DirEntry& next) {
   if (!s) return fail(kErrorInvalidHandle);
-  if (s->next >= s->entries.size()) return fail(kErrorNoMoreFiles);
-  next = s->entries[s->next++];
-  return true;
+  return nextEntry(*s, next) || fail(kErrorNoMoreFiles);
 }
 
 void PosixPlatform::findClose(SearchHandle* s) { delete s; }

@@ -1,5 +1,7 @@
 #include "platform/unicode.h"
 
+#include <cstdint>
+
 namespace torvex::unicode {
 namespace {
 
@@ -63,22 +65,26 @@ void appendUtf16(std::u16string& out, char32_t cp) {
   }
 }
 
+// The code point at `i`, or the escape of its byte, moving `i` past it.
+char32_t decodeAt(std::string_view text, size_t& i) {
+  char32_t cp;
+  const size_t len = decodeOne(text, i, cp);
+  if (len == 0) return kEscapedByteBase + static_cast<unsigned char>(text[i++]) - 0x80;
+  i += len;
+  return cp;
+}
+
+// Where a code point falls in UTF-16 order: the BMP below the surrogates,
+// then the characters beyond the BMP (their lead surrogates), then the rest
+// of the BMP, escaped bytes included.
+uint32_t utf16Rank(char32_t c) { return c < 0xD800 || c >= 0x10000 ? c : c + 0x110000; }
+
 }  // namespace
 
 std::u32string decodeUtf8(std::string_view text) {
   std::u32string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp;
-    size_t len = decodeOne(text, i, cp);
-    if (len == 0) {
-      out.push_back(kEscapedByteBase + static_cast<unsigned char>(text[i]) - 0x80);
-      ++i;
-    } else {
-      out.push_back(cp);
-      i += len;
-    }
-  }
+  for (size_t i = 0; i < text.size();) out.push_back(decodeAt(text, i));
   return out;
 }
 
@@ -110,11 +116,14 @@ std::u32string foldedName(std::string_view text) {
   return out;
 }
 
-std::u16string sortKey(std::string_view name) {
-  std::u16string key;
-  key.reserve(name.size());
-  for (char32_t c : foldedName(name)) appendUtf16(key, c);
-  return key;
+int compareSortKeys(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const uint32_t x = utf16Rank(upperCase(decodeAt(a, i)));
+    const uint32_t y = utf16Rank(upperCase(decodeAt(b, j)));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return static_cast<int>(i < a.size()) - static_cast<int>(j < b.size());
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {

@@ -26,9 +26,10 @@ char32_t upperCase(char32_t c);
 // decodeUtf8 with upperCase applied to each code point.
 std::u32string foldedName(std::string_view text);
 
-// The key by which NTFS orders a directory: the upper-cased name as UTF-16
-// code units, compared ordinally.
-std::u16string sortKey(std::string_view name);
+// How NTFS orders two names in a directory: by their upper-cased UTF-16
+// code units, compared ordinally; below 0, 0 or above 0. Compares in place,
+// so that sorting a large directory needs no key per name.
+int compareSortKeys(std::string_view a, std::string_view b);
 
 // True when both names are the same text ignoring letter case.
 bool equalIgnoringCase(std::string_view a, std::string_view b);

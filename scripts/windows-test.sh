@@ -21,10 +21,14 @@
 #      a JScript and a VBScript round trip on tray trees (VBScript through
 #      WScript.CreateObject), both hosts on Windows-1252 names
 #      (windows/test/names.*), and the example hosts examples/round.js and
-#      round.vbs (scripts/windows-examples.sh);
+#      round.vbs (scripts/windows-examples.sh); the differential check, every
+#      scenario through the DLL and the Linux command, trees and results
+#      compared (scripts/windows-differential.sh);
 #   6. regsvr32 /u removes every entry; an Arjlib32.dll in the host's folder
 #      and current directory is never loaded (hardening.exe library), one
 #      beside torvex.dll is.
+#   then files held open by another program and the flushes a file
+#   (scripts/windows-held.sh).
 # The installer, first as its tables stand (each architecture's components,
 # files and registry rows), then in a second fresh prefix:
 #   7. msiexec /i quietly over stale entries under the class key, with
@@ -83,6 +87,7 @@ need=()
 command -v wine >/dev/null || need+=(wine)
 [ -x "$wine64" ] || need+=(wine64)
 command -v qemu-i386 >/dev/null || need+=(qemu-user)
+command -v python3 >/dev/null || need+=(python3)  # the differential check's comparer
 if ((${#need[@]})); then
   apt-get update
   DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
@@ -391,6 +396,10 @@ has_classes() { reg query 'HKCR\CLSID' >/dev/null 2>&1; }
 stamp="000017.01+202612051403+"
 # The example hosts of examples/ (example_checks).
 . "$root/scripts/windows-examples.sh"
+# Files held open by another program, and the flushes a file (held_checks).
+. "$root/scripts/windows-held.sh"
+# The same scenarios through the Linux command and through torvex.dll (differential_checks).
+. "$root/scripts/windows-differential.sh"
 received() {  # DIR NAME FI DISPOSITION DATA: a received archive with its two members
   local dir=$1 name=$2 tmp=$work/fixture
   rm -rf "$tmp" && mkdir -p "$tmp" "$dir"
@@ -586,6 +595,7 @@ server_checks() {
   check $arch "VBScript names: Windows-1252 names pass back" \
     output_is $arch-names_vbs "$tests/names_vbs.expected" "$sys\\cscript.exe" //nologo names.vbs 'C:\e2e\names_vbs'
   example_checks
+  differential_checks
 
   check $arch "regsvr32 /u" regsvr32 /u /s "$dll"
   check $arch "registry after regsvr32 /u" \
@@ -600,6 +610,7 @@ for a in x64 x86; do
   use_arch $a
   static_checks
   server_checks
+  held_checks
 done
 
 # --- The installer's tables ---------------------------------------------------------

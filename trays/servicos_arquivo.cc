@@ -42,8 +42,8 @@ bool recuperaArquivoUpload(const char* raiz, LONG lIndice, char (&nome)[kTamanho
 
 bool recuperaControleDownload(const char* raiz, char (&caminho)[kTamanhoCaminho]) {
   if (!formata(caminho, sizeof caminho, "%s/Outtray/ContDown.dat", raiz)) return false;
-  DirSearch busca(caminho);
-  if (busca.found()) return true;
+  // A directory of that name is no control file for the host to read.
+  if (fileExists(caminho)) return true;
   caminho[0] = '\0';
   return false;
 }

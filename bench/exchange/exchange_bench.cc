@@ -41,6 +41,7 @@ using Clock = std::chrono::steady_clock;
 using torvex::bench::failRun;
 
 constexpr int kPeerSample = 1000;
+constexpr int kMaxItems = 1000000;
 
 // Processor seconds of this process and of its waited-for children.
 double cpuSeconds(int who) {
@@ -178,19 +179,29 @@ Row upload(const fs::path& area, int n) {
   return row;
 }
 
+// The name of the i-th received archive, without extension: "D" and five
+// characters, as a pass looks for them. Base 36, so that one pass can take
+// more than 99,999 archives.
+std::string archiveId(int i) {
+  std::string id = "D00000";
+  for (size_t at = id.size() - 1; i > 0 && at > 0; --at, i /= 36) {
+    id[at] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[i % 36];
+  }
+  return id;
+}
+
 // `n` received archives in `intray`, each a destination descriptor and a
-// payload for a new file C:/<name>/OUT/Dnnnnn.TXT.
+// payload for a new file C:/<name>/OUT/Dxxxxx.TXT.
 void receive(const fs::path& base, const std::string& name, const fs::path& intray, int n) {
   const fs::path stage = fresh(base / "stage");
-  char id[16];
   for (int i = 1; i <= n; ++i) {
-    std::snprintf(id, sizeof id, "D%05d", i);
-    write(stage / (std::string(id) + ".FN"),
+    const std::string id = archiveId(i);
+    write(stage / (id + ".FN"),
           "C:/" + name + "/OUT/" + id + ".TXT\r\nABCDEF.GH+202612061504+\r\nM\r\n");
-    write(stage / (std::string(id) + ".ARQ"), payload(i));
+    write(stage / (id + ".ARQ"), payload(i));
     for (const char* part : {".FN", ".ARQ"}) {
-      const std::string line = "a \"" + (intray / (std::string(id) + ".ARJ")).string() + "\" \"" +
-                               (stage / (std::string(id) + part)).string() + "\"";
+      const std::string line = "a \"" + (intray / (id + ".ARJ")).string() + "\" \"" +
+                               (stage / (id + part)).string() + "\"";
       if (ExecArj(line.c_str(), 0) != 0) failRun("cannot build " + line);
     }
   }
@@ -222,12 +233,11 @@ Row download(const fs::path& area, int n) {
                  peerOut = fresh(base / "peer-out");
   receive(base, name, peerIn, sample);
   row.peer = measure(sample, RUSAGE_CHILDREN, [&] {
-    char id[16];
     for (int i = 1; i <= sample; ++i) {
-      std::snprintf(id, sizeof id, "D%05d", i);
-      spawn({"arj", "e", "-y", (peerIn / (std::string(id) + ".ARJ")).string(),
+      const std::string id = archiveId(i);
+      spawn({"arj", "e", "-y", (peerIn / (id + ".ARJ")).string(),
              peerTray.string() + "/"});
-      fs::rename(peerTray / (std::string(id) + ".ARQ"), peerOut / (std::string(id) + ".TXT"));
+      fs::rename(peerTray / (id + ".ARQ"), peerOut / (id + ".TXT"));
     }
   });
   return row;
@@ -254,8 +264,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     char* end = nullptr;
     const long n = std::strtol(argv[i], &end, 10);
-    if (*end != '\0' || n < 1 || n > 99999) {
-      std::fprintf(stderr, "usage: %s [N...]   (1 <= N <= 99999; default 1000 10000)\n", argv[0]);
+    if (*end != '\0' || n < 1 || n > kMaxItems) {
+      std::fprintf(stderr, "usage: %s [N...]   (1 <= N <= %d; default 1000 10000)\n", argv[0],
+                   kMaxItems);
       return 2;
     }
     counts.push_back(static_cast<int>(n));

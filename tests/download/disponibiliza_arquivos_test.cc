@@ -66,6 +66,16 @@ TEST_F(Disponibiliza, EmptyWorkAreaGivesOneEvenWithAControlFile) {
   EXPECT_EQ(arvore.read("T/OUTTRAY/ContDown.dat"), "#\r\n");
 }
 
+// A directory where the control file goes: nothing can be recorded, every
+// archive waits, and the call does not tell the host a control file waits.
+TEST_F(Disponibiliza, ADirectoryInTheControlFilesPlaceIsNoControlFile) {
+  arvore.mkdir("T/OUTTRAY/ContDown.dat");
+  recebe("D00001.ARJ", "C:/OUT/a.txt", "R", "payload");
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);
+  EXPECT_TRUE(aguardando("D00001.ARJ"));
+  EXPECT_FALSE(arvore.exists("OUT/a.txt"));
+}
+
 TEST_F(Disponibiliza, ArchivesThatDoNotExtractGiveTheControlFilesPresence) {
   arvore.write("T/INTRAY/WORK/D00001.ARJ", "not an archive");
   arvore.write("T/INTRAY/WORK/d00002.arj", "");
@@ -171,14 +181,6 @@ TEST_F(Disponibiliza, FailedPlacementKeepsTheArchive) {
   EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
   EXPECT_EQ(arvore.read("NO/SUCH/DIR/X.TXT"), "payload");
   EXPECT_FALSE(aguardando("D00001.ARJ"));
-}
-
-TEST_F(Disponibiliza, UnopenableControlFilePlacesNothing) {
-  arvore.mkdir("T/OUTTRAY/ContDown.dat");  // a directory where the file should be
-  recebe("D00001.ARJ", "C:/OUT/X.TXT", "M", "payload");
-  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);  // the search finds the directory
-  EXPECT_FALSE(arvore.exists("OUT/X.TXT"));
-  EXPECT_TRUE(aguardando("D00001.ARJ"));
 }
 
 TEST_F(Disponibiliza, AppendThatCannotOpenTheDestinationKeepsTheArchive) {

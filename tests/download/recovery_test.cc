@@ -61,6 +61,20 @@ class UnreadableControlFile : public testing::ScopedPlatform {
   }
 };
 
+// The host reads ContDown.dat through a handle that shares reading only,
+// as an editor keeps a document: Windows refuses every open that would
+// write it, with a sharing violation.
+class ControlFileHeldForReading : public testing::ScopedPlatform {
+ public:
+  FileHandle* openFile(const char* p, OpenMode m) override {
+    if (m != OpenMode::Read && std::string_view(p).ends_with("ContDown.dat")) {
+      setLastError(kErrorSharingViolation);
+      return nullptr;
+    }
+    return ForwardingPlatform::openFile(p, m);
+  }
+};
+
 class Recuperacao : public ::testing::Test {
  protected:
   Recuperacao() {
@@ -172,6 +186,29 @@ TEST_F(Recuperacao, TheHostTakingTheControlFileMidPassLosesNoRecord) {
   h.quando = [this] { fs::remove(arvore.path("T/OUTTRAY/ContDown.dat")); };
   EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
   EXPECT_EQ(arquivosRegistrados(arvore), (std::vector<std::string>{"D00001.ARJ", "D00002.ARJ"}));
+}
+
+// The host holds ContDown.dat so that it cannot be written during a pass:
+// nothing is delivered whose record could not be written (the archives
+// wait, the earlier records stay, no plan is left), and once the host lets
+// go the next pass delivers each archive once, with its record.
+TEST_F(Recuperacao, AControlFileThatCannotBeWrittenDeliversNothing) {
+  {
+    ControlFileHeldForReading host;
+    EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);  // it exists, with every record made
+  }
+  EXPECT_EQ(controle(), kAnterior);
+  EXPECT_TRUE(aguardando("D00001.ARJ"));
+  EXPECT_TRUE(aguardando("D00002.ARJ"));
+  EXPECT_FALSE(arvore.exists("OUT/A.TXT"));
+  EXPECT_EQ(arvore.read("OUT/APP.TXT"), "head+");
+  Plan p;
+  EXPECT_EQ(readJournal("C:/T", p), JournalState::None);
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
+  EXPECT_EQ(arvore.read("OUT/A.TXT"), "one");
+  EXPECT_EQ(arvore.read("OUT/APP.TXT"), "head+two");
+  EXPECT_EQ(arquivosRegistrados(arvore),
+            (std::vector<std::string>{"D09999.ARJ", "D00001.ARJ", "D00002.ARJ"}));
 }
 
 // Another process. On Windows a file open without delete sharing cannot be

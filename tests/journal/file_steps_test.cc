@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/support/faulty_platform.h"
@@ -375,6 +377,96 @@ TEST_F(WriteStep, AFileThatCannotBeOpenedFails) {
   w.m = -1;
   arvore.mkdir("ctl");
   EXPECT_EQ(roda(w, true), StepResult::Failed);
+}
+
+// What a report foresees of a run again (wouldFail) is what the run again
+// then does, case by case: each kind of step that can fail is seen both
+// failing and not.
+struct Previsao {
+  const char* caso;
+  std::vector<std::pair<const char*, const char*>> arquivos;  // name, bytes ("/" makes a directory)
+  Op op;
+  bool substitui = false, seAusente = false, pendente = false, somenteLeitura = false;
+  int64_t m = 0;
+  bool falha;
+};
+
+StepResult rodaDeNovo(const Step& s, DurableSet& feitos) {
+  switch (s.op) {
+    case Op::Require: return requireStep(s, true);
+    case Op::Rename: return renameStep(s, true, feitos);
+    case Op::Copy: return copyStep(s, true, feitos);
+    case Op::Append: return appendStep(s, true, feitos);
+    case Op::Retire: return retireStep(s, feitos);
+    case Op::Write: return writeStep(s, {}, true, feitos);
+    default: return StepResult::Done;
+  }
+}
+
+TEST_F(FileSteps, WhatARunAgainDoesIsForeseenByReadingOnly) {
+  const Previsao casos[] = {
+      {"rename: a holds the bytes", {{"a", "ours"}}, Op::Rename, false, false, false, false, 0, false},
+      {"rename: already placed", {{"b", "ours"}}, Op::Rename, false, false, false, false, 0, false},
+      {"rename: a gone, no matter", {}, Op::Rename, false, true, false, false, 0, false},
+      {"rename: a gone", {}, Op::Rename, false, false, false, false, 0, true},
+      {"rename: a changed", {{"a", "else"}}, Op::Rename, false, true, false, false, 0, true},
+      {"rename: b a directory", {{"a", "ours"}, {"b", "/"}}, Op::Rename, true, false, false, false, 0, true},
+      {"rename: b someone's", {{"a", "ours"}, {"b", "else"}}, Op::Rename, false, false, false, false, 0, true},
+      {"rename: over b read-only", {{"a", "ours"}, {"b", "else"}}, Op::Rename, true, false, false, true, 0, true},
+      {"rename: over b", {{"a", "ours"}, {"b", "else"}}, Op::Rename, true, false, false, false, 0, false},
+      {"rename: b's folder missing", {{"a", "ours"}}, Op::Rename, false, false, false, false, 0, true},
+      {"append: to do", {{"a", "ours"}, {"b", "head"}}, Op::Append, false, false, false, false, 4, false},
+      {"append: done", {{"a", "ours"}, {"b", "headours"}}, Op::Append, false, false, false, false, 4, false},
+      {"append: cut short", {{"a", "ours"}, {"b", "headou"}}, Op::Append, false, false, false, false, 4, false},
+      {"append: someone's bytes", {{"a", "ours"}, {"b", "headtheirs"}}, Op::Append, false, false, false, false, 4, true},
+      {"append: a changed", {{"a", "else"}, {"b", "head"}}, Op::Append, false, false, false, false, 4, true},
+      {"append: b a directory", {{"a", "ours"}, {"b", "/"}}, Op::Append, false, false, false, false, 0, true},
+      {"append: b read-only", {{"a", "ours"}, {"b", "head"}}, Op::Append, false, false, false, true, 4, true},
+      {"copy: to do", {{"a", "ours"}}, Op::Copy, false, false, false, false, 0, false},
+      {"copy: whole under c, a gone", {{"c", "ours"}}, Op::Copy, false, false, false, false, 0, false},
+      {"copy: c someone's", {{"a", "ours"}, {"c", "longer than ours"}}, Op::Copy, false, false, false, false, 0, true},
+      {"copy: b a directory", {{"a", "ours"}, {"b", "/"}}, Op::Copy, true, false, false, false, 0, true},
+      {"copy: a gone", {}, Op::Copy, false, false, false, false, 0, true},
+      {"require: a holds", {{"a", "ours"}}, Op::Require, false, false, false, false, 0, false},
+      {"require: neither holds", {{"a", "else"}}, Op::Require, false, false, false, false, 0, true},
+      {"retire: first try without its pair", {{"a", "ours"}}, Op::Retire, false, false, false, false, 0, true},
+      {"retire: carried over", {{"a", "ours"}}, Op::Retire, false, false, true, false, 0, false},
+      {"write: a new file", {}, Op::Write, false, false, false, false, -1, false},
+      {"write: a directory", {{"a", "/"}}, Op::Write, false, false, false, false, -1, true},
+      {"write: read-only", {{"a", "earlier"}}, Op::Write, false, false, false, true, 7, true},
+  };
+  for (const Previsao& caso : casos) {
+    SCOPED_TRACE(caso.caso);
+    for (const auto& e : std::filesystem::directory_iterator(arvore.dir())) {
+      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all);
+      std::filesystem::remove_all(e.path());
+    }
+    const bool pastaAusente = std::string_view(caso.caso).ends_with("folder missing");
+    const std::string b = pastaAusente ? "C:/none/b" : "C:/b";
+    Step s = passo(caso.op, "C:/a", b.c_str(), "ours");
+    s.c = caso.op == Op::Copy ? "C:/c" : "C:/p";
+    s.d = "C:/q";
+    s.replace = caso.substitui;
+    s.ifPresent = caso.seAusente;
+    s.pending = caso.pendente;
+    s.m = caso.m;
+    for (const auto& [nome, bytes] : caso.arquivos) {
+      if (std::string_view(bytes) == "/") {
+        arvore.mkdir(nome);
+      } else {
+        arvore.write(nome, bytes);
+        if (caso.somenteLeitura && nome != std::string("a")) {
+          std::filesystem::permissions(arvore.path(nome), std::filesystem::perms::owner_read);
+        }
+      }
+    }
+    if (caso.op == Op::Write && caso.somenteLeitura) {
+      std::filesystem::permissions(arvore.path("a"), std::filesystem::perms::owner_read);
+    }
+    const bool previsto = wouldFail(s);
+    EXPECT_EQ(previsto, caso.falha);
+    EXPECT_EQ(rodaDeNovo(s, feitos) == StepResult::Failed, previsto);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
@@ -224,6 +225,25 @@ TEST(Search, ReportsAttributesSizesAndTimes) {
   EXPECT_EQ(dir.entry().attributes, kAttrDirectory);
 }
 
+// Details are read as each entry is handed out: one removed after the search
+// began is passed over, and one rewritten shows its size as it is now.
+TEST(Search, EntriesAreDescribedAsTheyAreReached) {
+  testing::TempTree t;
+  t.write("d/a.txt", "1");
+  t.write("d/b.txt", "22");
+  t.write("d/c.txt", "333");
+  DirSearch s("C:/d/*.txt");
+  ASSERT_TRUE(s.found());
+  EXPECT_EQ(s.entry().name, "a.txt");
+  std::filesystem::remove(t.path("d/b.txt"));
+  t.write("d/c.txt", "4444");
+  ASSERT_TRUE(s.next());
+  EXPECT_EQ(s.entry().name, "c.txt");
+  EXPECT_EQ(s.entry().size, 4u);
+  EXPECT_FALSE(s.next());
+  EXPECT_EQ(platform().lastError(), kErrorNoMoreFiles);
+}
+
 TEST(Search, HidesNamesWin32CannotReachByThatName) {
   testing::TempTree t;
   for (const char* n : {"ok.txt", "a.", "b ", "col:on.txt", "star*.txt", "q?mark.txt",
@@ -231,6 +251,17 @@ TEST(Search, HidesNamesWin32CannotReachByThatName) {
     t.write(std::string("h/") + n, "x");
   }
   EXPECT_EQ(list("C:/h/*.*").names, (Names{".", "..", "ok.txt"}));
+}
+
+// Even where the disk holds a file of that name, as a Linux folder may.
+TEST(Search, DeviceNamesAreNeverFound) {
+  testing::TempTree t;
+  for (const char* n : {"NUL", "con.txt", "AUX.c", "COM1"}) t.write(std::string("h/") + n, "x");
+  DirEntry e;
+  for (const char* n : {"NUL", "con.txt", "AUX.c", "nul ", "COM1"}) {
+    EXPECT_EQ(platform().findFirst((std::string("C:/h/") + n).c_str(), e), nullptr) << n;
+    EXPECT_EQ(platform().lastError(), kErrorFileNotFound) << n;
+  }
 }
 
 TEST(Search, NamesDifferingOnlyInCaseAreBothListed) {

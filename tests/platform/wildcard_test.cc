@@ -50,10 +50,32 @@ TEST(Unicode, FoldsLatinGreekAndCyrillicLetters) {
   EXPECT_FALSE(unicode::equalIgnoringCase("a", "á"));
 }
 
-TEST(Unicode, SortKeyIsUpperCasedUtf16) {
-  EXPECT_LT(unicode::sortKey("read.me"), unicode::sortKey("README"));
-  EXPECT_LT(unicode::sortKey("a"), unicode::sortKey("Relatório.TXT"));
-  EXPECT_LT(unicode::sortKey("ARQ12.DAT"), unicode::sortKey("AÇÃO.txt"));
+// Names ordered by their upper-cased UTF-16 code units: a character beyond
+// the BMP (a surrogate pair) comes before U+E000 to U+FFFF, and a byte that
+// is no UTF-8 (escaped as U+DC80 + byte) between the two.
+TEST(Unicode, ComparesSortKeysAsUpperCasedUtf16) {
+  const struct {
+    const char* a;
+    const char* b;
+    int sign;
+  } cases[] = {
+      {"read.me", "README", -1},
+      {"a", "Relatório.TXT", -1},
+      {"ARQ12.DAT", "AÇÃO.txt", -1},
+      {"ação.txt", "AÇÃO.TXT", 0},
+      {"arq1", "ARQ1.TXT", -1},
+      {"", "", 0},
+      {"\xF0\x9F\x98\x80", "\xEF\xBC\xA1", -1},  // U+1F600 before U+FF21
+      {"\xF0\x9F\x98\x80", "\xFF", -1},
+      {"\xFF", "\xEE\x80\x80", -1},                  // escaped 0xFF before U+E000
+      {"z", "\xFF", -1},
+  };
+  for (const auto& c : cases) {
+    const int forward = unicode::compareSortKeys(c.a, c.b);
+    const int backward = unicode::compareSortKeys(c.b, c.a);
+    EXPECT_EQ((forward > 0) - (forward < 0), c.sign) << c.a << " vs " << c.b;
+    EXPECT_EQ((backward > 0) - (backward < 0), -c.sign) << c.b << " vs " << c.a;
+  }
 }
 
 }  // namespace

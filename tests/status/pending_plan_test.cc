@@ -222,6 +222,31 @@ TEST_F(PlanoPendente, AJournalThatCannotBeWrittenStopsEveryCall) {
   EXPECT_EQ(arvore.read("OUT/new.txt"), "new");
 }
 
+// A journal that cannot be read: status says no pass changes anything and
+// asks for a copy for the developers; neither changing call changes a byte.
+TEST_F(PlanoPendente, AJournalThatCannotBeReadStopsEveryCall) {
+  cortaQuando([&] { return arvore.exists("T/INTRAY/WORK/D00001.ARJ"); });
+  std::string diario = arvore.read("T/DATA/TORVEX.JNL");
+  diario[diario.find("D00001")] ^= 0x20;
+  arvore.write("T/DATA/TORVEX.JNL", diario);
+  Plan plano;
+  ASSERT_EQ(readJournal("C:/T", plano), JournalState::Error);
+  const TrayReport r = relatorio();
+  ASSERT_FALSE(r.received.empty());
+  for (const ReceivedItem& item : r.received) {
+    EXPECT_FALSE(item.deliver) << item.name;
+    EXPECT_EQ(item.reason, "the journal cannot be read: no pass changes anything") << item.name;
+  }
+  EXPECT_TRUE(std::any_of(r.leftovers.begin(), r.leftovers.end(), [](const Leftover& l) {
+    return l.path == "C:/T/DATA/TORVEX.JNL" && l.action == Advice::KeepForDevelopers;
+  }));
+  arvore.write("dados/up.txt", "up");
+  const auto antes = retrato();
+  EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);
+  EXPECT_EQ(geraArquivoUpload("C:/T", "C:/dados/up.txt", "", 1), -1);
+  EXPECT_EQ(retrato(), antes);
+}
+
 // A delivery the plan's run again gives up (its destination became a
 // directory) is no delivery: its archive goes back and is decided with the
 // others, and stays for the reason the pass then finds.

@@ -142,6 +142,9 @@ TEST_F(RecuperaControleDownload, AbsentFileOrUnfitRootGivesNothing) {
   const std::string longa = "C:/" + std::string(240, 'r');
   EXPECT_FALSE(recuperaControleDownload(longa.c_str(), caminho));
   EXPECT_STREQ(caminho, "");
+  tree.mkdir("Troca/OUTTRAY/ContDown.dat");  // a directory is no control file
+  EXPECT_FALSE(recuperaControleDownload("C:/Troca", caminho));
+  EXPECT_STREQ(caminho, "");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bstr_result.h"
 #include "torvex_idl.h"
 
 namespace {
@@ -39,31 +40,6 @@ void showNumber(const char* what, long value) { std::printf("%s: %ld\n", what, v
 void expect(const char* what, bool ok) {
   std::printf("%s: %s\n", what, ok ? "yes" : "no");
   if (!ok) ++failures;
-}
-
-// An owned wide string for arguments, freed at scope exit.
-class Bstr {
- public:
-  explicit Bstr(const wchar_t* s) : s_(SysAllocString(s)) {}
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  ~Bstr() { SysFreeString(s_); }
-  operator BSTR() const { return s_; }
-
- private:
-  BSTR s_;
-};
-
-// The string a method returned: "(null)" for a null BSTR, else its text.
-void showResult(const char* what, BSTR s) {
-  if (!s) {
-    std::printf("%s: (null)\n", what);
-    return;
-  }
-  char text[512];
-  const int n = WideCharToMultiByte(CP_ACP, 0, s, -1, text, sizeof text, nullptr, nullptr);
-  std::printf("%s: %s\n", what, n > 0 ? text : "(unconvertible)");
-  SysFreeString(s);
 }
 
 // Calls through the interface table: no type library needed.

@@ -103,6 +103,8 @@ void search() {
     p.findClose(s);
   }
   show("findFirst no match", p.findFirst(path("*.zzz").c_str(), e) != nullptr);
+  show("findFirst NUL, a device", p.findFirst(path("NUL").c_str(), e) != nullptr);
+  show("findFirst con.txt, a device", p.findFirst(path("con.txt").c_str(), e) != nullptr);
   show("findFirst missing directory", p.findFirst("C:/e2e/none/*", e) != nullptr);
 }
 
