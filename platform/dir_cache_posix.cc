@@ -21,6 +21,19 @@ uint64_t keyOf(const std::u32string& folded) {
 
 uint64_t keyOf(std::string_view name) { return keyOf(unicode::foldedName(name)); }
 
+// Calls f(name) for every entry of `dir` but "." and ".."; false when it
+// cannot be read.
+template <class F>
+bool eachName(const std::string& dir, F&& f) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) return false;
+  while (dirent* e = readdir(d)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) f(e->d_name);
+  }
+  closedir(d);
+  return true;
+}
+
 }  // namespace
 
 bool DirStamp::operator==(const DirStamp& o) const {
@@ -34,16 +47,12 @@ DirStamp DirStamp::of(const struct stat& st) {
 }
 
 bool DirCache::scan(const std::string& dir, const DirStamp& stamp, Listing& out) {
-  DIR* d = opendir(dir.c_str());
-  if (!d) return false;
+  // Counted first, so that nothing but the set grows with the directory.
+  size_t names = 0;
+  if (!eachName(dir, [&](const char*) { ++names; })) return false;
   out.stamp = stamp;
-  out.names.clear();
-  while (dirent* e = readdir(d)) {
-    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    out.names.insert(keyOf(e->d_name), e->d_name);
-  }
-  closedir(d);
-  return true;
+  out.folded = FingerprintSet(names);
+  return eachName(dir, [&](const char* name) { out.folded.add(keyOf(name)); });
 }
 
 std::vector<std::string> DirCache::namesLike(const std::string& dir, const struct stat& dirStat,
@@ -62,9 +71,11 @@ std::vector<std::string> DirCache::namesLike(const std::string& dir, const struc
   }
   const std::u32string folded = unicode::foldedName(name);
   std::vector<std::string> out;
-  it->second.names.forEach(keyOf(folded), [&](std::string_view n) {
+  if (!it->second.folded.mayHold(keyOf(folded))) return out;
+  const bool read = eachName(dir, [&](const char* n) {
     if (unicode::foldedName(n) == folded) out.emplace_back(n);
   });
+  if (!read) dirs_.erase(it);
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -85,8 +96,11 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     return;
   }
   Listing& listing = it->second;
-  if (!removed.empty()) listing.names.erase(keyOf(removed), removed);
-  if (!added.empty()) listing.names.insert(keyOf(added), added);
+  if (!removed.empty() && !listing.folded.remove(keyOf(removed))) {
+    dirs_.erase(it);  // it did not know the name: read it afresh next time
+    return;
+  }
+  if (!added.empty()) listing.folded.add(keyOf(added));
   listing.stamp = DirStamp::of(*after);
 }
 

@@ -1,7 +1,10 @@
-// Remembers, per directory, which on-disk names each upper-cased name stands
-// for, so that looking up a name in another letter case does not read the
-// whole directory every time (creating n new files one by one would
-// otherwise cost n directory scans).
+// Remembers, per directory, which names its entries fold to, so that looking
+// up a name that is not there in any letter case does not read the whole
+// directory every time (creating n new files one by one would otherwise cost
+// n directory scans). Only a fingerprint of each folded name is kept, a few
+// bytes a name: a name that may be there in another case is looked for in
+// the directory itself, which is rare, since a look-up comes here only when
+// the exact spelling is missing.
 //
 // Trust rules: a listing is used only while the directory's device, inode,
 // modification and change times are what they were when it was read, or
@@ -19,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/name_table.h"
+#include "platform/fingerprint_set.h"
 
 namespace torvex::posix {
 
@@ -53,12 +56,10 @@ class DirCache {
   void clear();
 
  private:
-  // On-disk names under a hash of their folded spelling, checked against
-  // the spelling asked for on each look-up, kept compactly: a directory of a
-  // hundred thousand files costs a few bytes more than its names.
+  // The fingerprints of the folded names, as they stood at `stamp`.
   struct Listing {
     DirStamp stamp;
-    NameTable names;
+    FingerprintSet folded;
   };
   bool scan(const std::string& dir, const DirStamp& stamp, Listing& out);
 

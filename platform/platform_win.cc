@@ -9,11 +9,14 @@
 #include <cstring>
 
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/wildcard.h"
 #include "platform/win_backend.h"
 #include "platform/win_path.h"
 
@@ -25,7 +28,8 @@ struct FileHandle {
 };
 
 struct SearchHandle {
-  HANDLE h;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  std::optional<wildcard::Pattern> pattern;  // when the layer matches, not the system
 };
 
 namespace {
@@ -205,23 +209,36 @@ class WinPlatform final : public Platform {
   // name is skipped; when only such names match, nothing does. A device name
   // (NUL, con.txt) names the device in every folder, and the search may
   // report it there as a file (Wine does): it is none, as on POSIX.
+  // Wildcards are matched here against long names, by the rules the POSIX
+  // back end follows, over a listing of the whole folder: the system's own
+  // matching also tries each name's 8.3 alias, so "*.txt" would take
+  // "b.txtx" on a volume with aliases and not on one without, and Wine's
+  // takes a "?" before a dot for one character where Windows lets it match
+  // nothing.
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override {
     std::wstring wide;
     if (!pattern) return refuse<SearchHandle*>(ERROR_INVALID_PARAMETER, nullptr);
     if (!win::widePath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
     const winpath::ParsedPath parsed = winpath::parse(pattern);
-    if (!parsed.components.empty() && winpath::isDeviceName(parsed.components.back())) {
-      return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
+    const std::string last = parsed.components.empty() ? std::string() : parsed.components.back();
+    if (winpath::isDeviceName(last)) return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
+    auto s = std::make_unique<SearchHandle>();
+    if (!parsed.trailingSeparator && wildcard::hasWildcards(last)) {
+      std::wstring wideLast;
+      if (wildcard::isInvalidPattern(last) || !win::widePath(last.c_str(), wideLast)) {
+        return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+      }
+      s->pattern.emplace(win::utf8Text(wideLast.c_str()), parsed.endedInDot);
+      wide = folderOf(wide) + L"*";
     }
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(wide.c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) {
+    s->h = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (s->h == INVALID_HANDLE_VALUE) {
       noteFailure();
       return nullptr;
     }
-    auto* s = new SearchHandle{h};
-    if (fillEntry(fd, first) || nextNamed(s, first)) return s;
-    findClose(s);
+    if (accept(*s, fd, first) || nextNamed(s.get(), first)) return s.release();
+    findClose(s.release());
     return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
   }
 
@@ -520,10 +537,23 @@ class WinPlatform final : public Platform {
     return refuse(kErrorInvalidHandle, result);
   }
 
+  // The text of a search pattern before its last component: the folder
+  // with its separator, "X:" alone, or nothing for the current folder.
+  static std::wstring folderOf(const std::wstring& pattern) {
+    const size_t sep = pattern.find_last_of(L"\\/");
+    if (sep != std::wstring::npos) return pattern.substr(0, sep + 1);
+    return pattern.size() >= 2 && pattern[1] == L':' ? pattern.substr(0, 2) : std::wstring();
+  }
+
+  static bool accept(const SearchHandle& s, const WIN32_FIND_DATAW& fd, DirEntry& e) {
+    if (s.pattern && !s.pattern->matches(win::utf8Text(fd.cFileName))) return false;
+    return fillEntry(fd, e);
+  }
+
   bool nextNamed(SearchHandle* s, DirEntry& e) {
     WIN32_FIND_DATAW fd;
     while (FindNextFileW(s->h, &fd)) {
-      if (fillEntry(fd, e)) return true;
+      if (accept(*s, fd, e)) return true;
     }
     noteFailure();
     return false;

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,23 +21,19 @@
 
 namespace torvex {
 
-// A search's matches by name only, in the order NTFS lists them; each one's
-// details are read as it is handed out, so that a listing of a hundred
-// thousand files holds little more than their names. One removed meanwhile
-// is passed over, as a search started then would not have found it.
+// A search's matches in the order NTFS lists them, read from the directory
+// a slice at a time: the next names after the last one handed out, so that
+// a listing of a hundred thousand files holds a few thousand names, not all
+// of them. Each entry's details are read as it is handed out; one removed
+// meanwhile is passed over, and one added meanwhile is found when its name
+// comes after the search's place, as NTFS does.
 struct SearchHandle {
   std::string dir;
-  std::string names;            // each followed by a zero byte
-  std::vector<uint32_t> order;  // where each name starts, in the order handed out
+  std::optional<wildcard::Pattern> matcher;  // none: a search for one name, found
+  std::vector<std::string> slice;            // the next names, in order
   size_t next = 0;
-
-  std::string_view nameAt(uint32_t at) const { return names.c_str() + at; }
-  bool add(std::string_view name) {
-    if (names.size() + name.size() >= UINT32_MAX) return false;
-    order.push_back(static_cast<uint32_t>(names.size()));
-    names.append(name).push_back('\0');
-    return true;
-  }
+  bool more = false;      // the directory held matches past the slice
+  size_t sliceSize = 0;   // the most names a slice holds
 };
 
 namespace posix {
@@ -62,21 +60,75 @@ bool describe(const std::string& path, std::string_view name, DirEntry& out) {
   return true;
 }
 
-// The next match still there, described; false past the last.
-bool nextEntry(SearchHandle& h, DirEntry& out) {
-  while (h.next < h.order.size()) {
-    const std::string_view name = h.nameAt(h.order[h.next++]);
-    if (describe(joinPath(h.dir, name), name, out)) return true;
-  }
-  return false;
+// The order NTFS lists a directory in: by the names' upper-cased UTF-16
+// forms, then by their bytes, so that names differing only in case still
+// come in one order.
+bool listedBefore(std::string_view x, std::string_view y) {
+  const int c = unicode::compareSortKeys(x, y);
+  return c != 0 ? c < 0 : x < y;
 }
 
-// A pattern may hold the wildcards but no other character Win32 refuses.
-bool isInvalidPattern(std::string_view pattern) {
-  for (char c : pattern) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == ':' || c == '|') return true;
+// A slice small enough to be cheap, large enough that a directory is read a
+// few dozen times at most in a search of all of it.
+constexpr size_t kSmallestSlice = 4096;
+constexpr size_t kMostReads = 32;
+
+// Reads the slice after the current one: the smallest names in the listing's
+// order that come after its last name (all, for the first slice). Keeps up
+// to twice a slice while it reads, dropping the larger half when full.
+void readSlice(SearchHandle& h) {
+  const bool first = h.sliceSize == 0;
+  const std::string after = h.slice.empty() ? std::string() : h.slice.back();
+  const size_t size = first ? kSmallestSlice : h.sliceSize;
+  std::vector<std::string> kept;
+  std::optional<std::string> bound;  // no name from here on is in the slice
+  size_t matches = 0;
+  h.slice.clear();
+  h.next = 0;
+  h.more = false;
+  DIR* d = opendir(h.dir.c_str());
+  if (!d) return;  // gone meanwhile: the search ends
+  while (dirent* de = readdir(d)) {
+    std::string_view name = de->d_name;
+    if (name == "." || name == "..") continue;
+    // Names Win32 could not open by that very name are not shown: a caller
+    // that acted on one would reach a different file, or none.
+    if (!winpath::isReachableName(name) || !h.matcher->matches(name)) continue;
+    ++matches;
+    if (!first && !listedBefore(after, name)) continue;
+    if (bound && !listedBefore(name, *bound)) {
+      h.more = true;
+      continue;
+    }
+    kept.emplace_back(name);
+    if (kept.size() == 2 * size) {
+      std::nth_element(kept.begin(), kept.begin() + static_cast<ptrdiff_t>(size - 1), kept.end(),
+                       listedBefore);
+      kept.resize(size);
+      bound = kept.back();
+      h.more = true;
+    }
   }
-  return false;
+  closedir(d);
+  std::sort(kept.begin(), kept.end(), listedBefore);
+  if (kept.size() > size) {
+    kept.resize(size);
+    h.more = true;
+  }
+  h.slice = std::move(kept);
+  if (first) h.sliceSize = std::max(kSmallestSlice, matches / kMostReads);
+}
+
+// The next match still there, described; false past the last.
+bool nextEntry(SearchHandle& h, DirEntry& out) {
+  for (;;) {
+    while (h.next < h.slice.size()) {
+      const std::string& name = h.slice[h.next++];
+      if (describe(joinPath(h.dir, name), name, out)) return true;
+    }
+    if (!h.more) return false;
+    readSlice(h);
+  }
 }
 
 SearchHandle* single(const Location& loc, DirEntry& first) {
@@ -104,37 +156,24 @@ SearchHandle* PosixPlatform::findFirst(const char* pattern, DirEntry& first) {
     return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
   }
   if (!wildcard::hasWildcards(loc.last)) return single(loc, first);
-  if (isInvalidPattern(loc.last)) return failWith<SearchHandle*>(kErrorInvalidName, nullptr);
+  if (wildcard::isInvalidPattern(loc.last)) return failWith<SearchHandle*>(kErrorInvalidName, nullptr);
 
-  const wildcard::Pattern matcher(loc.last, loc.endedInDot);
-  DIR* d = opendir(loc.dir.c_str());
-  if (!d) return failWith<SearchHandle*>(win32Error(errno), nullptr);
-  std::unique_ptr<SearchHandle> h(new SearchHandle{loc.dir, {}, {}, 0});
+  // Readable now, or the search fails as it starts.
+  if (DIR* d = opendir(loc.dir.c_str())) {
+    closedir(d);
+  } else {
+    return failWith<SearchHandle*>(win32Error(errno), nullptr);
+  }
+  auto h = std::make_unique<SearchHandle>();
+  h->dir = loc.dir;
+  h->matcher.emplace(loc.last, loc.endedInDot);
   // "." and ".." come first, as NTFS lists them; the root has neither.
   if (!loc.dirIsRoot) {
     for (const char* dot : {".", ".."}) {
-      if (matcher.matches(dot)) h->add(dot);
+      if (h->matcher->matches(dot)) h->slice.emplace_back(dot);
     }
   }
-  const size_t dots = h->order.size();
-  bool fits = true;
-  while (dirent* de = readdir(d)) {
-    std::string_view name = de->d_name;
-    if (name == "." || name == "..") continue;
-    // Names Win32 could not open by that very name are not shown: a caller
-    // that acted on one would reach a different file, or none.
-    if (!winpath::isReachableName(name)) continue;
-    if (matcher.matches(name) && !(fits = h->add(name))) break;
-  }
-  closedir(d);
-  if (!fits) return failWith<SearchHandle*>(kErrorNotEnoughMemory, nullptr);
-  h->names.shrink_to_fit();
-  h->order.shrink_to_fit();
-  std::sort(h->order.begin() + dots, h->order.end(), [&h](uint32_t a, uint32_t b) {
-    const std::string_view x = h->nameAt(a), y = h->nameAt(b);
-    const int c = unicode::compareSortKeys(x, y);
-    return c != 0 ? c < 0 : x < y;
-  });
+  h->more = true;  // the rest of the directory follows the dots
 
   if (!nextEntry(*h, first)) return failWith<SearchHandle*>(kErrorFileNotFound, nullptr);
   setLastError(kErrorSuccess);

@@ -89,6 +89,13 @@ bool hasWildcards(std::string_view pattern) {
   return pattern.find_first_of("*?<>\"") != std::string_view::npos;
 }
 
+bool isInvalidPattern(std::string_view pattern) {
+  for (char c : pattern) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == ':' || c == '|') return true;
+  }
+  return false;
+}
+
 Pattern::Pattern(std::string_view pattern, bool argumentEndedInDot)
     : tokens_(rewrite(unicode::foldedName(pattern), argumentEndedInDot)) {}
 

@@ -16,6 +16,10 @@ constexpr char32_t kDosDot = U'"';
 // True when `pattern` holds a character the matcher treats as a wildcard.
 bool hasWildcards(std::string_view pattern);
 
+// True when `pattern` holds a character no pattern may hold: a control
+// character, ":" or "|".
+bool isInvalidPattern(std::string_view pattern);
+
 // A pattern ready to test names against: rewritten and upper-cased.
 class Pattern {
  public:

@@ -30,14 +30,17 @@ bool recuperaArquivoUpload(const char* raiz, LONG lIndice, char (&nome)[kTamanho
   nome[0] = '\0';
   char padrao[kTamanhoCaminho];
   if (!formata(padrao, sizeof padrao, "%s/Outtray/Work/f*_*.arj", raiz)) return false;
-  DirSearch busca(padrao);
-  if (!busca.found()) return false;
   // Indexes of 1 or less all mean the first archive; the order is the
-  // search's own.
-  for (LONG i = 1; i < lIndice; ++i) {
-    if (!busca.next()) return false;
+  // search's own. A folder bearing an archive's name is none: a host given
+  // its name could not send it.
+  const LONG alvo = lIndice < 1 ? 1 : lIndice;
+  LONG arquivos = 0;
+  DirSearch busca(padrao);
+  for (bool mais = busca.found(); mais; mais = busca.next()) {
+    if (busca.entry().attributes & kAttrDirectory) continue;
+    if (++arquivos == alvo) return copia(nome, sizeof nome, busca.entry().name.c_str());
   }
-  return copia(nome, sizeof nome, busca.entry().name.c_str());
+  return false;
 }
 
 bool recuperaControleDownload(const char* raiz, char (&caminho)[kTamanhoCaminho]) {

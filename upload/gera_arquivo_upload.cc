@@ -22,15 +22,16 @@ namespace {
 
 enum class Passo { Continua, EncerraOk, EncerraSemDiretorio };
 
-// One call's packing run. Every file it has dealt with, and every file it
-// made, is remembered by its path as the file system compares paths, so a
-// file that stays in the search, or comes back under its rename target, is
-// not packed twice and the run ends, while a file elsewhere that merely
-// shares a name with one of them is still packed. Only paths in the
-// searched folder can come back in a listing, so only those are kept, by
-// their names in it: memory stays a few bytes more than the names. Packed
-// files wait in a batch, which publishes them and takes their sources out
-// of the search together.
+// One call's packing run. Every file it has dealt with that is still there,
+// and every file it made, is remembered by its path as the file system
+// compares paths, so a file that stays in the search, or comes back under
+// its rename target, is not packed twice and the run ends, while a file
+// elsewhere that merely shares a name with one of them is still packed.
+// Only paths in the searched folder can come back in a listing, so only
+// those are kept, by their names in it. Packed files wait in a batch, which
+// publishes them and takes their sources out of the search together; a
+// source it took away is forgotten, so that memory follows the files left
+// in place, not every file packed.
 class Envio {
  public:
   Envio(const char* raiz, const char* area, const char* privado, const char* diretorioFI,
@@ -46,13 +47,15 @@ class Envio {
     }
   }
 
-  // One listing handled in the search's order, then a fresh one for files
-  // that appeared meanwhile, until a listing holds nothing new; this instead
-  // of searching again from the top after every file.
+  // One listing handled in the search's order (it finds files that appear
+  // past its place as it goes), then a fresh one for files that appeared
+  // behind it, until a listing holds nothing new; this instead of searching
+  // again from the top after every file.
   LONG executa(const char* padrao, size_t filtro) {
     for (bool houveNovo = true; houveNovo;) {
       houveNovo = false;
-      for (const char* encontrado : procuraArquivo(padrao, filtro)) {
+      ProcuraArquivo busca(padrao, filtro);
+      while (const char* encontrado = busca.proximo()) {
         const std::string caminho = std::string(diretorioFI_) + "/" + encontrado;
         if (daMaquinaria(caminho) || !marca(caminho)) continue;
         houveNovo = true;
@@ -60,15 +63,15 @@ class Envio {
           case Passo::Continua:
             break;
           case Passo::EncerraOk:
-            lote_.executa();
+            publica();
             return 0;
           case Passo::EncerraSemDiretorio:
-            lote_.executa();
+            publica();
             return 2;
         }
       }
       // The next listing must not find this one's sources again.
-      if (!lote_.executa()) return 0;
+      if (!publica()) return 0;
     }
     return 0;
   }
@@ -81,6 +84,20 @@ class Envio {
     if (!chave.starts_with(pastaBuscada_)) return true;
     const std::string_view nome = std::string_view(chave).substr(pastaBuscada_.size());
     return tratados_.insert(std::hash<std::string_view>{}(nome), nome);
+  }
+
+  // Runs the batch; the sources it took out of the folder can only come
+  // back as other files, and are forgotten. False as LoteUpload::executa.
+  bool publica() {
+    const bool feito = lote_.executa();
+    for (const std::string& origem : origensNoLote_) {
+      if (!feito || pathExists(origem.c_str())) continue;
+      const std::string chave = chaveCaminho(origem);
+      const std::string_view nome = std::string_view(chave).substr(pastaBuscada_.size());
+      tratados_.erase(std::hash<std::string_view>{}(nome), nome);
+    }
+    origensNoLote_.clear();
+    return feito;
   }
 
   bool daMaquinaria(const std::string& caminho) const {
@@ -117,7 +134,7 @@ class Envio {
       if (!montaNomeDestino(diretorioFI_, nome, renomeia_, destinoBruto)) return Passo::Continua;
       trataMacroFI(destino, destinoBruto, raiz_, nullptr);
       if (lote_.colide(destino)) {
-        if (!lote_.executa()) return Passo::EncerraOk;
+        if (!publica()) return Passo::EncerraOk;
         trataMacroFI(destino, destinoBruto, raiz_, nullptr);
       }
       if (destino[0] == '\0') return Passo::Continua;  // the expansion would not fit
@@ -128,7 +145,7 @@ class Envio {
     // name: while the host has not taken the earlier file's archive, the
     // later file waits in place instead of replacing it. One still in the
     // batch is published first, so that the test sees it.
-    if (lote_.colide(pacote.arquivo) && !lote_.executa()) return Passo::EncerraOk;
+    if (lote_.colide(pacote.arquivo) && !publica()) return Passo::EncerraOk;
     if (!nomeLivreParaOrigem(pacote)) {
       // Where the file would have been packed, the rename directory decides.
       return semDiretorioRenomeia() ? Passo::EncerraSemDiretorio : Passo::Continua;
@@ -163,7 +180,8 @@ class Envio {
     Empacotado feito{pacote, {}, antes.tamanho, antes.ultimaGravacao};
     copia(feito.destino, sizeof feito.destino, destino);
     lote_.adiciona(feito);
-    if (lote_.cheio() && !lote_.executa()) return Passo::EncerraOk;
+    origensNoLote_.emplace_back(origem);
+    if (lote_.cheio() && !publica()) return Passo::EncerraOk;
     return Passo::Continua;
   }
 
@@ -190,6 +208,7 @@ class Envio {
   LoteUpload lote_;
   const std::string pastaBuscada_;  // the searched folder's key, up to its last "/"
   NameTable tratados_;  // names in that folder, under their hashes
+  std::vector<std::string> origensNoLote_;  // the batch's sources, all in that folder
   const std::vector<FileIdentity> maquinaria_;  // the lock and the journal
 };
 

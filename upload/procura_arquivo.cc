@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/file.h"
-
 namespace torvex {
 
 size_t filtroTamanho(const char* padrao) {
@@ -12,18 +10,15 @@ size_t filtroTamanho(const char* padrao) {
   return std::strlen(barra ? barra + 1 : padrao);
 }
 
-NomesEncontrados procuraArquivo(const char* padrao, size_t filtro) {
-  NomesEncontrados encontrados;
-  DirSearch busca(padrao);
-  if (!busca.found()) return encontrados;
-  do {
-    const DirEntry& e = busca.entry();
+const char* ProcuraArquivo::proximo() {
+  for (bool segue = busca_.found() && (std::exchange(primeiro_, false) || busca_.next()); segue;
+       segue = busca_.next()) {
+    const DirEntry& e = busca_.entry();
     if (e.name == "." || e.name == ".." || (e.attributes & kAttrDirectory)) continue;
-    if (filtro != 0 && e.name.size() != filtro) continue;
-    encontrados.adiciona(e.name);
-  } while (busca.next());
-  encontrados.encerra();
-  return encontrados;
+    if (filtro_ != 0 && e.name.size() != filtro_) continue;
+    return e.name.c_str();
+  }
+  return nullptr;
 }
 
 }  // namespace torvex

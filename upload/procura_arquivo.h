@@ -1,50 +1,34 @@
 // The directory search of an upload: which entries of the FI directory are
-// candidates for packing, in the order the search returns them.
+// candidates for packing, in the order the search returns them, handed out
+// as the search reaches them, so that a folder of a hundred thousand files
+// is never held whole.
 #pragma once
 
 #include <cstddef>
-#include <cstring>
-#include <string>
-#include <string_view>
+
+#include "platform/file.h"
 
 namespace torvex {
-
-// The names a search found, in its order, one after another in a single
-// buffer: a listing of a hundred thousand files costs little more than
-// their names.
-class NomesEncontrados {
- public:
-  void adiciona(std::string_view nome) { nomes_.append(nome).push_back('\0'); }
-  void encerra() { nomes_.shrink_to_fit(); }
-
-  class Iterador {
-   public:
-    explicit Iterador(const char* p) : p_(p) {}
-    const char* operator*() const { return p_; }
-    Iterador& operator++() {
-      p_ += std::strlen(p_) + 1;
-      return *this;
-    }
-    bool operator==(const Iterador&) const = default;
-
-   private:
-    const char* p_;
-  };
-  Iterador begin() const { return Iterador(nomes_.data()); }
-  Iterador end() const { return Iterador(nomes_.data() + nomes_.size()); }
-
- private:
-  std::string nomes_;  // each name as stored, never normalised, ended by a zero byte
-};
 
 // The name-length filter of a search pattern: with "?" and no "*", the length
 // of the text after the last "/" (a "?" may match nothing at the end of a name
 // or before a "."); otherwise 0, no filter.
 size_t filtroTamanho(const char* padrao);
 
-// The name of every entry matching `padrao`, in the search's order, that is
-// neither "." nor ".." nor a directory and, when `filtro` is not 0, whose
-// name is that long. Empty when the search finds nothing or cannot run.
-NomesEncontrados procuraArquivo(const char* padrao, size_t filtro);
+class ProcuraArquivo {
+ public:
+  ProcuraArquivo(const char* padrao, size_t filtro) : busca_(padrao), filtro_(filtro) {}
+
+  // The next entry matching the pattern that is neither "." nor ".." nor a
+  // directory and, when the filter is not 0, whose name is that long; null
+  // past the last, or when the search finds nothing or cannot run. The name
+  // stays valid until the next call.
+  const char* proximo();
+
+ private:
+  DirSearch busca_;
+  size_t filtro_;
+  bool primeiro_ = true;  // the search's first entry is not yet handed out
+};
 
 }  // namespace torvex

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <set>
@@ -242,6 +243,41 @@ TEST(Search, EntriesAreDescribedAsTheyAreReached) {
   EXPECT_EQ(s.entry().size, 4u);
   EXPECT_FALSE(s.next());
   EXPECT_EQ(platform().lastError(), kErrorNoMoreFiles);
+}
+
+// A directory far larger than the search holds at once is listed whole, in
+// order, each name once. As on NTFS, what changes during the search counts
+// by the search's place: a name removed ahead is passed over, one added
+// ahead is found, one added behind is not.
+TEST(Search, ALargeDirectoryIsListedWholeAndChangesCountByTheSearchsPlace) {
+  testing::TempTree t;
+  constexpr int kFiles = 10000;
+  auto name = [](int i, const char* suffix = "") {
+    char text[32];
+    std::snprintf(text, sizeof text, i % 2 ? "N%05d%s.TXT" : "n%05d%s.txt", i, suffix);
+    return std::string(text);
+  };
+  for (int i = 0; i < kFiles; ++i) t.write("big/" + name(i), "x");
+  Names expected;
+  for (int i = 0; i < kFiles; ++i) {
+    if (i == 7000 || i == 9000) continue;  // removed ahead of the search
+    expected.push_back(name(i));
+    if (i == 9998) expected.push_back(name(i, "a"));  // added ahead of it
+  }
+  Names seen;
+  DirSearch s("C:/big/*.txt");
+  ASSERT_TRUE(s.found());
+  do {
+    seen.push_back(s.entry().name);
+    if (seen.size() == 5000) {
+      std::filesystem::remove(t.path("big/" + name(7000)));
+      std::filesystem::remove(t.path("big/" + name(9000)));
+      t.write("big/" + name(9998, "a"), "x");
+      t.write("big/" + name(10, "a"), "x");  // behind: never listed
+    }
+  } while (s.next());
+  EXPECT_EQ(platform().lastError(), kErrorNoMoreFiles);
+  EXPECT_EQ(seen, expected);
 }
 
 TEST(Search, HidesNamesWin32CannotReachByThatName) {

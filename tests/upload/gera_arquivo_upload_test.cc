@@ -8,7 +8,6 @@
 #include <string>
 
 #include "tests/support/windows_limits.h"
-#include "tests/support/wine.h"
 #include "tests/upload/upload_fixture.h"
 
 namespace torvex::testing {
@@ -81,11 +80,6 @@ TEST_F(UploadTest, QuestionMarksWithoutAsteriskRequireThePatternsLength) {
 
   // With an asterisk there is no length filter.
   EXPECT_EQ(gera("C:/dados/ARQ??.*", "", 2), 0);
-  if (underWine()) {
-    // W1 (a "?" before a dot must match one character): Wine never lists ARQ1.TXT.
-    EXPECT_EQ(nomesEm("dados"), Nomes{"ARQ1.TXT"});
-    return;
-  }
   EXPECT_TRUE(nomesEm("dados").empty());
   EXPECT_TRUE(trabalho().count("F2_arq1_txt.ARJ"));
 }

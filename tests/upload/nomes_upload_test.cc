@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_tree.h"
 #include "upload/procura_arquivo.h"
 
 namespace torvex {
@@ -121,17 +122,26 @@ TEST(ChaveCaminho, DirectoriesAsTheFileSystemResolvesThemNamesAsStored) {
   EXPECT_EQ(chaveCaminho("a.txt"), "a.txt");
 }
 
-TEST(NomesEncontrados, GivesBackEachNameAsAddedInOrder) {
-  const std::vector<std::string> nomes = {"b.txt", "A.TXT", "a.txt", "x", std::string(255, 'n'),
-                                          "com espaco.txt", "b.txt"};
-  NomesEncontrados encontrados;
-  for (const std::string& n : nomes) encontrados.adiciona(n);
-  encontrados.encerra();
-  std::vector<std::string> lidos;
-  for (const char* n : encontrados) lidos.emplace_back(n);
-  EXPECT_EQ(lidos, nomes);
-  const NomesEncontrados nenhum;
-  EXPECT_EQ(nenhum.begin(), nenhum.end());
+// Files only, in the search's order, however many there are, and only the
+// filter's length when there is one.
+TEST(ProcuraArquivo, HandsOutTheMatchingFilesInOrder) {
+  testing::TempTree t;
+  for (const char* n : {"b.txt", "A.TXT", "ab.txt", "x", "com espaco.txt"}) {
+    t.write(std::string("dados/") + n, "1");
+  }
+  t.mkdir("dados/pasta.txt");
+  auto lista = [](const char* padrao) {
+    std::vector<std::string> nomes;
+    ProcuraArquivo busca(padrao, filtroTamanho(padrao));
+    while (const char* n = busca.proximo()) nomes.emplace_back(n);
+    EXPECT_EQ(busca.proximo(), nullptr);  // and stays at its end
+    return nomes;
+  };
+  EXPECT_EQ(lista("C:/dados/*"),
+            (std::vector<std::string>{"A.TXT", "ab.txt", "b.txt", "com espaco.txt", "x"}));
+  EXPECT_EQ(lista("C:/dados/?.txt"), (std::vector<std::string>{"A.TXT", "b.txt"}));
+  EXPECT_EQ(lista("C:/dados/*.dat"), std::vector<std::string>{});
+  EXPECT_EQ(lista("C:/nenhuma/*"), std::vector<std::string>{});
 }
 
 }  // namespace

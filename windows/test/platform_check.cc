@@ -133,14 +133,18 @@ void names() {
   }
   show("delete Omega.txt", p.deleteFile(path("Omega.txt").c_str()));
 
-  // Wine departure W1 (docs/wine-departures.md): Windows lists D1234.ARJ
-  // too, its "?" before the dot matching nothing.
+  // The layer matches wildcards itself, against long names: a "?" before
+  // the dot matches nothing there too (Wine's own search disagrees, W1), and
+  // no 8.3 alias is matched (W2: "*.txt" would take "b.txtx").
   writeFile("D1234.ARJ", "4", OpenMode::Write);
   writeFile("D12345.ARJ", "5", OpenMode::Write);
-  std::printf("Wine departure W1, Windows also lists D1234.ARJ:\n");
+  writeFile("b.txtx", "b", OpenMode::Write);  // beside a.txt
   listMatches("D?????.ARJ");
-  show("delete D1234.ARJ", p.deleteFile(path("D1234.ARJ").c_str()));
-  show("delete D12345.ARJ", p.deleteFile(path("D12345.ARJ").c_str()));
+  listMatches("*.txt");
+  listMatches("?.txt");
+  for (const char* name : {"D1234.ARJ", "D12345.ARJ", "b.txtx"}) {
+    show((std::string("delete ") + name).c_str(), p.deleteFile(path(name).c_str()));
+  }
   show("delete \u03A9mega.txt", DeleteFileW(omega) != FALSE);
 
   char out[32];
