@@ -32,6 +32,9 @@ class FastestEncoder {
     bw_.put(9, b);
     ++budget_.covered;
   }
+  void literals(const uint8_t* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) literal(bytes[i]);
+  }
   void match(size_t length, size_t distance, const uint8_t*) {
     budget_.covered += length;
     uint32_t c = static_cast<uint32_t>(length - 2);

@@ -6,8 +6,11 @@
 
 namespace torvex::arj {
 
-// Lengths (<= maxLength) for `n` symbols from their frequencies; unused
-// symbols get 0. Needs at least two used symbols; the result is complete.
+constexpr int kMaxCodeSymbols = 512;
+
+// Lengths (<= maxLength) for `n` (<= kMaxCodeSymbols) symbols from their
+// frequencies; unused symbols get 0. Needs at least two used symbols; the
+// result is complete.
 void buildCodeLengths(const uint32_t* freq, int n, int maxLength, uint8_t* lengths);
 
 // Canonical codes: shorter first, then by symbol index (MSB-first values).

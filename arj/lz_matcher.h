@@ -4,6 +4,7 @@
 // and the parse span are bounded, so time per byte and memory are bounded.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -45,6 +46,7 @@ class LzMatcher {
   LzMatcher& operator=(const LzMatcher&) = delete;
 
   // Parses the whole source. `emit` has literal(uint8_t),
+  // literals(const uint8_t* bytes, size_t n),
   // match(size_t length, size_t distance, const uint8_t* bytes),
   // keepGoing() (checked now and then; false aborts with Status::Ok and
   // aborted() true) and incompressible() (true: search sparsely in long
@@ -110,6 +112,13 @@ class LzMatcher {
     if (!eof_ && end_ - pos < kMaxMatch + kMinMatch && !fill()) return Status::ReadError;
     return end_ > kMaxMemberSize ? Status::TooLarge : Status::Ok;
   }
+  // Sends the input from pos up to literalUntil_, as far as it is buffered.
+  template <class Emit>
+  void sendLiterals(Emit& emit, uint64_t& pos) {
+    const uint64_t n = std::min(literalUntil_, end_) - pos;
+    emit.literals(at(pos), static_cast<size_t>(n));
+    pos += n;
+  }
   template <class Emit>
   Status runLazy(Emit& emit);
   template <class Emit>
@@ -159,7 +168,7 @@ Status LzMatcher::runLazy(Emit& emit) {
       nextCheck = pos + 65536;
     }
     if (pos < literalUntil_) {
-      emit.literal(*at(pos++));
+      sendLiterals(emit, pos);
       continue;
     }
     size_t length = 0, distance = 0;
@@ -231,7 +240,7 @@ Status LzMatcher::runByPrice(Emit& emit) {
       nextCheck = pos + 65536;
     }
     if (pos < literalUntil_) {
-      emit.literal(*at(pos++));
+      sendLiterals(emit, pos);
       continue;
     }
     const Prices& price = emit.prices();

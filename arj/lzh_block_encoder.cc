@@ -53,7 +53,7 @@ void putPtTableOrSingle(W& w, const uint8_t* lengths, int size, int single, bool
 
 // Lengths for a table or, with fewer than two used symbols, the single
 // symbol for the degenerate form (returned; -1 when the code is real).
-int prepareCode(const uint32_t* freq, int size, uint8_t* lengths, uint16_t* codes) {
+int prepareLengths(const uint32_t* freq, int size, uint8_t* lengths) {
   int used = 0, last = 0;
   for (int i = 0; i < size; ++i)
     if (freq[i]) ++used, last = i;
@@ -62,7 +62,6 @@ int prepareCode(const uint32_t* freq, int size, uint8_t* lengths, uint16_t* code
     return last;
   }
   buildCodeLengths(freq, size, kMaxCodeLengthEnc, lengths);
-  canonicalCodes(lengths, size, codes);
   return -1;
 }
 
@@ -83,11 +82,11 @@ LzhBlockEncoder::LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budge
   initialPrices(prices_);
 }
 
-// Codes for the block, and the literal/length lengths run-length coded into
-// code-length symbols.
-void LzhBlockEncoder::buildCodes(const Counts& counts) {
-  singleC_ = prepareCode(counts.c, kNC, lenC_, codeC_);
-  singleP_ = prepareCode(counts.p, kNP, lenP_, codeP_);
+// Code lengths for the block, and the literal/length lengths run-length
+// coded into code-length symbols: all that pricing a block needs.
+void LzhBlockEncoder::buildLengths(const Counts& counts) {
+  singleC_ = prepareLengths(counts.c, kNC, lenC_);
+  singleP_ = prepareLengths(counts.p, kNP, lenP_);
   tokenCount_ = 0;
   sentC_ = kNC;
   while (sentC_ > 0 && lenC_[sentC_ - 1] == 0) --sentC_;
@@ -114,7 +113,14 @@ void LzhBlockEncoder::buildCodes(const Counts& counts) {
     }
   }
   for (int k = 0; k < tokenCount_; ++k) ++freqT[tokens_[k].sym];
-  singleT_ = prepareCode(freqT, kNT, lenT_, codeT_);
+  singleT_ = prepareLengths(freqT, kNT, lenT_);
+}
+
+void LzhBlockEncoder::buildCodes(const Counts& counts) {
+  buildLengths(counts);
+  canonicalCodes(lenC_, kNC, codeC_);
+  canonicalCodes(lenP_, kNP, codeP_);
+  canonicalCodes(lenT_, kNT, codeT_);
 }
 
 template <class W>
@@ -163,7 +169,7 @@ void LzhBlockEncoder::count(const Piece& piece, Counts& counts) const {
 
 // Bits of the piece written the cheaper way, which it remembers.
 uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
-  buildCodes(counts);
+  buildLengths(counts);
   BitCounter tables;
   writeTables(tables, piece.end - piece.begin);
   uint64_t coded = tables.bits;
@@ -217,14 +223,14 @@ void LzhBlockEncoder::writeSymbols(const Piece& piece) {
   }
 }
 
-void LzhBlockEncoder::writeRaw(const Piece& piece) {
-  bw_.put(16, static_cast<uint32_t>(piece.spanLen));
+void LzhBlockEncoder::writeRawBytes(const uint8_t* bytes, size_t n) {
+  bw_.put(16, static_cast<uint32_t>(n));
   bw_.put(5, 0);
   bw_.put(5, kRawLengthSymbol);
   bw_.put(9, 256);
   bw_.put(5, 0);  // no matches: a one-symbol position code
   bw_.put(5, 0);
-  bw_.putBytes(span_ + piece.spanBegin, piece.spanLen);
+  bw_.putBytes(bytes, n);
 }
 
 void LzhBlockEncoder::writeBlock() {
@@ -247,7 +253,7 @@ void LzhBlockEncoder::writeBlock() {
   // Prices from the codes of the last piece, the nearest to what follows.
   if (lastRaw_) {
     count(pieces_.back(), counts_);
-    buildCodes(counts_);
+    buildLengths(counts_);
   }
   updatePrices();
   budget_.covered += spanLen_;

@@ -30,6 +30,21 @@ class LzhBlockEncoder {
     ++spanLen_;
     if (++n_ == kBlockSymbols) writeBlock();
   }
+  // Input known not to compress: whole raw blocks wherever a block would
+  // start anyway, so it costs no search, no planning and no per-byte work.
+  void literals(const uint8_t* bytes, size_t n) {
+    while (n > 0) {
+      if (n_ == 0 && n >= kMaxRawBlock) {
+        writeRawBytes(bytes, kMaxRawBlock);
+        budget_.covered += kMaxRawBlock;
+        lastRaw_ = true;
+        bytes += kMaxRawBlock, n -= kMaxRawBlock;
+        continue;
+      }
+      literal(*bytes++);
+      --n;
+    }
+  }
   // `bytes` are the `length` input bytes the match stands for.
   void match(size_t length, size_t distance, const uint8_t* bytes) {
     uint16_t c = static_cast<uint16_t>(length + 253);
@@ -75,11 +90,13 @@ class LzhBlockEncoder {
   uint64_t plan(Piece piece, Counts& counts, std::vector<Piece>& out);
   uint64_t cost(Piece& piece, const Counts& counts);
   void count(const Piece& piece, Counts& counts) const;
-  void buildCodes(const Counts& counts);
+  void buildLengths(const Counts& counts);
+  void buildCodes(const Counts& counts);  // lengths and codes
   template <class W>
   void writeTables(W& w, size_t symbols) const;
   void writeSymbols(const Piece& piece);
-  void writeRaw(const Piece& piece);
+  void writeRaw(const Piece& piece) { writeRawBytes(span_ + piece.spanBegin, piece.spanLen); }
+  void writeRawBytes(const uint8_t* bytes, size_t n);
   void updatePrices();
 
   BitWriter& bw_;
