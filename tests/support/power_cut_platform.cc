@@ -184,6 +184,11 @@ void PowerCutPlatform::cut(Survivor s) {
       }
     }
   }
+  // A process that died loses no directory either, even one made since the
+  // last sync (an empty one has no file to bring it back).
+  if (s == Survivor::Everything) {
+    for (Volume& v : volumes_) snapshotNames(v);
+  }
   for (size_t k = 0; k < volumes_.size(); ++k) {
     const fs::path& root = volumes_[k].root;
     for (const auto& e : fs::directory_iterator(root)) fs::remove_all(e.path());

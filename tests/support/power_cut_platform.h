@@ -53,6 +53,15 @@ enum class SyncModel {
   Ntfs,
 };
 constexpr SyncModel kSyncModels[] = {SyncModel::FileByFile, SyncModel::Ntfs};
+// The models the sweeps run here: both on POSIX, where NTFS's stands for
+// a system the POSIX back end meets; NTFS's alone on Windows, the
+// only one the Win32 back end's barriers answer to (a sweep under another
+// would credit it with syncs Windows does not have).
+#ifdef _WIN32
+inline constexpr SyncModel kSyncModelsHere[] = {SyncModel::Ntfs};
+#else
+inline constexpr auto& kSyncModelsHere = kSyncModels;
+#endif
 const char* syncModelName(SyncModel m);
 
 class PowerCutPlatform : public ForwardingPlatform {

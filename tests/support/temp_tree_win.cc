@@ -103,6 +103,35 @@ void mapDrive(char letter, const std::string& unixFolder) {
   askMountManager(kDefineUnixDrive, driveRecord(letter, unixFolder), 0);
 }
 
+// A folder's volume serial and file index (under Wine the Unix inode);
+// zeros when it cannot be read.
+BY_HANDLE_FILE_INFORMATION folderInformation(const fs::path& folder) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return info;
+  if (!GetFileInformationByHandle(h, &info)) info = {};
+  CloseHandle(h);
+  return info;
+}
+
+// Waits until the drive's root is the folder and its volume has its serial:
+// the mount manager gives a drive just mapped the serial 0 for a moment
+// (W6), and a file identity read then would differ from every later one.
+void awaitDrive(char letter, const fs::path& folder) {
+  const BY_HANDLE_FILE_INFORMATION want = folderInformation(folder);
+  const fs::path root = std::string(1, letter) + ":\\";
+  for (int waited = 0; waited < 10000; ++waited) {
+    const BY_HANDLE_FILE_INFORMATION got = folderInformation(root);
+    if (got.dwVolumeSerialNumber != 0 && got.nFileIndexHigh == want.nFileIndexHigh &&
+        got.nFileIndexLow == want.nFileIndexLow) {
+      return;
+    }
+    Sleep(1);
+  }
+  throw std::runtime_error(std::string("drive ") + letter + ": did not come to name its folder, with a volume serial");
+}
+
 // A fresh folder outside C:, in memory when the host has /dev/shm (see
 // temp_tree_posix.cc); `unixFolder` receives its Unix path.
 fs::path makeUniqueFolder(std::string& unixFolder) {
@@ -139,6 +168,7 @@ TempTree::TempTree(char drive) : drive_(drive) {
   hadPrevious_ = driveExists(drive);
   if (hadPrevious_) previous_ = driveFolder(drive);
   mapDrive(drive, unixFolder);
+  awaitDrive(drive, dir_);
 }
 
 TempTree::~TempTree() {

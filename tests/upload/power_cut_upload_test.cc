@@ -156,7 +156,7 @@ class CorteDeEnergiaUpload : public UploadTest {
 
 TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
   for (const char* renomeia : {"", "C:/enviados/*.old"}) {
-    for (SyncModel modelo : kSyncModels) {
+    for (SyncModel modelo : kSyncModelsHere) {
       Contagem total;
       {
         PowerCutPlatform energia(arvore().dir());
@@ -247,7 +247,7 @@ TEST_F(CorteDeEnergiaUpload, EveryCutThenOneOutsideActionThenTheNextCalls) {
     energia.stopAt(0);
     ASSERT_EQ(gera("C:/dados/*"), 0);
     const long operacoes = energia.count();
-    for (long n = 1; n <= operacoes && !HasFailure(); ++n) {
+    for (long n = 1; n <= operacoes && !HasFailure(); n += sweepStride()) {
       for (Survivor s : {Survivor::Everything, Survivor::Torn}) {
         for (size_t k = 0; !HasFailure(); ++k) {
           arranja();
