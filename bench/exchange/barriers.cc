@@ -17,6 +17,7 @@
 #include "bench/support/bench_directory.h"
 #include "journal/tray_session.h"
 #include "platform/platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::bench {
 namespace {
@@ -26,13 +27,8 @@ using Clock = std::chrono::steady_clock;
 
 // The barrier the library made before it flushed only its own paths: one
 // syncfs for each volume that holds any of them.
-class VolumeSync : public ForwardingPlatform {
+class VolumeSync : public ScopedPlatform {
  public:
-  VolumeSync() : ForwardingPlatform(platform()), previous_(installPlatform(this)) {}
-  ~VolumeSync() override { installPlatform(previous_); }
-  VolumeSync(const VolumeSync&) = delete;
-  VolumeSync& operator=(const VolumeSync&) = delete;
-
   bool makeDurable(const std::vector<std::string>& files,
                    const std::vector<std::string>& directories) override {
     std::set<dev_t> synced;
@@ -49,9 +45,6 @@ class VolumeSync : public ForwardingPlatform {
     }
     return ok;
   }
-
- private:
-  Platform* previous_;
 };
 
 // Another program writing heavily on the volume, as a package manager or a

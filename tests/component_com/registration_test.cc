@@ -14,7 +14,7 @@
 #include "platform/platform.h"
 #include "com/com.h"
 #include "tests/component_com/com_fixture.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 namespace {

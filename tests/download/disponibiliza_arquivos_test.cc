@@ -15,7 +15,7 @@
 #include "platform/platform.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex {
 namespace {
@@ -25,7 +25,7 @@ using testing::criaRecebido;
 using testing::descritor;
 
 // Refuses to delete files whose path contains a marker.
-class RefusingDelete : public testing::ScopedPlatform {
+class RefusingDelete : public ScopedPlatform {
  public:
   explicit RefusingDelete(const char* marca)
       : marca_(marca) {}

@@ -10,13 +10,13 @@
 #include "platform/file.h"
 #include "tests/support/environment.h"
 #include "tests/support/temp_tree.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex {
 namespace {
 
 // Refuses the deletes and renames whose source path contains a marker.
-class Refusing : public testing::ScopedPlatform {
+class Refusing : public ScopedPlatform {
  public:
   explicit Refusing(const char* marca)
       : marca_(marca) {}

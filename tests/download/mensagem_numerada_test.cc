@@ -7,7 +7,7 @@
 
 #include "conventions/conventions.h"
 #include "tests/support/temp_tree.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex {
 namespace {
@@ -70,7 +70,7 @@ TEST_F(MensagemNumerada, DestinationWithoutSeparatorGoesUnderTheRoot) {
 }
 
 // Every numbered name reports as taken.
-class AllNamesTaken : public testing::ScopedPlatform {
+class AllNamesTaken : public ScopedPlatform {
  public:
   uint32_t fileAttributes(const char* p) override {
     return std::strstr(p, ".QVX") ? kAttrNormal : ForwardingPlatform::fileAttributes(p);

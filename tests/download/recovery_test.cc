@@ -14,7 +14,7 @@
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/power_cut_platform.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex {
 namespace {
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using testing::arquivosRegistrados;
 
 // Runs `quando` before the first operation that matches, then forwards.
-class Hook : public testing::ScopedPlatform {
+class Hook : public ScopedPlatform {
  public:
   std::function<bool(std::string_view op, std::string_view path)> casa;
   std::function<void()> quando;
@@ -53,7 +53,7 @@ class Hook : public testing::ScopedPlatform {
   bool feito_ = false;
 };
 
-class UnreadableControlFile : public testing::ScopedPlatform {
+class UnreadableControlFile : public ScopedPlatform {
  public:
   FileHandle* openFile(const char* p, OpenMode m) override {
     if (m == OpenMode::Read && std::string_view(p).ends_with("ContDown.dat")) return nullptr;
@@ -64,7 +64,7 @@ class UnreadableControlFile : public testing::ScopedPlatform {
 // The host reads ContDown.dat through a handle that shares reading only,
 // as an editor keeps a document: Windows refuses every open that would
 // write it, with a sharing violation.
-class ControlFileHeldForReading : public testing::ScopedPlatform {
+class ControlFileHeldForReading : public ScopedPlatform {
  public:
   FileHandle* openFile(const char* p, OpenMode m) override {
     if (m != OpenMode::Read && std::string_view(p).ends_with("ContDown.dat")) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tests/support/faulty_platform.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 #include "tests/support/temp_tree.h"
 
 namespace torvex {
@@ -35,7 +35,7 @@ class FileSteps : public ::testing::Test {
 };
 
 // Refuses deletes and renames of paths holding a marker, as a file held open.
-class HeldOpen : public testing::ScopedPlatform {
+class HeldOpen : public ScopedPlatform {
  public:
   explicit HeldOpen(std::string marker) : marker_(std::move(marker)) {}
   bool deleteFile(const char* p) override {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "journal/tray_session.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 #include "tests/support/temp_tree.h"
 
 namespace torvex {
@@ -77,7 +77,7 @@ TEST_F(PlanRun, AFailedItemIsMarkedAndUndone) {
   EXPECT_EQ(arvore.read("ctl"), "");  // no record without its payload
 }
 
-class HeldOpen : public testing::ScopedPlatform {
+class HeldOpen : public ScopedPlatform {
  public:
   bool deleteFile(const char* p) override {
     return std::string(p) != "C:/held" && ForwardingPlatform::deleteFile(p);

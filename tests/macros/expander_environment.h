@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 #include "tests/support/temp_tree.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 

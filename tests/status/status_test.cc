@@ -23,7 +23,7 @@
 #include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 #include "upload/gera_arquivo_upload.h"
 
 namespace torvex::cli {
@@ -35,7 +35,7 @@ using testing::descritor;
 const char* const kCarimbo = "ABCDEF.GH+202601311200+";
 
 // Answers the registry's directory for the expander with a text of its own.
-class FixedRegistry : public testing::ScopedPlatform {
+class FixedRegistry : public ScopedPlatform {
  public:
   explicit FixedRegistry(std::string valor) : valor_(std::move(valor)) {}
   bool registryRead(RegistryHive, const char*, const char*, std::string& data) override {
@@ -382,7 +382,7 @@ TEST_F(StatusTest, ShowsWhatTheRegistryValueReads) {
     FixedRegistry registro("D:\\Telvorin");
     EXPECT_EQ(relatorio().registryDirectory, "D:\\Telvorin");
   }
-  struct SemValor : testing::ScopedPlatform {
+  struct SemValor : ScopedPlatform {
     bool registryRead(RegistryHive, const char*, const char*, std::string&) override {
       setLastError(kErrorFileNotFound);
       return false;

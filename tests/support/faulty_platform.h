@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 

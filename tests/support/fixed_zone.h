@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 

@@ -13,7 +13,7 @@
 #include "tests/support/faulty_platform.h"
 #include "tests/support/sweep_stride.h"
 #include "tests/upload/upload_fixture.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 namespace {

@@ -21,7 +21,7 @@
 #include "tests/support/fixed_zone.h"
 #include "tests/support/temp_tree.h"
 #include "upload/gera_arquivo_upload.h"
-#include "tests/support/scoped_platform.h"
+#include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 

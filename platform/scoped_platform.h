@@ -1,11 +1,11 @@
 // A wrapper of the live platform that is installed for its lifetime: derive
-// from it and override what a test changes; the previous platform comes back
-// when it goes out of scope.
+// from it and override what a test or a benchmark changes; the previous
+// platform comes back when it goes out of scope.
 #pragma once
 
 #include "platform/platform.h"
 
-namespace torvex::testing {
+namespace torvex {
 
 class ScopedPlatform : public ForwardingPlatform {
  public:
@@ -18,4 +18,4 @@ class ScopedPlatform : public ForwardingPlatform {
   Platform* previous_;
 };
 
-}  // namespace torvex::testing
+}  // namespace torvex
