@@ -5,22 +5,22 @@
 namespace torvex::arj {
 
 bool FileSink::flush() {
-  if (ok_ && len_ > 0) ok_ = f_.writeAll(buf_.data(), len_);
+  if (ok_ && len_ > 0) ok_ = f_.writeAll(buf_.get(), len_);
   pos_ += len_;
   len_ = 0;
   return ok_;
 }
 
 bool FileSink::write(const uint8_t* p, size_t n) {
-  if (len_ + n > buf_.size()) {
+  if (len_ + n > kSize) {
     if (!flush()) return false;
-    if (n >= buf_.size()) {
+    if (n >= kSize) {
       ok_ = f_.writeAll(p, n);
       pos_ += n;
       return ok_;
     }
   }
-  std::memcpy(buf_.data() + len_, p, n);
+  std::memcpy(buf_.get() + len_, p, n);
   len_ += n;
   return ok_;
 }

@@ -2,7 +2,7 @@
 // the platform is called once per 256 KiB.
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "arj/byte_stream.h"
 #include "platform/file.h"
@@ -20,10 +20,12 @@ class FileSource : public RewindableSource {
 };
 
 // Writes through a buffer; seek and truncate flush it first. Call flush()
-// before closing the file.
+// before closing the file. The buffer is left uninitialised: a sink is made
+// for every archive, most archives are small, and zeroing 256 KiB each time
+// cost more than packing a small file.
 class FileSink : public ArchiveSink {
  public:
-  explicit FileSink(File& f) : f_(f), buf_(1 << 18) {}
+  explicit FileSink(File& f) : f_(f), buf_(new uint8_t[kSize]) {}
   bool write(const uint8_t* p, size_t n) override;
   uint64_t position() override { return pos_ + len_; }
   bool seek(uint64_t offset) override;
@@ -31,8 +33,9 @@ class FileSink : public ArchiveSink {
   bool flush();
 
  private:
+  static constexpr size_t kSize = size_t{1} << 18;
   File& f_;
-  std::vector<uint8_t> buf_;
+  std::unique_ptr<uint8_t[]> buf_;
   size_t len_ = 0;    // buffered bytes, to be written at pos_
   uint64_t pos_ = 0;  // file offset of the buffer's first byte
   bool ok_ = true;
