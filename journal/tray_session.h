@@ -12,7 +12,7 @@ namespace torvex {
 // How much one batch may hold: a crash redoes at most one batch, and every
 // barrier of a batch is one sync for all of its files.
 struct BatchLimits {
-  size_t files = 64;
+  size_t files = 256;
   uint64_t bytes = 16u << 20;
 };
 BatchLimits& batchLimits();
