@@ -303,7 +303,13 @@ void PowerCutPlatform::directoryFlushed(const char* p) {
 // then the directories in the order given.
 bool PowerCutPlatform::makeDurable(const std::vector<std::string>& f,
                                    const std::vector<std::string>& d) {
-  for (const std::string& p : f) {
+  // The files are flushed side by side, so a cut may leave any of them
+  // unflushed: by turns with the cut point, a barrier goes through them
+  // backwards, so that the sweep's cuts leave the last ones flushed as well
+  // as the first.
+  const bool backwards = (++barriers_ + stopAt_) % 2 == 0;
+  for (size_t i = 0; i < f.size(); ++i) {
+    const std::string& p = f[backwards ? f.size() - 1 - i : i];
     if (!alive() || !inner().makeDurable({p}, {})) return false;
     fileFlushed(p);
   }

@@ -37,8 +37,8 @@ constexpr Survivor kSurvivorsAndTears[] = {Survivor::Everything, Survivor::Synce
                                            Survivor::Torn};
 
 // What each kind of sync makes durable. A barrier (makeDurable) is one
-// operation for each file it flushes and then one for each directory, so a
-// cut may fall between any two of them.
+// operation for each file it flushes, in list order or backwards by turns,
+// and then one for each directory, so a cut may fall between any two of them.
 enum class SyncModel {
   // POSIX: a file's sync makes its contents durable, a directory's sync its
   // entries; nothing else on the volume.
@@ -74,7 +74,7 @@ class PowerCutPlatform : public ForwardingPlatform {
 
   // The n-th (1-based) operation that changes the disk, and all after it,
   // do nothing and fail; 0 = none. Resets the count.
-  void stopAt(long n) { stopAt_ = n; count_ = 0; }
+  void stopAt(long n) { stopAt_ = n; count_ = barriers_ = 0; }
   void model(SyncModel m) { model_ = m; }
   long count() const { return count_; }
   // Brings the tree back as the power cut leaves it, then takes that state
@@ -119,6 +119,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   std::vector<Volume> volumes_;
   Platform* previous_;
   long stopAt_ = 0, count_ = 0;
+  long barriers_ = 0;  // made since stopAt
   SyncModel model_ = SyncModel::FileByFile;
   std::map<FileHandle*, std::string> open_;  // platform path of each handle
   std::map<Inode, std::string> data_;        // durable contents
