@@ -19,6 +19,7 @@
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/power_cut_platform.h"
+#include "tests/support/sweep_stride.h"
 
 namespace torvex {
 namespace {
@@ -184,7 +185,7 @@ TEST_P(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
     ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; ++n) {
+    for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
       for (testing::Survivor s : {testing::Survivor::Everything, testing::Survivor::Torn}) {
         // The actions depend on what the cut left: listed again each time.
         for (size_t k = 0;; ++k) {
