@@ -3,23 +3,24 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
-#include <vector>
 
 #include "arj/byte_stream.h"
+#include "arj/reused.h"
 
 namespace torvex::arj {
 
 class BitWriter {
  public:
-  explicit BitWriter(ByteSink& sink) : sink_(sink), buf_(1 << 16) {}
+  explicit BitWriter(ByteSink& sink) : sink_(sink) {}
 
   void put(int n, uint32_t v) {  // n <= 32, v < 2^n
     if (n == 0) return;
     acc_ |= uint64_t(v) << (64 - count_ - n);
     count_ += n;
     if (count_ >= 32) {
-      if (len_ + 4 > buf_.size()) drain();
+      if (len_ + 4 > kBuffer) drain();
       uint32_t top = static_cast<uint32_t>(acc_ >> 32);
       buf_[len_] = static_cast<uint8_t>(top >> 24);
       buf_[len_ + 1] = static_cast<uint8_t>(top >> 16);
@@ -39,7 +40,7 @@ class BitWriter {
   // Pads the last byte with zero bits and hands everything to the sink.
   bool finish() {
     while (count_ > 0) {
-      if (len_ == buf_.size()) drain();
+      if (len_ == kBuffer) drain();
       buf_[len_++] = static_cast<uint8_t>(acc_ >> 56);
       acc_ <<= 8;
       count_ = count_ > 8 ? count_ - 8 : 0;
@@ -52,12 +53,14 @@ class BitWriter {
 
  private:
   void drain() {
-    if (ok_ && len_ > 0 && !sink_.write(buf_.data(), len_)) ok_ = false;
+    if (ok_ && len_ > 0 && !sink_.write(buf_, len_)) ok_ = false;
     written_ += len_;
     len_ = 0;
   }
   ByteSink& sink_;
-  std::vector<uint8_t> buf_;
+  static constexpr size_t kBuffer = 1 << 16;
+  Reused<std::array<uint8_t, kBuffer>> reused_;
+  uint8_t* const buf_ = reused_->data();
   size_t len_ = 0;
   uint64_t acc_ = 0;
   int count_ = 0;

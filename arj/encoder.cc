@@ -1,15 +1,14 @@
 #include "arj/encoder.h"
 
-#include <algorithm>
+#include <array>
 #include <bit>
-#include <memory>
-#include <vector>
 
 #include "arj/bit_writer.h"
 #include "arj/crc32.h"
 #include "arj/encode_budget.h"
 #include "arj/lz_matcher.h"
 #include "arj/lzh_block_encoder.h"
+#include "arj/reused.h"
 #include "arj/stretch_estimate.h"
 
 namespace torvex::arj {
@@ -73,15 +72,15 @@ Compressed compress(RewindableSource& src, const MatchParams& params, uint64_t s
   Compressed c;
   BitWriter bw(out);
   Budget budget{bw, sizeHint, probe};
-  auto enc = std::make_unique<Encoder>(bw, budget);
+  Encoder enc(bw, budget);
   LzMatcher matcher(src, params, sizeHint);
-  c.r.status = matcher.run(*enc, literalUntil);
+  c.r.status = matcher.run(enc, literalUntil);
   if (c.r.status != Status::Ok) return c;
   if (matcher.aborted()) {
     c.outcome = budget.probeFailed() ? Outcome::ProbeFailed : Outcome::Lost;
     return c;
   }
-  enc->finish();
+  enc.finish();
   if (!bw.finish()) c.r.status = Status::WriteError;
   c.r.originalSize = matcher.size();
   c.r.compressedSize = bw.bytes();
@@ -95,19 +94,19 @@ Compressed compress(RewindableSource& src, const MatchParams& params, uint64_t s
 // (`compressibleAt`); the caller then compresses after all.
 EncodeResult store(RewindableSource& src, ArchiveSink& out, bool watch, uint64_t& compressibleAt) {
   EncodeResult r;
-  std::vector<uint8_t> buf(kStretch);
+  Reused<std::array<uint8_t, kStretch>> buf;
   while (true) {
-    long got = src.read(buf.data(), buf.size());
+    long got = src.read(buf->data(), buf->size());
     if (got < 0) return r.status = Status::ReadError, r;
     if (got == 0) break;
-    if (watch && looksCompressible(buf.data(), static_cast<size_t>(got))) {
+    if (watch && looksCompressible(buf->data(), static_cast<size_t>(got))) {
       compressibleAt = r.originalSize;
       return r;
     }
     r.originalSize += static_cast<uint64_t>(got);
     if (r.originalSize > kMaxMemberSize) return r.status = Status::TooLarge, r;
-    r.crc = crc32Update(r.crc, buf.data(), static_cast<size_t>(got));
-    if (!out.write(buf.data(), static_cast<size_t>(got))) return r.status = Status::WriteError, r;
+    r.crc = crc32Update(r.crc, buf->data(), static_cast<size_t>(got));
+    if (!out.write(buf->data(), static_cast<size_t>(got))) return r.status = Status::WriteError, r;
   }
   r.compressedSize = r.originalSize;
   return r;

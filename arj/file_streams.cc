@@ -5,7 +5,7 @@
 namespace torvex::arj {
 
 bool FileSink::flush() {
-  if (ok_ && len_ > 0) ok_ = f_.writeAll(buf_.get(), len_);
+  if (ok_ && len_ > 0) ok_ = f_.writeAll(buf_, len_);
   pos_ += len_;
   len_ = 0;
   return ok_;
@@ -20,7 +20,7 @@ bool FileSink::write(const uint8_t* p, size_t n) {
       return ok_;
     }
   }
-  std::memcpy(buf_.get() + len_, p, n);
+  std::memcpy(buf_ + len_, p, n);
   len_ += n;
   return ok_;
 }

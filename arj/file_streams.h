@@ -2,9 +2,10 @@
 // the platform is called once per 256 KiB.
 #pragma once
 
-#include <memory>
+#include <array>
 
 #include "arj/byte_stream.h"
+#include "arj/reused.h"
 #include "platform/file.h"
 
 namespace torvex::arj {
@@ -20,12 +21,12 @@ class FileSource : public RewindableSource {
 };
 
 // Writes through a buffer; seek and truncate flush it first. Call flush()
-// before closing the file. The buffer is left uninitialised: a sink is made
-// for every archive, most archives are small, and zeroing 256 KiB each time
-// cost more than packing a small file.
+// before closing the file. The buffer is a kept one, left as its last user
+// left it: a sink is made for every archive, most archives are small, and
+// zeroing 256 KiB of fresh pages each time cost more than packing a small file.
 class FileSink : public ArchiveSink {
  public:
-  explicit FileSink(File& f) : f_(f), buf_(new uint8_t[kSize]) {}
+  explicit FileSink(File& f) : f_(f) {}
   bool write(const uint8_t* p, size_t n) override;
   uint64_t position() override { return pos_ + len_; }
   bool seek(uint64_t offset) override;
@@ -35,7 +36,8 @@ class FileSink : public ArchiveSink {
  private:
   static constexpr size_t kSize = size_t{1} << 18;
   File& f_;
-  std::unique_ptr<uint8_t[]> buf_;
+  Reused<std::array<uint8_t, kSize>> reused_;
+  uint8_t* const buf_ = reused_->data();
   size_t len_ = 0;    // buffered bytes, to be written at pos_
   uint64_t pos_ = 0;  // file offset of the buffer's first byte
   bool ok_ = true;

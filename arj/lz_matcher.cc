@@ -1,7 +1,6 @@
 #include "arj/lz_matcher.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace torvex::arj {
 namespace {
@@ -34,7 +33,6 @@ LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHi
     : src_(src),
       params_(params),
       bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))),
-      storage_(takeStorage()),
       buf_(storage_->buf),
       head_(storage_->head),
       head4_(storage_->head4),
@@ -46,35 +44,6 @@ LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHi
   head4_.assign(size_t{1} << kHash4Bits, kNone);
   head3_.assign(size_t{1} << kHash3Bits, kNone);
   prev_.assign(kHistory, kNone);
-}
-
-LzMatcher::~LzMatcher() { giveBack(std::move(storage_)); }
-
-// A couple of spare sets: one per thread packing at once is the common case.
-struct LzMatcher::Pool {
-  static constexpr size_t kSpare = 2;
-  std::mutex mutex;
-  std::vector<std::unique_ptr<Storage>> spare;
-};
-
-LzMatcher::Pool& LzMatcher::pool() {
-  static Pool p;
-  return p;
-}
-
-std::unique_ptr<LzMatcher::Storage> LzMatcher::takeStorage() {
-  Pool& p = pool();
-  std::lock_guard lock(p.mutex);
-  if (p.spare.empty()) return std::make_unique<Storage>();
-  std::unique_ptr<Storage> s = std::move(p.spare.back());
-  p.spare.pop_back();
-  return s;
-}
-
-void LzMatcher::giveBack(std::unique_ptr<Storage> storage) {
-  Pool& p = pool();
-  std::lock_guard lock(p.mutex);
-  if (p.spare.size() < Pool::kSpare) p.spare.push_back(std::move(storage));
 }
 
 bool LzMatcher::fill() {

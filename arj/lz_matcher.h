@@ -14,6 +14,7 @@
 #include "arj/byte_stream.h"
 #include "arj/crc32.h"
 #include "arj/lzh_constants.h"
+#include "arj/reused.h"
 #include "arj/status.h"
 
 namespace torvex::arj {
@@ -41,7 +42,6 @@ class LzMatcher {
  public:
   // `sizeHint` only sizes the input buffer; any input length is handled.
   LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint);
-  ~LzMatcher();
   LzMatcher(const LzMatcher&) = delete;
   LzMatcher& operator=(const LzMatcher&) = delete;
 
@@ -124,21 +124,15 @@ class LzMatcher {
   template <class Emit>
   Status runByPrice(Emit& emit);
 
-  // The buffer and tables outlive a matcher: packing many small files
-  // would otherwise map, fault in and free half a megabyte for each.
   struct Storage {
     std::vector<uint8_t> buf;
     std::vector<uint32_t> head, head4, head3, prev;
   };
-  struct Pool;
-  static Pool& pool();
-  static std::unique_ptr<Storage> takeStorage();
-  static void giveBack(std::unique_ptr<Storage> storage);
 
   ByteSource& src_;
   MatchParams params_;
   size_t bufSize_;
-  std::unique_ptr<Storage> storage_;
+  Reused<Storage> storage_;
   std::vector<uint8_t>& buf_;
   std::vector<uint32_t>& head_;
   std::vector<uint32_t>& head4_;

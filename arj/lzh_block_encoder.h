@@ -16,6 +16,7 @@
 #include "arj/encode_budget.h"
 #include "arj/lz_matcher.h"
 #include "arj/lzh_constants.h"
+#include "arj/reused.h"
 
 namespace torvex::arj {
 
@@ -99,13 +100,20 @@ class LzhBlockEncoder {
   void writeRawBytes(const uint8_t* bytes, size_t n);
   void updatePrices();
 
+  struct Gathered {
+    uint16_t syms[kBlockSymbols];
+    uint16_t dists[kBlockSymbols];
+    uint8_t span[kMaxRawBlock];  // the block's input, while it could still be written raw
+  };
+
   BitWriter& bw_;
   Budget& budget_;
   Prices prices_;
-  uint16_t syms_[kBlockSymbols];
-  uint16_t dists_[kBlockSymbols];
+  Reused<Gathered> gathered_;
+  uint16_t* const syms_ = gathered_->syms;
+  uint16_t* const dists_ = gathered_->dists;
+  uint8_t* const span_ = gathered_->span;
   size_t n_ = 0, m_ = 0;
-  uint8_t span_[kMaxRawBlock];  // the block's input, while it could still be written raw
   size_t spanLen_ = 0;          // input bytes of the block's symbols
   bool lastRaw_ = false;
   std::vector<Piece> pieces_;
