@@ -16,7 +16,7 @@ namespace {
 
 // Effort settings: method 1 searches hardest, method 4 least.
 constexpr MatchParams kLzhParams[3] = {
-    {kWindowLzh, 256, 64, 256, 48, true},  // 1
+    {kWindowLzh, 128, 64, 256, 48, true},  // 1
     {kWindowLzh, 8, 4, 64, 16, false},   // 2
     {kWindowLzh, 4, 4, 32, 8, false},    // 3
 };
