@@ -184,12 +184,12 @@ uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
 // written their cheapest way. Appends the pieces chosen to `out`, and fills
 // `counts` and the piece's input length in: a piece's counts are its halves'
 // summed, so each symbol is counted once, in the smallest pieces.
-uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Piece>& out) {
+uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Chosen>& out) {
   if (piece.end - piece.begin < 2 * kMinBlock) {
     count(piece, counts);
     piece.spanLen = counts.inputBytes();
-    out.push_back(piece);
-    return cost(out.back(), counts);
+    out.push_back({piece, counts});
+    return cost(out.back().piece, counts);
   }
   const size_t mark = out.size();
   Piece left = piece, right = piece;
@@ -206,7 +206,7 @@ uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Piece>& 
   const uint64_t whole = cost(piece, counts);
   if (halves < whole) return halves;
   out.resize(mark);
-  out.push_back(piece);
+  out.push_back({piece, counts});
   return whole;
 }
 
@@ -216,10 +216,11 @@ void LzhBlockEncoder::writeSymbols(const Piece& piece) {
     uint16_t c = syms_[i];
     bw_.put(lenC_[c], codeC_[c]);
     if (c < 256) continue;
-    uint16_t p = dists_[m++];
-    int slot = std::bit_width(p);
-    bw_.put(lenP_[slot], codeP_[slot]);
-    if (slot >= 2) bw_.put(slot - 1, p - (1u << (slot - 1)));
+    // The position's code and its extra bits (the bits below the top one) in one go.
+    const uint32_t p = dists_[m++];
+    const int slot = std::bit_width(p);
+    const int extra = static_cast<int>(extraBits(slot));
+    bw_.put(lenP_[slot] + extra, uint32_t{codeP_[slot]} << extra | (p & ((1u << extra) - 1)));
   }
 }
 
@@ -234,27 +235,23 @@ void LzhBlockEncoder::writeRawBytes(const uint8_t* bytes, size_t n) {
 }
 
 void LzhBlockEncoder::writeBlock() {
-  pieces_.clear();
+  chosen_.clear();
   Piece all;
   all.end = n_;
-  plan(all, counts_, pieces_);
-  for (const Piece& piece : pieces_) {
+  plan(all, counts_, chosen_);
+  for (const auto& [piece, counts] : chosen_) {
     lastRaw_ = piece.raw;
     if (piece.raw) {
       writeRaw(piece);
       continue;
     }
-    count(piece, counts_);
-    buildCodes(counts_);
+    buildCodes(counts);
     writeTables(bw_, piece.end - piece.begin);
     writeSymbols(piece);
     budget_.shrunk = true;
   }
   // Prices from the codes of the last piece, the nearest to what follows.
-  if (lastRaw_) {
-    count(pieces_.back(), counts_);
-    buildLengths(counts_);
-  }
+  if (lastRaw_) buildLengths(chosen_.back().counts);
   updatePrices();
   budget_.covered += spanLen_;
   n_ = m_ = spanLen_ = 0;

@@ -87,8 +87,13 @@ class LzhBlockEncoder {
     size_t matches() const;
     size_t inputBytes() const;  // what the piece stands for
   };
+  // A piece the plan settled on, with the counts its codes are built from.
+  struct Chosen {
+    Piece piece;
+    Counts counts;
+  };
   void writeBlock();
-  uint64_t plan(Piece piece, Counts& counts, std::vector<Piece>& out);
+  uint64_t plan(Piece piece, Counts& counts, std::vector<Chosen>& out);
   uint64_t cost(Piece& piece, const Counts& counts);
   void count(const Piece& piece, Counts& counts) const;
   void buildLengths(const Counts& counts);
@@ -116,7 +121,7 @@ class LzhBlockEncoder {
   size_t n_ = 0, m_ = 0;
   size_t spanLen_ = 0;          // input bytes of the block's symbols
   bool lastRaw_ = false;
-  std::vector<Piece> pieces_;
+  std::vector<Chosen> chosen_;
   Counts counts_;
   // The block's codes; single* is the one symbol of a degenerate code, or -1.
   uint8_t lenC_[kNC], lenP_[kNP], lenT_[kNT];
