@@ -85,24 +85,38 @@ class LzMatcher {
   struct Candidates {
     uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
-  // Needs kHashBytes bytes at pos.
-  Candidates insert(uint64_t pos) {
-    const uint8_t* p = at(pos);
-    uint64_t v = 0;  // the first five bytes, p[0] lowest
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&v, p, 8);  // the buffer's slack makes reading past the end safe
-    } else {
-      for (int i = 4; i >= 0; --i) v = v << 8 | p[i];
+  // The tables as plain pointers, so a loop over many positions keeps them in
+  // registers instead of reloading them around every store.
+  struct Tables {
+    uint32_t *head, *head4, *head3, *prev;
+    // Links pos, whose first bytes are p[0..kHashBytes); returns what it found.
+    Candidates insert(uint64_t pos, const uint8_t* p) const {
+      uint64_t v = 0;  // the first five bytes, p[0] lowest
+      if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, 8);  // the buffer's slack makes reading past the end safe
+      } else {
+        for (int i = 4; i >= 0; --i) v = v << 8 | p[i];
+      }
+      const uint64_t k = 0x9E3779B97F4A7C15ull;
+      // Shifted up, the bytes beyond the first three, four, five drop out.
+      const uint32_t h3 = static_cast<uint32_t>(((v << 40) * k) >> (64 - kHash3Bits));
+      const uint32_t h4 = static_cast<uint32_t>(((v << 32) * k) >> (64 - kHash4Bits));
+      const uint32_t h5 = static_cast<uint32_t>(((v << 24) * k) >> (64 - kHash5Bits));
+      Candidates c{head[h5], head4[h4], head3[h3]};
+      prev[pos & (kHistory - 1)] = c.chain;
+      head[h5] = head4[h4] = head3[h3] = static_cast<uint32_t>(pos);
+      return c;
     }
-    const uint64_t k = 0x9E3779B97F4A7C15ull;
-    // Shifted up, the bytes beyond the first three, four, five drop out.
-    const uint32_t h3 = static_cast<uint32_t>(((v << 40) * k) >> (64 - kHash3Bits));
-    const uint32_t h4 = static_cast<uint32_t>(((v << 32) * k) >> (64 - kHash4Bits));
-    const uint32_t h5 = static_cast<uint32_t>(((v << 24) * k) >> (64 - kHash5Bits));
-    Candidates c{head_[h5], head4_[h4], head3_[h3]};
-    prev_[pos & (kHistory - 1)] = c.chain;
-    head_[h5] = head4_[h4] = head3_[h3] = static_cast<uint32_t>(pos);
-    return c;
+  };
+  Tables tables() { return {head_.data(), head4_.data(), head3_.data(), prev_.data()}; }
+  // Needs kHashBytes bytes at pos.
+  Candidates insert(uint64_t pos) { return tables().insert(pos, at(pos)); }
+  // Links the positions of [from, to) that have kHashBytes bytes buffered.
+  void insertRange(uint64_t from, uint64_t to) {
+    const Tables t = tables();
+    const uint64_t last = std::min(to, end_ - std::min<uint64_t>(end_, kHashBytes - 1));
+    const uint8_t* p = at(from);
+    for (uint64_t pos = from; pos < last; ++pos, ++p) t.insert(pos, p);
   }
   template <class Take>
   void walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const;
@@ -182,8 +196,7 @@ Status LzMatcher::runLazy(Emit& emit) {
       emit.match(prevLength, prevDistance, at(pos - 1));
       // The match started at pos - 1; pos is already hashed.
       uint64_t last = pos - 1 + prevLength;
-      for (uint64_t p = pos + 1; p < last; ++p)
-        if (end_ - p >= kHashBytes) insert(p);
+      insertRange(pos + 1, last);
       pos = last;
       pendingLiteral = false;
       prevLength = 0;
@@ -263,8 +276,7 @@ Status LzMatcher::runByPrice(Emit& emit) {
       length = nextLength, distance = nextDistance, saved = nextSaved;
     }
     emit.match(length, distance, at(pos));
-    for (uint64_t p = std::max(hashed, pos + 1), last = pos + length; p < last; ++p)
-      if (end_ - p >= kHashBytes) insert(p);
+    insertRange(std::max(hashed, pos + 1), pos + length);
     pos += length;
     hashed = std::max(hashed, pos);
     literalRun = 0;
