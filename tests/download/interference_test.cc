@@ -15,10 +15,11 @@
 
 #include "download/disponibiliza_arquivos.h"
 #include "journal/tray_session.h"
-#include "platform/platform_posix.h"
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/power_cut_platform.h"
+#include "tests/support/sweep_stride.h"
 
 namespace torvex {
 namespace {
@@ -52,15 +53,13 @@ size_t ocorrencias(const std::string& texto, const std::string& parte) {
 class Interferencia : public ::testing::TestWithParam<bool> {
  protected:
   Interferencia() {
-    ::setenv("TORVEX_WINVER", "2.5", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "2.5");
     limites_ = batchLimits();
     batchLimits().files = 3;
   }
   ~Interferencia() override {
     batchLimits() = limites_;
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 
   void arranja() {
@@ -184,7 +183,7 @@ TEST_P(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
     ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; ++n) {
+    for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
       for (testing::Survivor s : {testing::Survivor::Everything, testing::Survivor::Torn}) {
         // The actions depend on what the cut left: listed again each time.
         for (size_t k = 0;; ++k) {

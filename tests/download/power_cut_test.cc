@@ -21,6 +21,7 @@
 #include "tests/support/environment.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/power_cut_platform.h"
+#include "tests/support/sweep_stride.h"
 
 namespace torvex {
 namespace {
@@ -96,7 +97,7 @@ class CorteDeEnergia : public ::testing::TestWithParam<bool> {
     ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; ++n) {
+    for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
       for (testing::Survivor s : sobreviventes) {
         arranja();
         energia.cut(testing::Survivor::Everything);
@@ -146,7 +147,7 @@ class CorteDeEnergia : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
-  for (testing::SyncModel modelo : testing::kSyncModels) {
+  for (testing::SyncModel modelo : testing::kSyncModelsHere) {
     Contagem total;
     {
       testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});
