@@ -76,7 +76,7 @@ class ArquivosProprios : public ::testing::Test {
     // A pass over an empty work area makes the lock and the journal.
     EXPECT_EQ(disponibilizaArquivos("C:/T"), 1);
     fs::create_hard_link(arvore.path("T/OUTTRAY/WORK/F1_y_txt.DAT"), arvore.path("OUT/HARD.TXT"));
-    if (testing::kNoSymbolicLinks) return;
+    if (testing::kNoSymbolicLinks) return;  // the tests that need them skip, or leave them out
     fs::create_directory_symlink(arvore.path("T/INTRAY"), arvore.path("OUT/INLINK"));
     fs::create_symlink(arvore.path("T/DATA/TORVEX.JNL"), arvore.path("OUT/JOURNAL.LNK"));
   }
