@@ -12,6 +12,7 @@
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
 #include "tests/support/faulty_platform.h"
+#include "tests/support/sweep_stride.h"
 
 namespace torvex {
 namespace {
@@ -55,7 +56,7 @@ TEST_F(Falhas, EveryPayloadIsDeliveredOnceWithItsRecordOrStillWaiting) {
   for (const CasoEntrega& c : casosEntrega()) ASSERT_EQ(entregas(c), 1) << c.arquivo;
   ASSERT_GT(operacoes, 20);
 
-  for (long n = 1; n <= operacoes; ++n) {
+  for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
     arranja();
     falhas.failAt(n);
     disponibilizaArquivos("C:/T");

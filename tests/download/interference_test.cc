@@ -15,9 +15,9 @@
 
 #include "download/disponibiliza_arquivos.h"
 #include "journal/tray_session.h"
-#include "platform/platform_posix.h"
 #include "tests/download/casos_entrega.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/environment.h"
 #include "tests/support/power_cut_platform.h"
 #include "tests/support/sweep_stride.h"
 
@@ -53,15 +53,13 @@ size_t ocorrencias(const std::string& texto, const std::string& parte) {
 class Interferencia : public ::testing::TestWithParam<bool> {
  protected:
   Interferencia() {
-    ::setenv("TORVEX_WINVER", "2.5", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "2.5");
     limites_ = batchLimits();
     batchLimits().files = 3;
   }
   ~Interferencia() override {
     batchLimits() = limites_;
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
 
   void arranja() {

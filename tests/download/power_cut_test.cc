@@ -147,7 +147,7 @@ class CorteDeEnergia : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(CorteDeEnergia, EveryOperationOfAPassWithEveryDisposition) {
-  for (testing::SyncModel modelo : testing::kSyncModels) {
+  for (testing::SyncModel modelo : testing::kSyncModelsHere) {
     Contagem total;
     {
       testing::PowerCutPlatform energia(arvore.dir(), {outro.dir()});

@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
+#include "component/controlador.h"
 #include "download/disponibiliza_arquivos.h"
 #include "journal/journal_file.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
+#include "tests/support/bstr_text.h"
+#include "tests/support/environment.h"
 #include "tests/support/power_cut_platform.h"
 #include "platform/scoped_platform.h"
 
@@ -78,8 +81,7 @@ class ControlFileHeldForReading : public ScopedPlatform {
 class Recuperacao : public ::testing::Test {
  protected:
   Recuperacao() {
-    ::setenv("TORVEX_WINVER", "2.5", 1);
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", "2.5");
     testing::criaBandejas(arvore);
     arvore.mkdir("OUT");
     arvore.write("OUT/APP.TXT", "head+");
@@ -88,8 +90,7 @@ class Recuperacao : public ::testing::Test {
     arvore.write("T/OUTTRAY/ContDown.dat", kAnterior);
   }
   ~Recuperacao() override {
-    ::unsetenv("TORVEX_WINVER");
-    reloadEnvironment();
+    testing::setVariable("TORVEX_WINVER", nullptr);
   }
   bool aguardando(const char* nome) const { return arvore.exists(std::string("T/INTRAY/WORK/") + nome); }
   std::string controle() const { return arvore.read("T/OUTTRAY/ContDown.dat"); }
@@ -181,6 +182,11 @@ TEST_F(Recuperacao, DeliveriesFinishedForAnInterruptedPassCount) {
 // The host takes ContDown.dat while the pass places its files: the records
 // go into the new file, once, and the result says so.
 TEST_F(Recuperacao, TheHostTakingTheControlFileMidPassLosesNoRecord) {
+#ifdef _WIN32
+  GTEST_SKIP() << "on Windows the pass holds ContDown.dat without delete sharing while it "
+                  "places files: the host cannot take it then "
+                  "(TheHostCannotDeleteTheControlFileWhileAPassHoldsIt)";
+#endif
   Hook h;
   h.casa = [](std::string_view op, std::string_view p) { return op == "move" && p.ends_with(".ARQ"); };
   h.quando = [this] { fs::remove(arvore.path("T/OUTTRAY/ContDown.dat")); };
@@ -211,10 +217,18 @@ TEST_F(Recuperacao, AControlFileThatCannotBeWrittenDeliversNothing) {
             (std::vector<std::string>{"D09999.ARJ", "D00001.ARJ", "D00002.ARJ"}));
 }
 
-// Another process. On Windows a file open without delete sharing cannot be
-// deleted; the POSIX layer keeps that for files open for reading across
-// processes, and the pass holds the control file so.
-std::string deletaEmOutroProcesso(const char* caminho) {
+// The host's deletaArquivo. On Windows a file open without delete sharing
+// cannot be deleted, whoever asks: the call is made in this process. The
+// POSIX layer keeps that across processes only, for files open for
+// reading, and the pass holds the control file so: there the call is the
+// torvex command's, in a process of its own.
+std::string deletaComoOHost(const char* caminho) {
+#ifdef _WIN32
+  const std::string_view texto = caminho;
+  const LONG r = Controlador::deletaArquivo(
+      testing::bstr(std::u16string(texto.begin(), texto.end())).get());
+  return std::to_string(r) + "\n";
+#else
   const std::string comando = std::string(TORVEX_CLI) + " deletaArquivo '" + caminho + "'";
   FILE* saida = ::popen(comando.c_str(), "r");
   if (!saida) return "<no process>";
@@ -222,21 +236,22 @@ std::string deletaEmOutroProcesso(const char* caminho) {
   if (!std::fgets(linha, sizeof linha, saida)) linha[0] = '\0';
   ::pclose(saida);
   return linha;
+#endif
 }
 
-// The host calls deletaArquivo on ContDown.dat from its own process while a
-// pass delivers: the delete fails (-1) and every record stays for the host.
+// The host calls deletaArquivo on ContDown.dat while a pass delivers: the
+// delete fails (-1) and every record stays for the host.
 TEST_F(Recuperacao, TheHostCannotDeleteTheControlFileWhileAPassHoldsIt) {
   std::string resposta;
   Hook h;
   h.casa = [](std::string_view op, std::string_view p) { return op == "move" && p.ends_with(".ARQ"); };
-  h.quando = [&] { resposta = deletaEmOutroProcesso("C:/T/OUTTRAY/ContDown.dat"); };
+  h.quando = [&] { resposta = deletaComoOHost("C:/T/OUTTRAY/ContDown.dat"); };
   EXPECT_EQ(disponibilizaArquivos("C:/T"), 0);
   EXPECT_EQ(resposta, "-1\n");
   EXPECT_EQ(arquivosRegistrados(arvore),
             (std::vector<std::string>{"D09999.ARJ", "D00001.ARJ", "D00002.ARJ"}));
   // Between passes the host takes it as before.
-  EXPECT_EQ(deletaEmOutroProcesso("C:/T/OUTTRAY/ContDown.dat"), "0\n");
+  EXPECT_EQ(deletaComoOHost("C:/T/OUTTRAY/ContDown.dat"), "0\n");
 }
 
 // Another program appends to a destination after a pass was cut in the

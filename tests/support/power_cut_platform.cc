@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -79,7 +80,22 @@ int PowerCutPlatform::volumeOfHost(const fs::path& host) const {
   return -1;
 }
 
-int PowerCutPlatform::volumeOf(const char* p) { return volumeOfHost(inner().hostPath(p)); }
+int PowerCutPlatform::volumeOf(const char* p) {
+#ifdef _WIN32
+  // The Win32 back end's paths are its drives' own ("C:/T"), and its host
+  // path is the same text: each test drive is a tree mapped to its folder
+  // (temp_tree_win.cc), so a path's volume is the one whose root the
+  // drive's root is.
+  if (std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+    const Inode drive = inodeOf(std::string(p, 2) + "\\");
+    for (size_t k = 0; k < volumes_.size(); ++k) {
+      if (drive != 0 && inodeOf(volumes_[k].root) == drive) return static_cast<int>(k);
+    }
+    return -1;
+  }
+#endif
+  return volumeOfHost(inner().hostPath(p));
+}
 
 std::map<std::string, PowerCutPlatform::Inode> PowerCutPlatform::currentNames(const Volume& v) const {
   std::map<std::string, Inode> names;

@@ -88,13 +88,14 @@ bool driveExists(char letter) {
   return (GetLogicalDrives() >> index) & 1;
 }
 
-// The Unix folder that the drive names now.
+// The Unix folder that the drive names now; empty when none. A drive a
+// tree removed is still listed for a while, naming no folder: it is no
+// mapping to put back.
 std::string driveFolder(char letter) {
+  if (!driveExists(letter)) return {};
   const std::vector<char> reply = askMountManager(kQueryUnixDrive, driveRecord(letter, ""), 4096);
   const auto* drive = reinterpret_cast<const UnixDrive*>(reply.data());
-  if (drive->mountPointOffset == 0 || drive->mountPointOffset >= reply.size()) {
-    throw std::runtime_error(std::string("drive ") + letter + ": names no folder");
-  }
+  if (drive->mountPointOffset == 0 || drive->mountPointOffset >= reply.size()) return {};
   return std::string(reply.data() + drive->mountPointOffset);
 }
 
@@ -165,8 +166,8 @@ TempTree::TempTree() : TempTree('C') {}
 TempTree::TempTree(char drive) : drive_(drive) {
   std::string unixFolder;
   dir_ = makeUniqueFolder(unixFolder);
-  hadPrevious_ = driveExists(drive);
-  if (hadPrevious_) previous_ = driveFolder(drive);
+  previous_ = driveFolder(drive);
+  hadPrevious_ = !previous_.empty();
   mapDrive(drive, unixFolder);
   awaitDrive(drive, dir_);
 }

@@ -7,9 +7,11 @@ namespace torvex::testing {
 #ifdef _WIN32
 inline constexpr bool kCaseBlindVolume = true;
 inline constexpr bool kLibraryInADll = true;
+inline constexpr bool kNoSymbolicLinks = true;
 #else
 inline constexpr bool kCaseBlindVolume = false;
 inline constexpr bool kLibraryInADll = false;
+inline constexpr bool kNoSymbolicLinks = false;
 #endif
 
 inline constexpr const char* kNoCaseTwins =
@@ -18,5 +20,8 @@ inline constexpr const char* kNoCaseTwins =
 inline constexpr const char* kLibraryOutOfReach =
     "on Windows the archive library is Arjlib32.dll, with a platform of its own: the test's "
     "wrapper never sees the library's file calls";
+inline constexpr const char* kLinksNotMade =
+    "the Windows build makes no symbolic links: mingw-w64's std::filesystem::create_symlink is "
+    "not implemented, and Wine's CreateSymbolicLinkW reports success and makes none";
 
 }  // namespace torvex::testing
