@@ -56,7 +56,7 @@ TEST_F(Falhas, EveryPayloadIsDeliveredOnceWithItsRecordOrStillWaiting) {
   for (const CasoEntrega& c : casosEntrega()) ASSERT_EQ(entregas(c), 1) << c.arquivo;
   ASSERT_GT(operacoes, 20);
 
-  for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
+  for (long n = testing::firstCut(operacoes); n <= operacoes; n += testing::sweepStride()) {
     arranja();
     falhas.failAt(n);
     disponibilizaArquivos("C:/T");

@@ -183,7 +183,7 @@ TEST_P(Interferencia, EveryCutOfAPassThenOneOutsideActionThenTwoPasses) {
     ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
+    for (long n = testing::firstCut(operacoes); n <= operacoes; n += testing::sweepStride()) {
       for (testing::Survivor s : {testing::Survivor::Everything, testing::Survivor::Torn}) {
         // The actions depend on what the cut left: listed again each time.
         for (size_t k = 0;; ++k) {

@@ -97,7 +97,7 @@ class CorteDeEnergia : public ::testing::TestWithParam<bool> {
     ASSERT_EQ(disponibilizaArquivos("C:/T"), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; n += testing::sweepStride()) {
+    for (long n = testing::firstCut(operacoes); n <= operacoes; n += testing::sweepStride()) {
       for (testing::Survivor s : sobreviventes) {
         arranja();
         energia.cut(testing::Survivor::Everything);

@@ -13,4 +13,13 @@ inline long sweepStride() {
   return passo > 1 ? passo : 1;
 }
 
+// The first point of a sweep over `total` operations: halfway into the first
+// step, so that a long step still cuts a call in its middle (the very first
+// operation changes next to nothing), and the middle of a call shorter than
+// one step.
+inline long firstCut(long total) {
+  const long halfway = 1 + (sweepStride() - 1) / 2;
+  return halfway <= total ? halfway : (total + 1) / 2;
+}
+
 }  // namespace torvex::testing

@@ -123,7 +123,7 @@ class CorteDeEnergiaUpload : public UploadTest {
     ASSERT_EQ(gera("C:/dados/*", renomeia), 0);
     const long operacoes = energia.count();
     ASSERT_GT(operacoes, 20);
-    for (long n = 1; n <= operacoes; n += sweepStride()) {
+    for (long n = firstCut(operacoes); n <= operacoes; n += sweepStride()) {
       for (Survivor s : sobreviventes) {
         arranja();
         energia.cut(Survivor::Everything);
@@ -247,7 +247,7 @@ TEST_F(CorteDeEnergiaUpload, EveryCutThenOneOutsideActionThenTheNextCalls) {
     energia.stopAt(0);
     ASSERT_EQ(gera("C:/dados/*"), 0);
     const long operacoes = energia.count();
-    for (long n = 1; n <= operacoes && !HasFailure(); n += sweepStride()) {
+    for (long n = firstCut(operacoes); n <= operacoes && !HasFailure(); n += sweepStride()) {
       for (Survivor s : {Survivor::Everything, Survivor::Torn}) {
         for (size_t k = 0; !HasFailure(); ++k) {
           arranja();

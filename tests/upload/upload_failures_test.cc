@@ -131,7 +131,7 @@ TEST_F(FalhasUploadTest, EachFailingOperationLeavesEverySourceSafe) {
     }
     ASSERT_GT(total, 20);
     RecordProperty(*renomeia ? "operacoesComRenome" : "operacoes", static_cast<int>(total));
-    for (long n = 1; n <= total; n += sweepStride()) {
+    for (long n = firstCut(total); n <= total; n += sweepStride()) {
       prepara();
       {
         FaultyPlatform falha;
@@ -156,7 +156,7 @@ TEST_F(FalhasUploadTest, ACallCutShortAnywhereLeavesEverySourceSafe) {
     total = contagem.alteracoes();
   }
   RecordProperty("alteracoes", static_cast<int>(total));
-  for (long n = 1; n <= total; n += sweepStride()) {
+  for (long n = firstCut(total); n <= total; n += sweepStride()) {
     prepara();
     {
       InterruptedPlatform interrompida(n);
