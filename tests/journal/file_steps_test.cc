@@ -5,15 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "tests/support/faulty_platform.h"
 #include "platform/scoped_platform.h"
+#include "tests/support/faulty_platform.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/windows_limits.h"
+#include "tests/support/wine.h"
 
 namespace torvex {
 namespace {
@@ -225,9 +228,15 @@ TEST_F(FileSteps, AnAppendNeverCutsOthersBytes) {
 
 TEST_F(FileSteps, AFileIsNeverAppendedToItself) {
   arvore.write("S.ARQ", std::string(2000, 's'));
-  std::filesystem::create_symlink(arvore.path("S.ARQ"), arvore.path("LINK"));
   std::filesystem::create_hard_link(arvore.path("S.ARQ"), arvore.path("HARD"));
-  for (const char* alvo : {"C:/S.ARQ", "C:/s.arq", "C:/LINK", "C:/HARD"}) {
+  std::vector<const char*> alvos = {"C:/S.ARQ", "C:/s.arq", "C:/HARD"};
+  if (testing::kNoSymbolicLinks) {
+    std::printf("the target through a symbolic link is left out: %s\n", testing::kLinksNotMade);
+  } else {
+    std::filesystem::create_symlink(arvore.path("S.ARQ"), arvore.path("LINK"));
+    alvos.push_back("C:/LINK");
+  }
+  for (const char* alvo : alvos) {
     Step s = passo(Op::Append, "C:/S.ARQ", alvo, std::string(2000, 's'));
     s.m = 2000;
     for (bool verify : {false, true}) {
@@ -437,6 +446,11 @@ TEST_F(FileSteps, WhatARunAgainDoesIsForeseenByReadingOnly) {
   };
   for (const Previsao& caso : casos) {
     SCOPED_TRACE(caso.caso);
+    if (caso.somenteLeitura && testing::underWine()) {
+      std::printf("left out under Wine, which lets root write a read-only file (W7): %s\n",
+                  caso.caso);
+      continue;
+    }
     for (const auto& e : std::filesystem::directory_iterator(arvore.dir())) {
       std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all);
       std::filesystem::remove_all(e.path());
