@@ -68,7 +68,7 @@ stage_3() {
   # The Release stage cuts at every operation; here each point costs several
   # times more, and every third one still runs every path under the checkers.
   local stride=${TORVEX_SWEEP_STRIDE:-3}
-  echo "the sweeps cut at every ${stride}th operation under the sanitizers (every one in stage 1)"
+  echo "the sweeps cut at one operation in ${stride} under the sanitizers (at every one in stage 1)"
   TORVEX_SWEEP_STRIDE=$stride ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$top/build-asan" -j2 --output-on-failure
 }
