@@ -72,7 +72,7 @@ while IFS= read -r program; do
     echo "     | exit status $status"
   fi
   # The sweeps' count lines, as the Linux stage prints them.
-  grep -hE '(power cuts|kill -9)' "$log" | sed 's/^/     /' || true
+  grep -hE '(power cuts|interference|kill -9)' "$log" | sed 's/^/     /' || true
 done <"$suites/suites.txt"
 
 echo "$arch suites: $ran ran, $passed passed, $skipped skipped, in $((SECONDS - start))s"
