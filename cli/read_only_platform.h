@@ -29,6 +29,7 @@ class ReadOnlyPlatform : public ForwardingPlatform {
   bool deleteFile(const char*) override { return refuse(false); }
   bool moveFile(const char*, const char*) override { return refuse(false); }
   bool replaceFile(const char*, const char*) override { return refuse(false); }
+  bool linkFile(const char*, const char*) override { return refuse(false); }
   bool syncDirectory(const char*) override { return refuse(false); }
   bool makeDurable(const std::vector<std::string>&, const std::vector<std::string>&) override {
     return refuse(false);

@@ -259,11 +259,18 @@ void inspectJournal(const std::string& root, TrayReport& report) {
 void inspectPrivate(const char* root, TrayReport& report) {
   char folder[kTamanhoCaminho];
   if (!caminhoPrivado(root, folder)) return;
+  char secondName[kTamanhoCaminho];
   const std::string dir = folder;
+  const std::string link = caminhoSegundoNome(root, secondName) ? dobraCaixa(secondName) : "";
   for (const std::string& name : filesMatching(dir + "/*")) {
     if (startsWithNoCase(name, "ARJ$")) {
       report.leftovers.push_back({dir + "/" + name, "scratch file of the archive library",
                                   "left by an interrupted packing; belongs to no archive: the next call removes it"});
+    } else if (dobraCaixa(dir + "/" + name) == link) {
+      report.leftovers.push_back(
+          {dir + "/" + name, "second name of ContDown.dat, kept by an interrupted pass",
+           "shows the next call which records the host was given, should it delete ContDown.dat: "
+           "leave it in place; the next call removes it"});
     } else {
       report.leftovers.push_back(
           {dir + "/" + name, "half-made upload archive or record",

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "journal/file_steps.h"
 #include "platform/file.h"
 
 namespace torvex {
@@ -24,9 +25,9 @@ std::string_view baseName(std::string_view path) {
 std::optional<std::string> crossVolumeCopyName(const char* dados, const char* final,
                                                const char* arquivo, const Digest& d) {
   const std::string folder(folderOf(final));
-  FileIdentity from, to;
+  FileIdentity from;
   if (!platform().fileIdentity(dados, from)) return std::nullopt;
-  if (platform().fileIdentity(folder.c_str(), to) && to.volume == from.volume) return std::string();
+  if (renameReaches(dados, final)) return std::string();
   // Named after the archive and the payload's checksum, so that another
   // tree delivering into the same folder draws another name.
   char sum[24];

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "download/controle_download.h"
+#include "journal/bookkeeping.h"
 #include "journal/file_steps.h"
 #include "journal/plan.h"
 #include "journal/tray_session.h"
@@ -15,6 +16,21 @@ namespace {
 std::string registro(const Entrega& e, int64_t quando) {
   return textBytes(montaRegistro(e.carimbo.c_str(), e.nomeArquivo.c_str(), e.colocacao.final,
                                  platform().toLocalTime(quando)));
+}
+
+// The control file's second name for the batch's Write step. Made now when
+// the file stands (the plan's first sync makes it durable); the write makes
+// it for a file it creates. Empty when it cannot be had (a name there that
+// will not go, a volume without second names): a run again then cannot tell
+// what the host took and writes those records again rather than lose one.
+std::string segundoNome(const char* raiz, const char* controle, bool existe, DurableSet& duraveis) {
+  char privado[kTamanhoCaminho], nome[kTamanhoCaminho];
+  if (!caminhoPrivado(raiz, privado) || !caminhoSegundoNome(raiz, nome)) return {};
+  if (platform().createDirectory(privado)) duraveis.arrival(privado);
+  platform().deleteFile(nome);  // an earlier batch's: ours
+  if (pathExists(nome) || (existe && !platform().linkFile(controle, nome))) return {};
+  duraveis.arrival(nome);
+  return nome;
 }
 
 }  // namespace
@@ -81,6 +97,7 @@ bool LoteEntrega::executa() {
   // Windows, that is one flush a delivery instead of two.)
   DurableSet extraidos;
   extraidos.file(raiz_ + "/DATA/SEQPOST.DAT");
+  const std::string segundo = segundoNome(raiz_.c_str(), controle, tamanhoControle.has_value(), extraidos);
   Plan plano;
   std::vector<Step>& p = plano.steps;
   for (long i = 0; i < static_cast<long>(entregas.size()); ++i) {
@@ -134,6 +151,7 @@ bool LoteEntrega::executa() {
   p.push_back(makeStep(Op::Write, -1, controle));
   p.back().m = tamanhoControle ? static_cast<int64_t>(*tamanhoControle) : -1;
   p.back().c = identityText(controle);
+  p.back().d = segundo;
   // Marked once written: the host may take the file as soon as the records
   // are in it, and a run again must not give it them a second time.
   p.push_back(makeStep(Op::Barrier, -1, {}));
@@ -150,6 +168,14 @@ bool LoteEntrega::executa() {
   }
   p.push_back(makeStep(Op::Barrier, -1, {}));
   const bool feito = extraidos.flush() && commitAndRun(journal_, plano);
+  // The second name goes with the plan it served; one a plan left for the
+  // next call stays. A name of a file held open cannot go: the guard lets
+  // go of the file (both holds) for that moment, when the batch is over.
+  if (feito && !segundo.empty()) {
+    guarda_.close();
+    escrita_.close();
+    platform().deleteFile(segundo.c_str());
+  }
   guardaControle();
   return feito;
 }

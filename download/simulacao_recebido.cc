@@ -125,6 +125,7 @@ PrevisaoPasso simulaPasso(const char* raiz) {
   const JournalState estado = readJournal(raiz, plano);
   previsao.bloqueado = estado == JournalState::Error;
   const PlanoPendente pendente = estado == JournalState::Plan ? planoPendente(plano) : PlanoPendente{};
+  if (estado == JournalState::Plan) proprios.passOverMembers(filesNamed(plano));
   // A journal that exists but cannot be opened to write stops every call.
   previsao.bloqueio = pathExists(diario) && !canAppendTo(diario) ? diario : pendente.bloqueio;
   std::set<std::string> daPendente;

@@ -27,6 +27,10 @@ bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]) {
   return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP");
 }
 
+bool caminhoSegundoNome(const char* raiz, char (&saida)[kTamanhoCaminho]) {
+  return formata(saida, sizeof saida, "%s%s", raiz, "/DATA/TORVEX.TMP/CONTDOWN.LNK");
+}
+
 std::vector<FileIdentity> travaEDiario(const char* raiz) {
   std::vector<FileIdentity> ids;
   char caminho[kTamanhoCaminho];
@@ -65,8 +69,10 @@ void BookkeepingFiles::list(const Own& own, std::vector<FileIdentity>& ids) cons
   do {
     const DirEntry& e = search.entry();
     FileIdentity id;
-    if (!(e.attributes & kAttrDirectory) && own.matches(dobraCaixa(e.name)) &&
-        identity(dir + e.name, id)) {
+    const std::string folded = dobraCaixa(e.name);
+    if (own.holds == Holds::Members && passedOver_.count(dobraCaixa(dir + e.name))) continue;
+    if (!(e.attributes & kAttrDirectory) && own.matches(folded) &&
+        !(own.unlisted && folded == own.unlisted) && identity(dir + e.name, id)) {
       ids.push_back(id);
     }
   } while (search.next());

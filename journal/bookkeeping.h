@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ bool caminhoDiario(const char* raiz, char (&saida)[kTamanhoCaminho]);
 // R + "/DATA/TORVEX.TMP": the folder where a call makes files before a plan
 // publishes them. Everything in it is the tree's own scratch.
 bool caminhoPrivado(const char* raiz, char (&saida)[kTamanhoCaminho]);
+// R + "/DATA/TORVEX.TMP/CONTDOWN.LNK": a second name of the control file,
+// kept while a pass writes its records, so that the call that finishes an
+// interrupted pass can read what the host took should it delete the file.
+bool caminhoSegundoNome(const char* raiz, char (&saida)[kTamanhoCaminho]);
 
 // The identities of the lock and the journal of the tree at `raiz`, which a
 // call holds open: a search for files to pack never yields them.
@@ -40,6 +45,10 @@ class BookkeepingFiles {
   bool includes(const char* caminho);
   // The tree's files have changed since the last question.
   void forget() { standing_.reset(); }
+  // Folded paths of members a pending plan names: the call that finishes
+  // the plan moves or deletes them before it extracts again, so a prediction
+  // made before that counts no other name of theirs as ours.
+  void passOverMembers(std::set<std::string> folded) { passedOver_ = std::move(folded); }
 
  private:
   enum class Holds { Named, Everything, Members };  // Members: any ".ARQ" or ".FN"
@@ -48,6 +57,10 @@ class BookkeepingFiles {
     Holds holds;
     const char* name;  // for Named
     std::optional<FileIdentity> dirId;
+    // A name of the folder whose file is not listed by identity: the control
+    // file's second name names ContDown.dat or the file the host took, and
+    // goes before any delivery, so it makes no other file ours.
+    const char* unlisted = nullptr;
     bool matches(const std::string& folded) const;
   };
   bool byIdentity(const FileIdentity& target);
@@ -57,8 +70,9 @@ class BookkeepingFiles {
   Own own_[6] = {
       {"/Outtray", Holds::Named, "contdown.dat", {}}, {"/Outtray/Work", Holds::Everything, {}, {}},
       {"/DATA", Holds::Everything, {}, {}},           {"/Intray/Work", Holds::Everything, {}, {}},
-      {"/Intray", Holds::Members, {}, {}},            {"/DATA/TORVEX.TMP", Holds::Everything, {}, {}},
+      {"/Intray", Holds::Members, {}, {}},            {"/DATA/TORVEX.TMP", Holds::Everything, {}, {}, "contdown.lnk"},
   };
+  std::set<std::string> passedOver_;
   std::optional<std::vector<FileIdentity>> standing_;  // the files in them, once listed
 };
 

@@ -82,6 +82,100 @@ StepResult copyAndPlace(const Step& s, DurableSet& touched) {
   return StepResult::Done;
 }
 
+// The bytes past the planned size of the file the records were written into,
+// read through its second name, when that file is no longer under a (the
+// host took it: what it holds is what the host was given); empty otherwise.
+// False when it cannot be read.
+bool takenByTheHost(const Step& s, std::string& taken) {
+  taken.clear();
+  const std::string kept = s.d.empty() ? std::string() : identityText(s.d.c_str());
+  if (kept.empty() || kept == identityText(s.a.c_str())) return true;
+  File f(s.d.c_str(), OpenMode::Read);
+  const int64_t size = f ? f.size() : -1;
+  if (size < 0) return false;
+  // What stood before the plan was others'; a file the write made is all ours.
+  const uint64_t from = kept == s.c && s.m >= 0 ? static_cast<uint64_t>(s.m) : 0;
+  const uint64_t end = static_cast<uint64_t>(size);
+  return end <= from || readRange(f, from, end - from, taken);
+}
+
+// Before records go into a, a second name for it, so that a run again can
+// read what the host took should it delete a after a crash. A file standing
+// at planning got one then, with the plan's first sync; one the write makes
+// gets it here, after a's own name is durable: the second name must never
+// outlive a name the host never saw. One standing is kept (it may show what
+// the host took). Without second names (FAT, many network shares) a run
+// again cannot tell, and writes what the new file lacks: a record twice
+// rather than a delivery without one.
+bool keepSecondName(const Step& s, DurableSet& touched) {
+  if (s.d.empty() || exists(s.d)) return true;
+  DurableSet name;
+  name.file(s.a);
+  if (!name.flush()) return false;
+  if (!platform().linkFile(s.a.c_str(), s.d.c_str())) return !exists(s.d);
+  touched.arrival(s.d);
+  return true;
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The name of ours beside a retired source's move target on another volume:
+// after its archive (c) and the source's path, size and time, so that
+// another tree moving into that folder draws another.
+std::string retireCopyName(const Step& s) {
+  const std::string archive = s.c.substr(s.c.find_last_of("/\\") + 1);
+  char sum[24];
+  std::snprintf(sum, sizeof sum, "%08llx",
+                static_cast<unsigned long long>(
+                    checksum(s.a + '\t' + std::to_string(s.n) + '\t' + std::to_string(s.m)) &
+                    0xffffffffu));
+  return folderOf(s.b) + "/~TORVEX-" + archive.substr(0, archive.find('.')) + "-" + sum + ".TMP";
+}
+
+// A file under that name no longer than the source is a copy of ours cut
+// short: it goes. False when a file of someone else's stands there.
+bool clearRetireCopy(const std::string& copy, int64_t size) {
+  DirSearch found(copy.c_str());
+  if (!found.found()) return true;
+  if (static_cast<int64_t>(found.entry().size) > size) return false;
+  found.close();
+  return platform().deleteFile(copy.c_str()) || !exists(copy);
+}
+
+bool stillPacked(const Step& s) {
+  DirSearch found(s.a.c_str());
+  return found.found() && static_cast<int64_t>(found.entry().size) == s.n &&
+         found.entry().lastWriteTime == s.m;
+}
+
+// A move no rename reaches: the source's bytes copied into a name of ours in
+// the target's folder, synced, renamed over the target and made durable on
+// its volume before the source goes, so that a power cut keeps the source
+// or the moved file whole, never neither.
+StepResult retireAcross(const Step& s, DurableSet& touched) {
+  const std::string copy = retireCopyName(s);
+  if (!clearRetireCopy(copy, s.n)) return StepResult::Later;
+  File source(s.a.c_str(), OpenMode::Read);
+  File out(copy.c_str(), OpenMode::CreateNew);
+  bool placed = source && out && copyFrom(source, 0, static_cast<uint64_t>(s.n), out) &&
+                out.close() && stillPacked(s);
+  source.close();
+  out.close();
+  placed = placed && platform().replaceFile(copy.c_str(), s.b.c_str());
+  if (!placed) {
+    clearRetireCopy(copy, s.n);
+    return StepResult::Later;
+  }
+  DurableSet target;
+  target.file(s.b);
+  if (!target.flush()) return StepResult::Later;
+  touched.departure(s.a);
+  return platform().deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+}
+
 // Whether a file can be moved to `to`: over a writable file when it
 // replaces one, else to a free name in an existing directory.
 bool canMoveTo(const std::string& to, bool replace) {
@@ -113,6 +207,12 @@ bool appendWouldFail(const Step& s) {
 }
 
 }  // namespace
+
+bool renameReaches(const std::string& file, const std::string& target) {
+  FileIdentity from, to;
+  return platform().fileIdentity(file.c_str(), from) &&
+         platform().fileIdentity(folderOf(target).c_str(), to) && from.volume == to.volume;
+}
 
 bool canAppendTo(const char* path) {
   const uint32_t attributes = platform().fileAttributes(path);
@@ -280,15 +380,16 @@ StepResult dropOldStep(const Step& s, DurableSet& touched) {
 StepResult retireStep(const Step& s, DurableSet& touched) {
   // A first try retires a source only beside its published pair.
   if (!s.pending && (!exists(s.c) || !exists(s.d))) return StepResult::Failed;
-  DirSearch found(s.a.c_str());
-  if (!found.found() || static_cast<int64_t>(found.entry().size) != s.n ||
-      found.entry().lastWriteTime != s.m) {
-    return StepResult::Done;  // no longer the file that was packed
+  const bool moves = !s.b.empty() && s.a != s.b;
+  if (!stillPacked(s)) {
+    // No longer the file that was packed; a copy of ours cut short goes.
+    if (moves) clearRetireCopy(retireCopyName(s), s.n);
+    return StepResult::Done;
   }
-  found.close();
   touched.departure(s.a);
   Platform& p = platform();
-  if (s.b.empty() || s.a == s.b) return p.deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+  if (!moves) return p.deleteFile(s.a.c_str()) ? StepResult::Done : StepResult::Later;
+  if (!renameReaches(s.a, s.b)) return retireAcross(s, touched);
   touched.arrival(s.b);
   // Delete, then move (not an atomic replace): a move may cross drives.
   p.deleteFile(s.b.c_str());
@@ -305,17 +406,18 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
   // file (the host took the old one): any of it may be ours.
   const bool same = s.m >= 0 && identityText(s.a.c_str()) == s.c && size >= s.m;
   const uint64_t from = same ? static_cast<uint64_t>(s.m) : 0;
-  std::string region;
+  std::string region, taken;
   File view(s.a.c_str(), OpenMode::Read);
   if (!view || !readRange(view, from, static_cast<uint64_t>(size) - from, region)) return StepResult::Failed;
+  if (verify && !takenByTheHost(s, taken)) return StepResult::Failed;
+  auto written = [&region, &taken](const std::string& record) {
+    return !record.empty() && (region.find(record) != std::string::npos ||
+                               taken.find(record) != std::string::npos);
+  };
   std::string missing;
   for (const Step* r : fragments) {
-    const bool alternative = !r->b.empty() && exists(r->c);
-    if (region.find(r->a) != std::string::npos ||
-        (!r->b.empty() && region.find(r->b) != std::string::npos)) {
-      continue;
-    }
-    missing += alternative ? r->b : r->a;
+    if (written(r->a) || written(r->b)) continue;
+    missing += !r->b.empty() && exists(r->c) ? r->b : r->a;
   }
   if (missing.empty()) return StepResult::Done;
   // A write of ours torn by a crash is completed, never cut.
@@ -325,6 +427,7 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
       if (std::string_view(region).ends_with(std::string_view(missing).substr(0, k))) torn = k;
     }
   }
+  if (!keepSecondName(s, touched)) return StepResult::Failed;
   return f.writeAll(missing.data() + torn, missing.size() - torn) && f.sync() ? StepResult::Done
                                                                              : StepResult::Failed;
 }

@@ -33,6 +33,11 @@ StepResult writeStep(const Step& s, const std::vector<const Step*>& fragments, b
 // A file's identity as a Write step states it; empty when it does not exist.
 std::string identityText(const char* path);
 
+// Whether a rename takes `file` to `target`: `target`'s folder is on
+// `file`'s volume. False when either volume cannot be told (a copy places
+// the bytes as safely on one volume).
+bool renameReaches(const std::string& file, const std::string& target);
+
 // Whether a file can be opened to append to: a writable file, or a name
 // that can be made in an existing directory.
 bool canAppendTo(const char* path);

@@ -325,7 +325,7 @@ std::set<std::string> filesNamed(const Plan& plan) {
         add(s.c);
         break;
       case Op::Write:  // c is an identity
-        add(s.a);
+        add(s.a), add(s.d);
         break;
       case Op::Retire:
         add(s.a), add(s.b), add(s.c), add(s.d);

@@ -34,7 +34,8 @@ enum class Op : char {
   DropOld = 'Q',   // b, while a still holds `digest` (a's older namesake)
   Fragment = 'F',  // bytes a for the next Write; b instead when file c exists
   Write = 'W',     // the live items' fragments into file a; m = its size at planning
-                   // (-1: absent), c = its identity then
+                   // (-1: absent), c = its identity then; d = a second name of
+                   // ours for that file, kept while the plan runs (empty: none)
   Retire = 'T',    // a deleted (b empty) or moved to b, while it is n bytes last
                    // written at m; on a first try only once c and d exist
   Barrier = 'B',   // everything changed so far made durable; n = 1: marked in the journal

@@ -298,6 +298,20 @@ bool PosixPlatform::replaceFile(const char* from, const char* to) {
   return true;
 }
 
+bool PosixPlatform::linkFile(const char* from, const char* to) {
+  Location src, dst;
+  Entry s, d;
+  if (uint32_t err = existing(from, src, s)) return fail(err);
+  if (!S_ISREG(s.self.st_mode)) return fail(kErrorAccessDenied);
+  if (uint32_t err = destination(to, dst, d)) return fail(err);
+  if (d.found) return fail(kErrorAlreadyExists);
+  if (link(s.path.c_str(), joinPath(dst.dir, dst.last).c_str()) != 0) {
+    return fail(errno == EXDEV ? kErrorNotSameDevice : win32Error(errno));
+  }
+  noteChange(dst.dir, dst.dirStat, {}, dst.last);
+  return true;
+}
+
 bool PosixPlatform::syncDirectory(const char* path) {
   Entry e;
   if (uint32_t err = resolved(path, e)) return fail(err);

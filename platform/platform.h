@@ -137,6 +137,9 @@ class Platform {
   virtual bool deleteFile(const char* path) = 0;  // one file: no directory, no wildcard
   virtual bool moveFile(const char* from, const char* to) = 0;  // fails when `to` exists
   virtual bool replaceFile(const char* from, const char* to) = 0;  // MoveFileEx REPLACE_EXISTING
+  // A second name `to` for the existing file `from` on its volume (link,
+  // CreateHardLinkW); false where the file system has none, or `to` exists.
+  virtual bool linkFile(const char* from, const char* to) = 0;
   virtual bool syncDirectory(const char* path) = 0;  // makes renames and creations durable
   // One barrier: the contents of every file in `files`, then the entries of
   // each of `directories` in the order given, reach the medium. Only these
@@ -281,6 +284,7 @@ class ForwardingPlatform : public Platform {
   bool deleteFile(const char* p) override { return inner_.deleteFile(p); }
   bool moveFile(const char* a, const char* b) override { return inner_.moveFile(a, b); }
   bool replaceFile(const char* a, const char* b) override { return inner_.replaceFile(a, b); }
+  bool linkFile(const char* a, const char* b) override { return inner_.linkFile(a, b); }
   bool syncDirectory(const char* p) override { return inner_.syncDirectory(p); }
   bool makeDurable(const std::vector<std::string>& f, const std::vector<std::string>& d) override {
     return inner_.makeDurable(f, d);

@@ -292,6 +292,17 @@ class WinPlatform final : public Platform {
                                  MOVEFILE_WRITE_THROUGH));
   }
 
+  // The wide call, with names converted exactly, as the search does. A
+  // volume without second names (FAT, exFAT, many network shares) fails it.
+  bool linkFile(const char* from, const char* to) override {
+    std::wstring source, target;
+    if (!from || !to) return refuse<bool>(ERROR_INVALID_PARAMETER, false);
+    if (!win::widePath(from, source) || !win::widePath(to, target)) {
+      return refuse<bool>(ERROR_INVALID_NAME, false);
+    }
+    return check(CreateHardLinkW(target.c_str(), source.c_str(), nullptr));
+  }
+
   // Win32 has no call that flushes a directory for a program without
   // administrator rights; NTFS logs every name change in order, and the next
   // flush of any file on the volume forces the log with it (see

@@ -66,6 +66,7 @@ class PosixPlatform final : public Platform {
   bool deleteFile(const char* path) override;
   bool moveFile(const char* from, const char* to) override;
   bool replaceFile(const char* from, const char* to) override;
+  bool linkFile(const char* from, const char* to) override;
   bool syncDirectory(const char* path) override;
   bool makeDurable(const std::vector<std::string>& files,
                    const std::vector<std::string>& directories) override;

@@ -14,6 +14,7 @@
 
 #include "platform/scoped_platform.h"
 #include "tests/support/faulty_platform.h"
+#include "tests/support/power_cut_platform.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/windows_limits.h"
 #include "tests/support/wine.h"
@@ -32,6 +33,16 @@ class FileSteps : public ::testing::Test {
     return s;
   }
   std::string le(const char* rel) const { return arvore.read(rel); }
+  // The retire of C:/src/a.txt as it stands, packed into F1_a_txt.
+  Step retirada(const char* alvo) const {
+    DirSearch d("C:/src/a.txt");
+    Step s = makeStep(Op::Retire, 0, "C:/src/a.txt", alvo);
+    s.n = static_cast<int64_t>(d.entry().size);
+    s.m = d.entry().lastWriteTime;
+    s.c = "C:/w/F1_a_txt.ARJ";
+    s.d = "C:/w/F1_a_txt.DAT";
+    return s;
+  }
 
   testing::TempTree arvore;
   DurableSet feitos;
@@ -282,15 +293,7 @@ TEST_F(FileSteps, DeleteOnlyWhatIsStillOurs) {
 // that cannot be done now is done later, never forgotten.
 TEST_F(FileSteps, RetireNeedsThePairAndWaitsForAHeldSource) {
   arvore.write("src/a.txt", "data");
-  const DirEntry e = [] {
-    DirSearch d("C:/src/a.txt");
-    return d.entry();
-  }();
-  Step s = makeStep(Op::Retire, 0, "C:/src/a.txt", "");
-  s.n = static_cast<int64_t>(e.size);
-  s.m = e.lastWriteTime;
-  s.c = "C:/w/F1_a_txt.ARJ";
-  s.d = "C:/w/F1_a_txt.DAT";
+  Step s = retirada("");
   EXPECT_EQ(retireStep(s, feitos), StepResult::Failed);
   EXPECT_TRUE(arvore.exists("src/a.txt"));
   arvore.write("w/F1_a_txt.ARJ", "arj");
@@ -308,6 +311,61 @@ TEST_F(FileSteps, RetireNeedsThePairAndWaitsForAHeldSource) {
   arvore.write("src/a.txt", "another, longer file");
   EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
   EXPECT_TRUE(arvore.exists("src/a.txt"));
+}
+
+// No move reaches the second volume; a replace there is recorded, and fails
+// when told to.
+class Replaces : public ScopedPlatform {
+ public:
+  bool moveFile(const char*, const char*) override {
+    setLastError(kErrorNotSameDevice);
+    return false;
+  }
+  bool replaceFile(const char* a, const char* b) override {
+    from = a;
+    return !fail && ForwardingPlatform::replaceFile(a, b);
+  }
+  bool fail = false;
+  std::string from;
+};
+
+// A move target on another volume: the source's bytes are copied beside the
+// target under a name of ours and renamed over it before the source goes. A
+// copy cut short is made again; a file of someone else's under that name
+// stays and the retire waits; a source changed since packing stays.
+TEST_F(FileSteps, RetireAcrossVolumesCopiesBesideTheTargetFirst) {
+  testing::TempTree outro('D');
+  testing::PowerCutPlatform volumes(arvore.dir(), {outro.dir()});
+  Replaces replaces;
+  arvore.write("w/F1_a_txt.ARJ", "arj");
+  arvore.write("w/F1_a_txt.DAT", "dat");
+  outro.write("sent/a.old", "an older one");
+  arvore.write("src/a.txt", "data");
+  const Step s = retirada("D:/sent/a.old");
+  replaces.fail = true;
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Later);
+  const std::string nome = replaces.from.substr(replaces.from.rfind('/') + 1);
+  ASSERT_TRUE(replaces.from.starts_with("D:/sent/~TORVEX-F1_a_txt-")) << replaces.from;
+  const std::string nossa = "sent/" + nome;
+  EXPECT_FALSE(outro.exists(nossa));
+  EXPECT_TRUE(arvore.exists("src/a.txt"));
+  EXPECT_EQ(outro.read("sent/a.old"), "an older one");
+  replaces.fail = false;
+  outro.write(nossa, "someone else's file");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Later);
+  EXPECT_EQ(outro.read(nossa), "someone else's file");
+  EXPECT_TRUE(arvore.exists("src/a.txt"));
+  outro.write(nossa, "da");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
+  EXPECT_EQ(outro.read("sent/a.old"), "data");
+  EXPECT_FALSE(arvore.exists("src/a.txt"));
+  EXPECT_FALSE(outro.exists(nossa));
+  arvore.write("src/a.txt", "changed, longer");
+  outro.write(nossa, "da");
+  EXPECT_EQ(retireStep(s, feitos), StepResult::Done);
+  EXPECT_EQ(arvore.read("src/a.txt"), "changed, longer");
+  EXPECT_FALSE(outro.exists(nossa));
+  EXPECT_EQ(outro.read("sent/a.old"), "data");
 }
 
 class WriteStep : public FileSteps {
@@ -367,6 +425,77 @@ TEST_F(WriteStep, AControlFileTakenByTheHostGetsTheUnseenRecordsOnce) {
   arvore.write("ctl", "x");
   EXPECT_EQ(roda(w, true), StepResult::Done);
   EXPECT_EQ(le("ctl"), "x#\r\none\r\n#\r\ntwo\r\n");
+}
+
+// A pass cut after its records' sync, before the journal's mark, and the host
+// took the file meanwhile: what it was given is read through the second name
+// the write kept, and only what it lacked goes into the new file, once.
+TEST_F(WriteStep, RecordsTheHostTookAfterACrashAreNotGivenAgain) {
+  struct Caso {
+    const char* nome;
+    bool existia;        // the control file stood when the plan was made
+    const char* levado;  // what of the records the file the host took held
+    const char* novo;    // what the new file holds afterwards
+  };
+  const Caso casos[] = {
+      {"all written", true, "#\r\none\r\n#\r\ntwo\r\n", ""},
+      {"one written", true, "#\r\none\r\n", "#\r\ntwo\r\n"},
+      {"none written", true, "", "#\r\none\r\n#\r\ntwo\r\n"},
+      {"torn in the second", true, "#\r\none\r\n#\r\nt", "#\r\ntwo\r\n"},
+      {"a file the write made, all written", false, "#\r\none\r\n#\r\ntwo\r\n", ""},
+      {"a file the write made, one written", false, "#\r\ntwo\r\n", "#\r\none\r\n"},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    for (const char* f : {"ctl", "second"}) std::filesystem::remove(arvore.path(f));
+    if (c.existia) arvore.write("ctl", "earlier #\r\none\r\n");  // an older record alike
+    Step w = escrita();
+    w.d = "C:/second";
+    EXPECT_EQ(roda(w, false), StepResult::Done);
+    EXPECT_EQ(identityText("C:/second"), identityText("C:/ctl"));  // made before the records
+    // The cut left part of the records in the file; the host took it.
+    arvore.write("ctl", std::string(c.existia ? "earlier #\r\none\r\n" : "") + c.levado);
+    std::filesystem::remove(arvore.path("ctl"));
+    EXPECT_EQ(roda(w, true), StepResult::Done);
+    EXPECT_EQ(le("ctl"), c.novo);
+    EXPECT_EQ(roda(w, true), StepResult::Done);  // and again: nothing more
+    EXPECT_EQ(le("ctl"), c.novo);
+  }
+}
+
+// No second name kept (a volume without them): the host may have taken the
+// records or not, and the new file gets them all: twice rather than never.
+TEST_F(WriteStep, WithoutASecondNameTheRecordsGoIntoTheNewFile) {
+  struct SemLigacoes : ScopedPlatform {
+    bool linkFile(const char*, const char*) override {
+      setLastError(kErrorAccessDenied);
+      return false;
+    }
+  } semLigacoes;
+  arvore.write("ctl", "earlier");
+  Step w = escrita();
+  w.d = "C:/second";
+  EXPECT_EQ(roda(w, false), StepResult::Done);
+  EXPECT_FALSE(arvore.exists("second"));
+  EXPECT_EQ(le("ctl"), "earlier#\r\none\r\n#\r\ntwo\r\n");
+  std::filesystem::remove(arvore.path("ctl"));
+  EXPECT_EQ(roda(w, true), StepResult::Done);
+  EXPECT_EQ(le("ctl"), "#\r\none\r\n#\r\ntwo\r\n");
+}
+
+// A second name that still names the file under a shows nothing taken: the
+// records past the planned size are what counts, and a file the host did not
+// take is never read twice over.
+TEST_F(WriteStep, ASecondNameOfTheSameFileTakesNothing) {
+  arvore.write("ctl", "earlier");
+  Step w = escrita();
+  w.d = "C:/second";
+  EXPECT_EQ(roda(w, false), StepResult::Done);
+  // Someone cut the records away: they are written again, into the same file.
+  arvore.write("ctl", "earlier");
+  EXPECT_EQ(roda(w, true), StepResult::Done);
+  EXPECT_EQ(le("ctl"), "earlier#\r\none\r\n#\r\ntwo\r\n");
+  EXPECT_EQ(le("second"), le("ctl"));
 }
 
 // The data file still there picks the record's other form; a run again

@@ -245,15 +245,22 @@ fs::path otherFileSystem(const testing::TempTree& t) {
   return {};
 }
 
+// That directory, removed with the test.
+struct OtherFileSystem {
+  explicit OtherFileSystem(const testing::TempTree& t) : dir(otherFileSystem(t)) {}
+  ~OtherFileSystem() {
+    std::error_code e;
+    if (!dir.empty()) fs::remove_all(dir, e);
+  }
+  const fs::path dir;
+};
+
 // rename(2) cannot cross file systems: the move must copy and delete.
 TEST(MoveFile, CopiesThenDeletesAcrossFileSystems) {
   testing::TempTree t;
-  const fs::path other = otherFileSystem(t);
+  const OtherFileSystem otherOne(t);
+  const fs::path& other = otherOne.dir;
   if (other.empty()) GTEST_SKIP() << "only one file system";
-  struct Cleanup {
-    fs::path p;
-    ~Cleanup() { std::error_code e; fs::remove_all(p, e); }
-  } cleanup{other};
   t.write("src.txt", "payload");
   t.write("old.txt", "replacement");
   std::filesystem::last_write_time(t.path("src.txt"), fs::file_time_type::clock::now() -
@@ -271,6 +278,43 @@ TEST(MoveFile, CopiesThenDeletesAcrossFileSystems) {
   std::string text;
   std::getline(in, text);
   EXPECT_EQ(text, "replacement");
+}
+
+// A second name of one file: its identity, its bytes, and a name of a file
+// held open, which goes no more than the file's own name does.
+TEST(LinkFile, ASecondNameOfTheSameFile) {
+  testing::TempTree t;
+  t.write("a.txt", "one");
+  t.write("taken", "");
+  t.mkdir("dir");
+  {
+    File held("C:/a.txt", OpenMode::Read);
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(platform().linkFile("C:/a.txt", "C:/dir/second"));
+    EXPECT_EQ(errorOf([] { return platform().deleteFile("C:/dir/second"); }), kErrorSharingViolation);
+  }
+  FileIdentity a, b;
+  ASSERT_TRUE(platform().fileIdentity("C:/a.txt", a));
+  ASSERT_TRUE(platform().fileIdentity("C:/dir/second", b));
+  EXPECT_TRUE(a == b);
+  EXPECT_TRUE(platform().deleteFile("C:/a.txt"));
+  EXPECT_EQ(t.read("dir/second"), "one");
+  EXPECT_EQ(errorOf([] { return platform().linkFile("C:/dir/second", "C:/TAKEN"); }), kErrorAlreadyExists);
+  EXPECT_EQ(errorOf([] { return platform().linkFile("C:/none", "C:/x"); }), kErrorFileNotFound);
+  EXPECT_EQ(errorOf([] { return platform().linkFile("C:/dir", "C:/x"); }), kErrorAccessDenied);
+  EXPECT_EQ(errorOf([] { return platform().linkFile("C:/taken", "C:/no/x"); }), kErrorPathNotFound);
+  EXPECT_EQ(t.read("taken"), "");
+}
+
+TEST(LinkFile, NeverAcrossFileSystems) {
+  testing::TempTree t;
+  const OtherFileSystem other(t);
+  if (other.dir.empty()) GTEST_SKIP() << "only one file system";
+  t.write("a.txt", "one");
+  const std::string target = other.dir.string() + "/second";
+  EXPECT_EQ(errorOf([&] { return platform().linkFile("C:/a.txt", target.c_str()); }),
+            kErrorNotSameDevice);
+  EXPECT_FALSE(fs::exists(target));
 }
 
 TEST(SyncDirectory, NeedsADirectory) {

@@ -158,6 +158,22 @@ TEST_F(PlanoPendente, MembersOfParkedArchivesAreLeftAlone) {
   conferePasso();
 }
 
+// Cut once the records' write kept its second name of ContDown.dat in the
+// private folder: that file is the plan's, named as what it is, and the pass
+// that finishes the plan removes it.
+TEST_F(PlanoPendente, TheControlFilesSecondNameIsThePlans) {
+  cortaQuando([&] { return arvore.exists("T/DATA/TORVEX.TMP/CONTDOWN.LNK"); });
+  confereRelatorio();
+  const TrayReport r = relatorio();
+  const auto segundo = std::find_if(r.leftovers.begin(), r.leftovers.end(), [](const Leftover& l) {
+    return l.path == "C:/T/DATA/TORVEX.TMP/CONTDOWN.LNK";
+  });
+  ASSERT_NE(segundo, r.leftovers.end());
+  EXPECT_EQ(segundo->kind, "second name of ContDown.dat, kept by an interrupted pass");
+  conferePasso();
+  EXPECT_FALSE(arvore.exists("T/DATA/TORVEX.TMP/CONTDOWN.LNK"));
+}
+
 // An upload cut between publishing its record and its archive: the record
 // stands alone, but the plan publishes the archive, so nothing is amiss, and
 // the packed archive in the private folder is the plan's, not scratch.

@@ -70,6 +70,11 @@ bool FaultyPlatform::moveFile(const char* a, const char* b) {
   return inner().moveFile(a, b);
 }
 
+bool FaultyPlatform::linkFile(const char* a, const char* b) {
+  if (fails("link", (std::string(a ? a : "") + " -> " + (b ? b : "")).c_str())) return false;
+  return inner().linkFile(a, b);
+}
+
 bool FaultyPlatform::replaceFile(const char* a, const char* b) {
   if (fails("replace", (std::string(a ? a : "") + " -> " + (b ? b : "")).c_str())) return false;
   return inner().replaceFile(a, b);

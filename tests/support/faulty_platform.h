@@ -13,8 +13,8 @@ class FaultyPlatform : public ScopedPlatform {
  public:
   // The n-th (1-based) operation that changes or reads file contents or
   // names (open, read, write, seek, truncate, sync, close, create directory,
-  // remove directory, delete, move, replace, sync directory, barrier, lock)
-  // fails; 0 = none.
+  // remove directory, delete, move, replace, link, sync directory, barrier,
+  // lock) fails; 0 = none.
   void failAt(long n) { failAt_ = n; count_ = 0; log_.clear(); }
   long count() const { return count_; }  // such operations seen since failAt
   const std::vector<std::string>& log() const { return log_; }  // "op path" per operation
@@ -36,6 +36,7 @@ class FaultyPlatform : public ScopedPlatform {
   bool deleteFile(const char* p) override;
   bool moveFile(const char* a, const char* b) override;
   bool replaceFile(const char* a, const char* b) override;
+  bool linkFile(const char* a, const char* b) override;
   bool syncDirectory(const char* p) override;
   bool makeDurable(const std::vector<std::string>& f, const std::vector<std::string>& d) override;
   bool lockFile(FileHandle* f) override;

@@ -167,12 +167,12 @@ void PowerCutPlatform::cut(Survivor s) {
   // Every volume's state is worked out before any is rebuilt.
   std::vector<std::map<std::string, std::string>> contents(volumes_.size());
   std::vector<std::map<std::string, fs::file_time_type>> times(volumes_.size());
+  std::vector<std::map<std::string, Inode>> kept(volumes_.size());
   for (size_t k = 0; k < volumes_.size(); ++k) {
-    const std::map<std::string, Inode> names =
-        s == Survivor::Everything || s == Survivor::NamesOnly || s == Survivor::Torn
-            ? currentNames(volumes_[k])
-            : volumes_[k].names;
-    for (const auto& [rel, ino] : names) {
+    kept[k] = s == Survivor::Everything || s == Survivor::NamesOnly || s == Survivor::Torn
+                  ? currentNames(volumes_[k])
+                  : volumes_[k].names;
+    for (const auto& [rel, ino] : kept[k]) {
       const bool current = s == Survivor::Everything || s == Survivor::DataOnly;
       fs::path now = current ? hostPathOf(ino) : fs::path();
       auto d = data_.find(ino);
@@ -209,8 +209,15 @@ void PowerCutPlatform::cut(Survivor s) {
     const fs::path& root = volumes_[k].root;
     for (const auto& e : fs::directory_iterator(root)) fs::remove_all(e.path());
     for (const std::string& d : volumes_[k].dirs) fs::create_directories(root / d);
+    std::map<Inode, fs::path> made;  // two names of one file stay one file
     for (const auto& [rel, bytes] : contents[k]) {
       fs::create_directories((root / rel).parent_path());
+      const Inode ino = kept[k][rel];
+      if (made.count(ino)) {
+        fs::create_hard_link(made[ino], root / rel);
+        continue;
+      }
+      made[ino] = root / rel;
       std::ofstream(root / rel, std::ios::binary) << bytes;
       if (times[k].count(rel)) fs::last_write_time(root / rel, times[k][rel]);
     }
@@ -271,6 +278,11 @@ bool PowerCutPlatform::deleteFile(const char* p) { return alive() && inner().del
 bool PowerCutPlatform::moveFile(const char* a, const char* b) {
   if (volumeOf(a) != volumeOf(b)) return copyThenDelete(a, b);
   return alive() && inner().moveFile(a, b);
+}
+
+// A second name is a name change like any other: durable with its directory.
+bool PowerCutPlatform::linkFile(const char* a, const char* b) {
+  return alive() && inner().linkFile(a, b);
 }
 
 bool PowerCutPlatform::replaceFile(const char* a, const char* b) {

@@ -3,7 +3,8 @@
 // sync, directory entries at their directory's last sync) and, from a chosen
 // operation on, lets nothing more
 // change, as if the machine had stopped there. cut() then puts the tree in
-// one of the states a real disk could come back in. Further trees may be
+// one of the states a real disk could come back in (two names of one file
+// come back as one file). Further trees may be
 // declared other volumes: each is made durable by its own syncs only, a file
 // there has another volume in its identity, a move onto one is a copy and a
 // delete (as MoveFile does) and a replace onto one fails (as MoveFileEx does
@@ -91,6 +92,7 @@ class PowerCutPlatform : public ForwardingPlatform {
   bool deleteFile(const char* p) override;
   bool moveFile(const char* a, const char* b) override;
   bool replaceFile(const char* a, const char* b) override;
+  bool linkFile(const char* a, const char* b) override;
   bool syncDirectory(const char* p) override;
   bool makeDurable(const std::vector<std::string>& f, const std::vector<std::string>& d) override;
   bool fileIdentity(const char* p, FileIdentity& id) override;

@@ -32,6 +32,7 @@ class CorteDeEnergiaUpload : public UploadTest {
     UploadTest::SetUp();
     limites_ = batchLimits();
     batchLimits().files = 2;  // a full batch and a partial one
+    arvore().mkdir("enviados");
   }
   void TearDown() override {
     batchLimits() = limites_;
@@ -40,8 +41,10 @@ class CorteDeEnergiaUpload : public UploadTest {
 
   // Three sources, one of which was packed under the same number before.
   void arranja() {
-    for (const char* d : {"T", "dados", "enviados", "extraido"}) fs::remove_all(arvore().path(d));
-    for (const char* d : {kTrabalho, "T/DATA", "dados", "enviados"}) arvore().mkdir(d);
+    for (const char* d : {"T", "dados", "extraido"}) fs::remove_all(arvore().path(d));
+    for (const char* d : {kTrabalho, "T/DATA", "dados"}) arvore().mkdir(d);
+    // The rename target's folder stands, durably, from before the sweep.
+    for (const auto& e : fs::directory_iterator(enviados().path("enviados"))) fs::remove_all(e.path());
     escreve("dados/b.txt", "versao anterior");
     ASSERT_EQ(gera("C:/dados/b.txt"), 0);
     for (const auto& [nome, conteudo] : fontes_) escreve("dados/" + nome, conteudo);
@@ -104,9 +107,13 @@ class CorteDeEnergiaUpload : public UploadTest {
         std::string movido = nome;
         for (char& c : movido) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         movido = "enviados/" + movido.substr(0, movido.find('.')) + ".old";
-        EXPECT_EQ(arvore().read(movido), conteudo) << nome;
-        total.perdidos += arvore().read(movido) != conteudo;
+        EXPECT_EQ(enviados().read(movido), conteudo) << nome;
+        total.perdidos += enviados().read(movido) != conteudo;
       }
+    }
+    // Beside the moved sources nothing of ours stays.
+    for (const auto& e : fs::directory_iterator(enviados().path("enviados"))) {
+      restos += e.path().extension() != ".old";
     }
     total.restos += restos;
     EXPECT_EQ(restos, 0) << ::testing::PrintToString(trabalho());
@@ -150,25 +157,44 @@ class CorteDeEnergiaUpload : public UploadTest {
       {"b.txt", "versao nova"},
       {"c.dat", "c"},
   };
+  // The tree of the rename target's folder: the tray's, or another volume.
+  const TempTree& enviados() const { return enviados_ ? *enviados_ : arvore(); }
+
   BatchLimits limites_;
   std::string ignorado_;  // the pair, by its stem, of a file someone else took
+  const TempTree* enviados_ = nullptr;
 };
 
+// The sources deleted, moved beside the tree, or moved to a second volume,
+// where no rename reaches and each volume is made durable by its own syncs.
 TEST_F(CorteDeEnergiaUpload, EveryOperationOfACallRerunWithAnotherNumber) {
-  for (const char* renomeia : {"", "C:/enviados/*.old"}) {
+  const TempTree outro('D');
+  struct Retirada {
+    const char* renomeia;
+    const TempTree* enviados;
+    const char* nome;
+  };
+  const Retirada retiradas[] = {{"", nullptr, "deleted"},
+                                {"C:/enviados/*.old", nullptr, "moved"},
+                                {"D:/enviados/*.old", &outro, "moved to another volume"}};
+  outro.mkdir("enviados");
+  for (const Retirada& r : retiradas) {
+    enviados_ = r.enviados;
     for (SyncModel modelo : kSyncModelsHere) {
       Contagem total;
       {
-        PowerCutPlatform energia(arvore().dir());
+        PowerCutPlatform energia(arvore().dir(), {outro.dir()});
         energia.model(modelo);
-        varre(renomeia, energia, total);
+        varre(r.renomeia, energia, total);
       }
       std::printf("upload power cuts (%s, %s): %ld points, lost %ld, twice %ld, torn %ld, orphans %ld\n",
-                  *renomeia ? "moved" : "deleted", syncModelName(modelo),
-                  total.pontos, total.perdidos, total.duplos, total.rasgados, total.restos);
-      if (HasFailure()) return;
+                  r.nome, syncModelName(modelo), total.pontos, total.perdidos, total.duplos,
+                  total.rasgados, total.restos);
+      if (HasFailure()) break;
     }
+    if (HasFailure()) break;
   }
+  enviados_ = nullptr;
 }
 
 // The host may list the archives after a crash before it packs again: the

@@ -169,6 +169,29 @@ void nullHandles() {
   show("findNext null handle", p.findNext(nullptr, e));
 }
 
+// A second name, as a pass keeps one of the control file: made while a
+// handle reads the file, deleted no more than the first name while that
+// handle is open, and what the file holds still read through it once the
+// first name is gone.
+void secondNames(const std::string& otherVolume) {
+  writeFile("ctl.txt", "records", OpenMode::Write);
+  const std::string second = path("second.lnk");
+  {
+    File held(path("ctl.txt").c_str(), OpenMode::Read);
+    show("linkFile while the file is open", p.linkFile(path("ctl.txt").c_str(), second.c_str()));
+    show("deleteFile of the second name while it is open", p.deleteFile(second.c_str()));
+  }
+  FileIdentity a, b;
+  show("one identity", p.fileIdentity(path("ctl.txt").c_str(), a) &&
+                           p.fileIdentity(second.c_str(), b) && a == b);
+  show("linkFile onto an existing name", p.linkFile(path("ctl.txt").c_str(), second.c_str()));
+  show("linkFile onto another volume",
+       p.linkFile(path("ctl.txt").c_str(), (otherVolume + "/second.lnk").c_str()));
+  show("deleteFile of the first name", p.deleteFile(path("ctl.txt").c_str()));
+  std::printf("read through the second name: %s\n", contents("second.lnk").c_str());
+  show("deleteFile of the second name", p.deleteFile(second.c_str()));
+}
+
 void pathOperations(const std::string& otherVolume) {
   writeFile("c.txt", "across", OpenMode::Write);
   const std::string there = otherVolume + "/c.txt";
@@ -297,6 +320,7 @@ int main(int argc, char** argv) {
   search();
   names();
   nullHandles();
+  secondNames(argv[1]);
   pathOperations(argv[1]);
   drivesAndClock();
   codePages();
