@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "journal/tray_session.h"
@@ -54,6 +55,29 @@ TEST_F(PlanRun, AMarkedBarrierIsWhereARunAgainStarts) {
   EXPECT_TRUE(runPlan(j, lido, true));
   EXPECT_EQ(arvore.read("no/such/dir/ctl"), "");
   EXPECT_EQ(arvore.read("T/DATA/TORVEX.JNL"), "");
+}
+
+// Records written before a mark are never written again: the host may have
+// taken the file that holds them (here with no second name to tell).
+TEST_F(PlanRun, RecordsBeforeTheMarkAreNotWrittenAgain) {
+  Journal& j = diario();
+  Plan p;
+  p.steps.push_back(makeStep(Op::Fragment, 0, "record\r\n"));
+  p.steps.push_back(makeStep(Op::Write, -1, "C:/ctl"));
+  p.steps.back().m = -1;
+  p.steps.push_back(makeStep(Op::Barrier, -1, {}));
+  p.steps.back().n = 1;
+  p.steps.push_back(makeStep(Op::Write, -1, "C:/no/such/dir/ctl"));  // fails: the batch stops
+  p.steps.back().m = -1;
+  ASSERT_TRUE(j.commit(p));
+  EXPECT_FALSE(runPlan(j, p, false));
+  EXPECT_EQ(arvore.read("ctl"), "record\r\n");
+  std::filesystem::remove(arvore.path("ctl"));  // the host took it
+  Plan lido;
+  ASSERT_EQ(readJournal("C:/T", lido), JournalState::Plan);
+  arvore.mkdir("no/such/dir");
+  EXPECT_TRUE(runPlan(j, lido, true));
+  EXPECT_FALSE(arvore.exists("ctl"));
 }
 
 // A failed step gives its item up: marked, undone, its later steps passed
