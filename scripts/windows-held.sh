@@ -108,10 +108,14 @@ held_received_tree() {  # DIR WINDIR
   received "$1/INTRAY/WORK" D00003 '&QVDIR\CHEGADA\log.txt' A $'linha 2\r\n'
   received "$1/INTRAY/WORK" D00004 '&QVDIR\CHEGADA\msg.txt' M $'mensagem\r\n'
 }
-# Every payload once in place, every record once, nothing else left.
-held_all_delivered() {  # DIR
+# Every payload once in place, every record once, nothing else left but
+# KEPT (a path under DIR), which must stand.
+held_all_delivered() {  # DIR [KEPT]
   local files records
-  files=$(held_files "$1")
+  if [ -n "${2:-}" ]; then
+    [ -e "$1/$2" ] || { echo "$2 is not there"; return 1; }
+  fi
+  files=$(held_files "$1" | grep -vxF "${2:-/}")
   records=$(held_records "$1" | xargs)
   [ "$files" = $'CHEGADA/dois.txt\nCHEGADA/log.txt\nCHEGADA/msg.txt\nCHEGADA/um.txt\nDATA/TORVEX.JNL\nDATA/TORVEX.LCK\nOUTTRAY/ContDown.dat' ] &&
     [ "$records" = "D00001.ARJ D00002.ARJ D00003.ARJ D00004.ARJ" ] &&
@@ -123,9 +127,11 @@ held_all_delivered() {  # DIR
 # SHARE read: no writer may open the control file, so the pass places
 # nothing (it would have no record): the archives wait, the earlier record
 # stays alone; after the release the next pass delivers them. SHARE all:
-# the pass delivers and records as if nobody held it.
+# the pass delivers and records as if nobody held it. SHARE read-write: the
+# same, but no name of the held file may go, so the second name the pass
+# kept while it wrote the records stays until the next call removes it.
 held_control_file() {
-  local share=$1 tree=$held_dir/b-$1 win="$held_root\\b-$1" during second
+  local share=$1 tree=$held_dir/b-$1 win="$held_root\\b-$1" during second kept=
   held_received_tree "$tree" "$win" || return 1
   held_hold "$win\\OUTTRAY\\ContDown.dat" r "$share" || return 1
   held_expect "disponibilizaArquivos: 0" pass "$win" || { held_let_go; return 1; }
@@ -137,7 +143,8 @@ held_control_file() {
       { printf 'while held:\n%s\nrecords: %s\n' "$during" "$(held_records "$tree" | xargs)"; return 1; }
     second="disponibilizaArquivos: 0"
   else
-    held_all_delivered "$tree" || return 1
+    [ "$share" = read-write ] && kept=DATA/TORVEX.TMP/CONTDOWN.LNK
+    held_all_delivered "$tree" $kept || return 1
     second="disponibilizaArquivos: 1"  # nothing left to deliver
   fi
   held_expect "$second" pass "$win" && held_all_delivered "$tree"
@@ -229,7 +236,7 @@ held_checks() {
       held_source_once "$share" -
   done
   check $arch "held open: the same with a rename target: moved once it is let go" held_source_once read rename
-  for share in read all; do
+  for share in read read-write all; do
     check $arch "held open: the host holds ContDown.dat during a pass ($share share): no delivery without its record, the next pass doubles nothing" \
       held_control_file "$share"
   done

@@ -260,7 +260,16 @@ run() {  # NAME PROGRAM ARGS...: the current architecture's program, in C:\e2e
     echo "exit $?" >>"$work/$name.raw"
 }
 regsvr32() { "${start[@]}" "$sys\\regsvr32.exe" "$@"; }
-reg() { "$wine64" reg "$@" "$view"; }
+# Wine's reg.exe now and then fails an edit on a loaded machine and does it
+# when asked again: one more try, said in the log. A query stays one try.
+wine_reg() {
+  "$wine64" reg "$@" && return 0
+  [ "$1" = query ] && return 1
+  echo "wine reg $1 failed; once more" >&2
+  sleep 1
+  "$wine64" reg "$@"
+}
+reg() { wine_reg "$@" "$view"; }
 
 # Whether $work/NAME.raw (CR LF turned into LF) is the file EXPECTED.
 same() {  # NAME EXPECTED
@@ -492,9 +501,9 @@ lock_is() {  # WHAT EXPECTED FOLDER: the registered class's lock, one case a lin
 lock_checks() {  # with the DLL registered: no allow list, then one
   lock_is "site lock without an allow list: every page refused, script hosts served" unlisted unlisted
   # Both DLLs read HKLM in the view of 32-bit programs (README).
-  "$wine64" reg add 'HKLM\SOFTWARE\TORVEX' /v AllowedSites /d "$allowed" /f /reg:32 >/dev/null
+  wine_reg add 'HKLM\SOFTWARE\TORVEX' /v AllowedSites /d "$allowed" /f /reg:32 >/dev/null
   lock_is "site lock allowing $allowed: its pages served, every other refused" listed listed
-  "$wine64" reg delete 'HKLM\SOFTWARE\TORVEX' /f /reg:32 >/dev/null
+  wine_reg delete 'HKLM\SOFTWARE\TORVEX' /f /reg:32 >/dev/null
 }
 library_tree() {  # C:\e2e\lib: a tray tree with one file to send
   rm -rf "$drive_c/e2e/lib"
