@@ -28,6 +28,14 @@ class PlanRun : public ::testing::Test {
     EXPECT_TRUE(journal_.open("C:/T"));
     return journal_;
   }
+  // A marked barrier, then a Write into a folder not made yet: the first
+  // run stops there; a run again, once the folder is made, ends the plan.
+  static void marcaEPara(Plan& p) {
+    p.steps.push_back(makeStep(Op::Barrier, -1, {}));
+    p.steps.back().n = 1;
+    p.steps.push_back(makeStep(Op::Write, -1, "C:/no/such/dir/ctl"));
+    p.steps.back().m = -1;
+  }
   testing::TempTree arvore;
   Journal journal_;
 };
@@ -40,10 +48,7 @@ TEST_F(PlanRun, AMarkedBarrierIsWhereARunAgainStarts) {
   Journal& j = diario();
   Plan p;
   p.steps.push_back(comDigesto(makeStep(Op::Rename, 0, "C:/a", "C:/b"), "1"));
-  p.steps.push_back(makeStep(Op::Barrier, -1, {}));
-  p.steps.back().n = 1;
-  p.steps.push_back(makeStep(Op::Write, -1, "C:/no/such/dir/ctl"));  // fails: the batch stops
-  p.steps.back().m = -1;
+  marcaEPara(p);
   ASSERT_TRUE(j.commit(p));
   EXPECT_FALSE(runPlan(j, p, false));
   Plan lido;
@@ -65,10 +70,7 @@ TEST_F(PlanRun, RecordsBeforeTheMarkAreNotWrittenAgain) {
   p.steps.push_back(makeStep(Op::Fragment, 0, "record\r\n"));
   p.steps.push_back(makeStep(Op::Write, -1, "C:/ctl"));
   p.steps.back().m = -1;
-  p.steps.push_back(makeStep(Op::Barrier, -1, {}));
-  p.steps.back().n = 1;
-  p.steps.push_back(makeStep(Op::Write, -1, "C:/no/such/dir/ctl"));  // fails: the batch stops
-  p.steps.back().m = -1;
+  marcaEPara(p);
   ASSERT_TRUE(j.commit(p));
   EXPECT_FALSE(runPlan(j, p, false));
   EXPECT_EQ(arvore.read("ctl"), "record\r\n");
