@@ -17,6 +17,7 @@
 #include "platform/scoped_platform.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
+#include "tests/support/fixed_version.h"
 #include "tests/support/wine.h"
 #include "tests/support/windows_limits.h"
 
@@ -225,24 +226,6 @@ TEST_F(Disponibiliza, DataFileThatIsALinkIsNotFollowed) {
   EXPECT_EQ(arvore.read("OUT/X.TXT"), "payload");
 }
 
-// The version query answered as GetVersionExA would on another machine:
-// the Win32 back end asks Windows itself and reads no variable, so the
-// tests answer in its place, on both back ends.
-class VersaoDoSistema : public ScopedPlatform {
- public:
-  VersaoDoSistema(bool responde, uint32_t plataforma, uint32_t versao)
-      : responde_(responde), plataforma_(plataforma), versao_(versao) {}
-  bool osVersion(uint32_t& plataforma, uint32_t& versao) override {
-    plataforma = plataforma_;
-    versao = versao_;
-    return responde_;
-  }
-
- private:
-  bool responde_;
-  uint32_t plataforma_, versao_;
-};
-
 TEST_F(Disponibiliza, ModeFollowsTheSystemVersion) {
   struct Caso {
     bool responde;
@@ -264,7 +247,7 @@ TEST_F(Disponibiliza, ModeFollowsTheSystemVersion) {
     ASSERT_EQ(esperados.size(), 3u);
     if (caso.coleta) std::reverse(esperados.begin(), esperados.end());
     {
-      VersaoDoSistema sistema(caso.responde, caso.plataforma, caso.versao);
+      testing::FixedVersion sistema(caso.responde, caso.plataforma, caso.versao);
       ASSERT_EQ(disponibilizaArquivos("C:/T"), 0) << versao;
     }
     EXPECT_EQ(arquivosRegistrados(arvore), esperados) << versao;
@@ -277,7 +260,7 @@ TEST_F(Disponibiliza, CollectFirstTakes999FromTheLastBack) {
     GTEST_SKIP() << "packing 1,002 archives takes minutes under Wine, beyond the Windows stage's "
                     "time; ModeFollowsTheSystemVersion checks the collecting order there";
   }
-  VersaoDoSistema sistema(true, 2, 4);
+  testing::FixedVersion sistema(true, 2, 4);
   char nome[16];
   for (int i = 1; i <= 1002; ++i) {
     std::snprintf(nome, sizeof nome, "D%05d.ARJ", i);

@@ -6,10 +6,10 @@
 // it advises for the leftovers loses and doubles nothing.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -24,18 +24,23 @@
 #include "download/disponibiliza_arquivos.h"
 #include "journal/journal_file.h"
 #include "platform/file.h"
-#include "platform/platform_posix.h"
 #include "tests/download/received_archives.h"
 #include "tests/support/environment.h"
+#include "tests/support/fixed_version.h"
 #include "tests/support/power_cut_platform.h"
+#include "tests/support/windows_limits.h"
+#include "tests/support/wine.h"
 
 namespace torvex::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kArvores = 200;
+// Under Wine a tree costs over a second (every file call goes through the
+// Wine server): a quarter of them keeps the Windows stage within its time.
+int arvores() { return testing::underWine() ? 50 : 200; }
 constexpr const char* kControle = "T/OUTTRAY/ContDown.dat";
+constexpr size_t kMaisLongoNoWindows = 259 - std::char_traits<char>::length("C:/T/Intray/");
 
 // One generated tree: what it holds is drawn from `gerador`.
 class ArvoreGerada {
@@ -93,9 +98,10 @@ class ArvoreGerada {
     if (readJournal("C:/T", plano) != JournalState::Plan || sorteia(2)) return;
     if (sorteia(4) == 0) {
       // Its records stay readable: the file is made read-only, or a
-      // directory takes the place of a missing one.
+      // directory takes the place of a missing one. Wine lets root write a
+      // read-only file (W7 in docs/wine-departures.md): there it is left be.
       if (arvore_.exists(kControle)) {
-        fs::permissions(arvore_.path(kControle), fs::perms::owner_read);
+        if (!testing::underWine()) fs::permissions(arvore_.path(kControle), fs::perms::owner_read);
       } else {
         arvore_.mkdir(kControle);
       }
@@ -135,8 +141,14 @@ class ArvoreGerada {
       disponibilizaArquivos("C:/T");
       operacoes = energia.count();
     }
+    testing::makeWritable(arvore_.dir());
     for (const auto& e : fs::directory_iterator(arvore_.dir())) fs::remove_all(e.path());
-    fs::copy(copia, arvore_.dir(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    // Entry by entry: mingw-w64's copy of a folder refuses a target folder that exists.
+    for (const auto& e : fs::directory_iterator(copia)) {
+      fs::copy(e.path(), arvore_.dir() / e.path().filename(),
+               fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    }
+    testing::makeWritable(copia);
     fs::remove_all(copia);
     return operacoes;
   }
@@ -144,6 +156,7 @@ class ArvoreGerada {
   // Links that lead to no file: one to a member an archive of the tree may
   // have extracted by the time it is decided, one to nothing at all.
   void ligacoes() {
+    if (testing::kNoSymbolicLinks) return;
     for (const auto& [ligacao, alvo] : {std::pair{"OUT/next.lnk", "T/INTRAY/D00003.ARQ"},
                                         std::pair{"OUT/dangling.txt", "OUT/nothing.txt"}}) {
       if (!fs::is_symlink(arvore_.path(ligacao))) {
@@ -185,7 +198,7 @@ class ArvoreGerada {
     }
     if (forma != 1) membros.emplace_back(base + ".ARQ", base + payload);  // 1: no data
     if (forma == 2) membros.emplace_back("WORK", "a member named as the work area");
-    if (forma == 3) membros.emplace_back(std::string(200 + sorteia(56), 'm'), "long member name");
+    if (forma == 3) membros.emplace_back(nomeLongo(200 + sorteia(56)), "long member name");
     const std::string arquivo = "T/INTRAY/WORK/" + base + ".ARJ";
     if (forma == 4) {
       arvore_.write(arquivo, "not an archive");
@@ -202,6 +215,15 @@ class ArvoreGerada {
       bytes[bytes.size() - 8] ^= 0x55;
       arvore_.write(arquivo, bytes);
     }
+  }
+
+  // A member name of `comprimento` characters. It is staged at
+  // C:/STAGE/NAME and extracted to C:/T/Intray/NAME, which Win32's file
+  // calls reach within MAX_PATH only: there a name is cut to fit. Cut so,
+  // the extracted member's path still passes 255 bytes or not by the draw.
+  static std::string nomeLongo(size_t comprimento) {
+    if (testing::kWin32NameRules) comprimento = std::min(comprimento, kMaisLongoNoWindows);
+    return std::string(comprimento, 'm');
   }
 
   const testing::TempTree& arvore_;
@@ -274,15 +296,14 @@ int segueConselhos(const TrayReport& r, const testing::TempTree& arvore) {
   return apagados;
 }
 
+// The parameter is the system version, "platform.major", answered in place
+// of the system's own (fixed_version.h).
 class Concordancia : public ::testing::TestWithParam<const char*> {
  protected:
-  Concordancia() {
-    testing::setVariable("TZ", "UTC0");
-    testing::setVariable("TORVEX_WINVER", GetParam());
-  }
-  ~Concordancia() override {
-    testing::setVariable("TORVEX_WINVER", nullptr);
-  }
+  Concordancia() { testing::setVariable("TZ", "UTC0"); }
+
+  testing::FixedVersion versao_{true, static_cast<uint32_t>(std::stoul(GetParam())),
+                                static_cast<uint32_t>(std::stoul(std::strchr(GetParam(), '.') + 1))};
 };
 
 // What the next pass did with one archive is what status said it would.
@@ -341,8 +362,18 @@ void nadaPerdidoNemDobrado(const std::set<std::string>& arquivos, const testing:
 }
 
 TEST_P(Concordancia, StatusPredictsWhatTheNextPassDoesArchiveByArchive) {
+  if (testing::kNoSymbolicLinks) {
+    std::printf("the destinations through links to no file are left out: %s\n", testing::kLinksNotMade);
+  }
+  if (testing::kWin32NameRules) {
+    std::printf("long member names are cut to %zu characters, to be staged and extracted within MAX_PATH\n",
+                kMaisLongoNoWindows);
+  }
+  if (testing::underWine()) {
+    std::printf("the control file is never made read-only under Wine, which lets root write it (W7)\n");
+  }
   int arquivos = 0, comPlano = 0, pendentes = 0, apagados = 0, parados = 0, perturbados = 0;
-  for (int semente = 1; semente <= kArvores; ++semente) {
+  for (int semente = 1; semente <= arvores(); ++semente) {
     SCOPED_TRACE("seed " + std::to_string(semente));
     testing::TempTree arvore;
     std::mt19937 gerador(static_cast<unsigned>(semente));
@@ -396,7 +427,7 @@ TEST_P(Concordancia, StatusPredictsWhatTheNextPassDoesArchiveByArchive) {
   std::printf("[ agreement ] status and the next pass %s on %d generated trees, %d with a pending "
               "plan, %d of them disturbed, %d stopped at a file until mended (%d archives, %d "
               "finished from a plan, %d leftovers deleted as advised, %s mode)\n",
-              HasFailure() ? "DISAGREED" : "agreed", kArvores, comPlano, perturbados, parados,
+              HasFailure() ? "DISAGREED" : "agreed", arvores(), comPlano, perturbados, parados,
               arquivos, pendentes, apagados,
               std::string(GetParam()) == "6.1" ? "direct" : "collect-first");
 }

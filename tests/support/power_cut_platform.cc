@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/temp_tree.h"
+
 namespace torvex::testing {
 namespace fs = std::filesystem;
 
@@ -207,6 +209,7 @@ void PowerCutPlatform::cut(Survivor s) {
   }
   for (size_t k = 0; k < volumes_.size(); ++k) {
     const fs::path& root = volumes_[k].root;
+    makeWritable(root);
     for (const auto& e : fs::directory_iterator(root)) fs::remove_all(e.path());
     for (const std::string& d : volumes_[k].dirs) fs::create_directories(root / d);
     std::map<Inode, fs::path> made;  // two names of one file stay one file

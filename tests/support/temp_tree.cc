@@ -8,16 +8,21 @@
 namespace torvex::testing {
 namespace fs = std::filesystem;
 
+void makeWritable(const fs::path& folder) {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+}
+
 void TempTree::removeDirectory() const {
   std::error_code ec;
   // Leave the tree first if a test made it (or a drive in it) current.
   const fs::path cwd = fs::current_path(ec);
   if (!ec && cwd.string().rfind(dir_.string(), 0) == 0) fs::current_path(dir_.parent_path(), ec);
   // Read-only files and directories a test made must not block the clean-up.
-  for (auto it = fs::recursive_directory_iterator(dir_, ec);
-       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  }
+  makeWritable(dir_);
   fs::remove_all(dir_, ec);
 }
 

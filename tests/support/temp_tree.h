@@ -38,4 +38,8 @@ class TempTree {
   bool hadPrevious_ = false;
 };
 
+// Every entry below `folder` made writable, so that it can be removed: a
+// test's read-only files and directories, which Windows deletes none of.
+void makeWritable(const std::filesystem::path& folder);
+
 }  // namespace torvex::testing

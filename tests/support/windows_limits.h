@@ -8,10 +8,14 @@ namespace torvex::testing {
 inline constexpr bool kCaseBlindVolume = true;
 inline constexpr bool kLibraryInADll = true;
 inline constexpr bool kNoSymbolicLinks = true;
+inline constexpr bool kNoBindMounts = true;
+inline constexpr bool kWin32NameRules = true;
 #else
 inline constexpr bool kCaseBlindVolume = false;
 inline constexpr bool kLibraryInADll = false;
 inline constexpr bool kNoSymbolicLinks = false;
+inline constexpr bool kNoBindMounts = false;
+inline constexpr bool kWin32NameRules = false;
 #endif
 
 inline constexpr const char* kNoCaseTwins =
@@ -23,5 +27,15 @@ inline constexpr const char* kLibraryOutOfReach =
 inline constexpr const char* kLinksNotMade =
     "the Windows build makes no symbolic links: mingw-w64's std::filesystem::create_symlink is "
     "not implemented, and Wine's CreateSymbolicLinkW reports success and makes none";
+inline constexpr const char* kBindMountsNotMade =
+    "a read-only bind mount is made with the Unix mount command, which a Windows program cannot "
+    "run";
+inline constexpr const char* kOddNamesNotMade =
+    "the tree is arranged through Win32's file calls, which drop a trailing dot or blank, refuse "
+    "'?' and open a device for CON: such names cannot be made there";
+inline constexpr const char* kNoChildOnTreeC =
+    "the test starts torvex.exe on the tree mapped as drive C:; a program started under Wine "
+    "loads its system DLLs from C:\\windows and stops there (could not load kernel32.dll), "
+    "and on Windows the test tree maps no drive";
 
 }  // namespace torvex::testing
