@@ -43,6 +43,28 @@ bool widePath(const char* path, std::wstring& wide) {
   return true;
 }
 
+bool fileCallPath(const char* path, std::wstring& wide) {
+  if (!widePath(path, wide)) return false;
+  // The plain form serves below MAX_PATH less the 12 characters that a
+  // folder to be made keeps for an 8.3 name inside it.
+  if (wide.size() < MAX_PATH - 12) return true;
+  const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return false;
+  std::wstring full(need, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), need, full.data(), nullptr);
+  if (got == 0 || got >= need) return false;
+  full.resize(got);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
+    wide = L"\\\\?\\" + full;
+  } else if (full.rfind(L"\\\\", 0) == 0 && full.rfind(L"\\\\?\\", 0) != 0 &&
+             full.rfind(L"\\\\.\\", 0) != 0) {
+    wide = L"\\\\?\\UNC\\" + full.substr(2);
+  } else {
+    wide = full;
+  }
+  return true;
+}
+
 bool exactAnsiName(const wchar_t* name, std::string& out) {
   // Enough for any name of MAX_PATH units in any code page.
   char buf[4 * MAX_PATH];

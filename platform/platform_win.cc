@@ -113,8 +113,10 @@ class WinPlatform final : public Platform {
       case OpenMode::ReadWrite: break;
       case OpenMode::CreateNew: disposition = CREATE_NEW; break;
     }
-    HANDLE h = CreateFileA(path, access, kShareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    std::wstring wide;
+    if (!named(path, wide)) return nullptr;
+    HANDLE h = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       noteFailure();
       return nullptr;
@@ -221,7 +223,7 @@ class WinPlatform final : public Platform {
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override {
     std::wstring wide;
     if (!pattern) return refuse<SearchHandle*>(ERROR_INVALID_PARAMETER, nullptr);
-    if (!win::widePath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+    if (!win::fileCallPath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
     const winpath::ParsedPath parsed = winpath::parse(pattern);
     const std::string last = parsed.components.empty() ? std::string() : parsed.components.back();
     if (winpath::isDeviceName(last)) return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
@@ -258,7 +260,7 @@ class WinPlatform final : public Platform {
   std::vector<std::string> unnamableEntries(const char* directory) override {
     std::vector<std::string> names;
     std::wstring wide;
-    if (!directory || !win::widePath(directory, wide)) return names;
+    if (!directory || !win::fileCallPath(directory, wide)) return names;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((wide + L"\\*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return names;
@@ -271,23 +273,38 @@ class WinPlatform final : public Platform {
   }
 
   uint32_t fileAttributes(const char* path) override {
-    const DWORD attributes = GetFileAttributesA(path);
+    std::wstring wide;
+    if (!named(path, wide)) return kInvalidAttributes;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) noteFailure();
     return attributes;
   }
 
   bool createDirectory(const char* path) override {
-    return check(CreateDirectoryA(path, nullptr));
+    std::wstring wide;
+    return named(path, wide) && check(CreateDirectoryW(wide.c_str(), nullptr));
   }
-  bool removeDirectory(const char* path) override { return check(RemoveDirectoryA(path)); }
-  bool deleteFile(const char* path) override { return check(DeleteFileA(path)); }
-  bool moveFile(const char* from, const char* to) override { return check(MoveFileA(from, to)); }
+  bool removeDirectory(const char* path) override {
+    std::wstring wide;
+    return named(path, wide) && check(RemoveDirectoryW(wide.c_str()));
+  }
+  bool deleteFile(const char* path) override {
+    std::wstring wide;
+    return named(path, wide) && check(DeleteFileW(wide.c_str()));
+  }
+  bool moveFile(const char* from, const char* to) override {
+    std::wstring source, target;
+    return named(from, source) && named(to, target) &&
+           check(MoveFileW(source.c_str(), target.c_str()));
+  }
   // Onto another volume (a second disk, a mapped network drive) the move is
   // a copy and a delete, as the POSIX back end does it; write-through then
   // makes the copy reach the medium before the source goes. It changes
   // nothing for a rename within a volume.
   bool replaceFile(const char* from, const char* to) override {
-    return check(MoveFileExA(from, to,
+    std::wstring source, target;
+    return named(from, source) && named(to, target) &&
+           check(MoveFileExW(source.c_str(), target.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
                                  MOVEFILE_WRITE_THROUGH));
   }
@@ -296,11 +313,8 @@ class WinPlatform final : public Platform {
   // volume without second names (FAT, exFAT, many network shares) fails it.
   bool linkFile(const char* from, const char* to) override {
     std::wstring source, target;
-    if (!from || !to) return refuse<bool>(ERROR_INVALID_PARAMETER, false);
-    if (!win::widePath(from, source) || !win::widePath(to, target)) {
-      return refuse<bool>(ERROR_INVALID_NAME, false);
-    }
-    return check(CreateHardLinkW(target.c_str(), source.c_str(), nullptr));
+    return named(from, source) && named(to, target) &&
+           check(CreateHardLinkW(target.c_str(), source.c_str(), nullptr));
   }
 
   // Win32 has no call that flushes a directory for a program without
@@ -308,11 +322,8 @@ class WinPlatform final : public Platform {
   // flush of any file on the volume forces the log with it (see
   // docs/recovery.md). The directory must exist, though.
   bool syncDirectory(const char* path) override {
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-      noteFailure();
-      return false;
-    }
+    const DWORD attributes = fileAttributes(path);  // notes its failure
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       tLastError = kErrorDirectory;
       return false;
@@ -347,15 +358,18 @@ class WinPlatform final : public Platform {
   }
 
   bool readOnlyVolume(const char* path) override {
-    char volume[MAX_PATH + 1];
+    std::wstring wide;
+    wchar_t volume[MAX_PATH + 1];
     DWORD flags = 0;
-    return GetVolumePathNameA(path, volume, sizeof volume) &&
-           GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+    return named(path, wide) && GetVolumePathNameW(wide.c_str(), volume, MAX_PATH + 1) &&
+           GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
            (flags & FILE_READ_ONLY_VOLUME);
   }
 
   bool fileIdentity(const char* path, FileIdentity& id) override {
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    std::wstring wide;
+    if (!named(path, wide)) return false;
+    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       noteFailure();
@@ -563,6 +577,11 @@ class WinPlatform final : public Platform {
   static T refuse(uint32_t code, T result) {
     tLastError = code;
     return result;
+  }
+  // A path for the wide file calls (win::fileCallPath), or the refusal noted.
+  static bool named(const char* path, std::wstring& wide) {
+    if (!path) return refuse(ERROR_INVALID_PARAMETER, false);
+    return win::fileCallPath(path, wide) || refuse(ERROR_INVALID_NAME, false);
   }
   // A null handle is refused, as the POSIX back end does, never dereferenced.
   template <typename T>

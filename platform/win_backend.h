@@ -31,6 +31,11 @@ int wideToAnsi(const wchar_t* wide, int n, char* out, int capacity);
 int ansiToWide(const char* text, int n, wchar_t* out, int capacity);
 // A path of this layer for the wide-string calls; false when it cannot convert.
 bool widePath(const char* path, std::wstring& wide);
+// widePath for the file calls, which take a path of MAX_PATH characters or
+// more only spelled whole after "\\?\": such a path is made full and
+// normalised first, as Win32 does with a shorter one, so that a leftover
+// deep in a tray tree can be opened, moved and deleted as on other systems.
+bool fileCallPath(const char* path, std::wstring& wide);
 // A name found on disk in the ANSI code page; false when it has no exact form.
 bool exactAnsiName(const wchar_t* name, std::string& out);
 // UTF-8 for an operator to read, whatever the code pages.

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
 #include "platform/platform.h"
@@ -192,6 +193,54 @@ void secondNames(const std::string& otherVolume) {
   show("deleteFile of the second name", p.deleteFile(second.c_str()));
 }
 
+// A leftover deep in a tray tree may lie past MAX_PATH: every file call
+// reaches it, with forward slashes, "." and ".." as in a shorter path.
+void longPaths() {
+  std::vector<std::string> folders;
+  std::string deep = kDir;
+  while (deep.size() < 300) folders.push_back(deep += "/" + std::string(60, 'd'));
+  bool made = true;
+  for (const std::string& folder : folders) made = made && p.createDirectory(folder.c_str());
+  show("createDirectory past MAX_PATH", made);
+  const std::string file = deep + "/leftover.txt", other = deep + "/./../" +
+                                                           folders.back().substr(deep.rfind('/') + 1) +
+                                                           "/moved.txt";
+  std::printf("a path of %zu characters\n", file.size());
+  {
+    File f(file.c_str(), OpenMode::Write);
+    show("write past MAX_PATH", f && f.writeAll("deep", 4) && f.sync() && f.close());
+  }
+  show("attributes past MAX_PATH", p.fileAttributes(file.c_str()) != kInvalidAttributes);
+  DirEntry e;
+  SearchHandle* s = p.findFirst((deep + "/*.txt").c_str(), e);
+  std::printf("findFirst past MAX_PATH: %s\n", s ? e.name.c_str() : "none");
+  if (s) p.findClose(s);
+  FileIdentity id;
+  show("fileIdentity past MAX_PATH", p.fileIdentity(file.c_str(), id));
+  show("makeDurable past MAX_PATH", p.makeDurable({file}, {deep}));
+  show("moveFile past MAX_PATH", p.moveFile(file.c_str(), other.c_str()));
+  show("linkFile past MAX_PATH", p.linkFile(other.c_str(), file.c_str()));
+  show("deleteFile of that second name", p.deleteFile(file.c_str()));
+  {
+    File f(file.c_str(), OpenMode::CreateNew);
+    show("a new file past MAX_PATH", f && f.writeAll("new", 3) && f.close());
+  }
+  show("replaceFile past MAX_PATH", p.replaceFile(file.c_str(), other.c_str()));
+  {
+    File f(other.c_str(), OpenMode::Read);
+    char buf[8];
+    const long got = f ? f.read(buf, sizeof buf) : -1;
+    std::printf("read past MAX_PATH: %s\n",
+                got > 0 ? std::string(buf, static_cast<size_t>(got)).c_str() : "(nothing)");
+  }
+  show("deleteFile past MAX_PATH", p.deleteFile(other.c_str()));
+  bool removed = true;
+  for (auto f = folders.rbegin(); f != folders.rend(); ++f) {
+    removed = removed && p.removeDirectory(f->c_str());
+  }
+  show("removeDirectory past MAX_PATH", removed);
+}
+
 void pathOperations(const std::string& otherVolume) {
   writeFile("c.txt", "across", OpenMode::Write);
   const std::string there = otherVolume + "/c.txt";
@@ -321,6 +370,7 @@ int main(int argc, char** argv) {
   names();
   nullHandles();
   secondNames(argv[1]);
+  longPaths();
   pathOperations(argv[1]);
   drivesAndClock();
   codePages();
