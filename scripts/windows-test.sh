@@ -262,14 +262,27 @@ run() {  # NAME PROGRAM ARGS...: the current architecture's program, in C:\e2e
 regsvr32() { "${start[@]}" "$sys\\regsvr32.exe" "$@"; }
 # Wine's reg.exe now and then fails an edit on a loaded machine and does it
 # when asked again: one more try, said in the log. A query stays one try.
-wine_reg() {
-  "$wine64" reg "$@" && return 0
+wine_reg() {  # [--as-x86] ARGS...: the 64-bit reg.exe, or the 32-bit one
+  local program=("$wine64" reg)
+  if [ "$1" = --as-x86 ]; then program=("${start[@]}" "$sys\\reg.exe"); shift; fi
+  "${program[@]}" "$@" && return 0
   [ "$1" = query ] && return 1
   echo "wine reg $1 failed; once more" >&2
   sleep 1
-  "$wine64" reg "$@"
+  "${program[@]}" "$@"
 }
-reg() { wine_reg "$@" "$view"; }
+# The registry as the current architecture's programs see it. Where 32-bit
+# programs run, their view is read by the 32-bit reg.exe: the 64-bit one
+# asking for that view (/reg:32) misses the keys that a 32-bit program
+# wrote where Windows shares them between the views (W8 in
+# docs/wine-departures.md). Elsewhere /reg:32 is the only way in.
+reg() {
+  if [ "$arch" = x86 ] && [ "$x86_mode" != skip ]; then
+    wine_reg --as-x86 "$@"
+  else
+    wine_reg "$@" "$view"
+  fi
+}
 
 # Whether $work/NAME.raw (CR LF turned into LF) is the file EXPECTED.
 same() {  # NAME EXPECTED
