@@ -179,9 +179,9 @@ probe_x86() {
       x86_reason="this host does not run 32-bit x86 code ($ld: $(head -c 200 "$work/probe.err" | tr '\n' ' ')exit $status)"
       status=0
       # The emulated run (TORVEX_X86_MODE=emulated) starts every program but
-      # is not yet one a run can rest on: under qemu-i386, reg.exe's view of
-      # the registry after regsvr32 and the longer VBScript round trip
-      # differ from a native run. Until they agree, such a host skips.
+      # is not yet one a run can rest on: under qemu-i386 the longer VBScript
+      # round trip differs from a native run. Until they agree, such a host
+      # skips.
       x86_mode=skip
       qemu-i386 "$ld" --version >/dev/null 2>"$work/probe.err" || status=$?
       if ((status == 0)); then
