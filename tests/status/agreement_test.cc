@@ -40,7 +40,6 @@ namespace fs = std::filesystem;
 // Wine server): a quarter of them keeps the Windows stage within its time.
 int arvores() { return testing::underWine() ? 50 : 200; }
 constexpr const char* kControle = "T/OUTTRAY/ContDown.dat";
-constexpr size_t kMaisLongoNoWindows = 259 - std::char_traits<char>::length("C:/T/Intray/");
 
 // One generated tree: what it holds is drawn from `gerador`.
 class ArvoreGerada {
@@ -217,14 +216,9 @@ class ArvoreGerada {
     }
   }
 
-  // A member name of `comprimento` characters. It is staged at
-  // C:/STAGE/NAME and extracted to C:/T/Intray/NAME, which Win32's file
-  // calls reach within MAX_PATH only: there a name is cut to fit. Cut so,
-  // the extracted member's path still passes 255 bytes or not by the draw.
-  static std::string nomeLongo(size_t comprimento) {
-    if (testing::kWin32NameRules) comprimento = std::min(comprimento, kMaisLongoNoWindows);
-    return std::string(comprimento, 'm');
-  }
+  // A member name of `comprimento` characters; extracted to C:/T/Intray/NAME,
+  // its path may pass 255 bytes, and MAX_PATH on Windows.
+  static std::string nomeLongo(size_t comprimento) { return std::string(comprimento, 'm'); }
 
   const testing::TempTree& arvore_;
   std::mt19937& g_;
@@ -364,10 +358,6 @@ void nadaPerdidoNemDobrado(const std::set<std::string>& arquivos, const testing:
 TEST_P(Concordancia, StatusPredictsWhatTheNextPassDoesArchiveByArchive) {
   if (testing::kNoSymbolicLinks) {
     std::printf("the destinations through links to no file are left out: %s\n", testing::kLinksNotMade);
-  }
-  if (testing::kWin32NameRules) {
-    std::printf("long member names are cut to %zu characters, to be staged and extracted within MAX_PATH\n",
-                kMaisLongoNoWindows);
   }
   if (testing::underWine()) {
     std::printf("the control file is never made read-only under Wine, which lets root write it (W7)\n");
