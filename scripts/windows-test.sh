@@ -41,11 +41,13 @@
 #   9. a build with a lower version, then this one over it (major upgrade),
 #      without the properties: neither value written; then msiexec /x:
 #      nothing of either is left.
-# Then, in a third prefix, the product's GoogleTest suites on the Win32 back
-# end (scripts/windows-suites.sh), with their own counts per architecture.
+# Then, in a prefix of each architecture, both at once, the product's
+# GoogleTest suites on the Win32 back end (scripts/windows-suites.sh), with
+# their own counts per architecture.
 # Each program's whole output is compared with windows/test/*.expected. The
-# registry is read with the 64-bit reg.exe, in the view of the architecture
-# at hand (/reg:32 is the view 32-bit programs get).
+# registry is read as the architecture at hand sees it: by the 64-bit
+# reg.exe for 64-bit programs, by the 32-bit one for 32-bit programs where
+# they run (W8), else by the 64-bit one with /reg:32.
 #
 # Checks. Each is one line of the log and one count of its architecture:
 #   check ARCH NAME COMMAND [ARG...]         COMMAND starts ARCH's programs,
@@ -868,23 +870,33 @@ check_nothing_left "uninstall after the upgrade"
 wineserver -w
 
 # --- The product's suites on the Win32 back end ---------------------------------------
-# In a prefix of their own (each test maps its drive C:); their counts are
-# printed at the end beside the checks'.
+# Each architecture in a prefix of its own (each test maps its drive C:),
+# both at once: a suite runs one program at a time, so the two keep the
+# machine's two cores busy. Their output follows, one architecture after the
+# other, and their counts are printed at the end beside the checks'.
 suite_counts=() suites_failed=
-new_prefix suites
+declare -A suite_pid=()
+for a in x64 x86; do if runs $a; then new_prefix suites-$a; fi; done
+wineserver -w
+for a in x64 x86; do
+  runs $a || continue
+  use_arch $a
+  WINEPREFIX=$work/suites-$a "$root/scripts/windows-suites.sh" $a "$build/$a/suites" "${start[@]}" \
+    >"$work/suites-$a.log" 2>&1 &
+  suite_pid[$a]=$!
+done
 for a in x64 x86; do
   if ! runs $a; then
     suite_counts+=("$a suites: skipped because $x86_reason")
     continue
   fi
-  use_arch $a
   status=0
-  "$root/scripts/windows-suites.sh" $a "$build/$a/suites" "${start[@]}" | tee "$work/suites-$a.log" ||
-    status=$?
+  wait "${suite_pid[$a]}" || status=$?
+  cat "$work/suites-$a.log"
   suite_counts+=("$(tail -n 1 "$work/suites-$a.log")")
   ((status == 0)) || suites_failed+=" $a"
+  WINEPREFIX=$work/suites-$a wineserver -w
 done
-wineserver -w
 
 # --- Counts -------------------------------------------------------------------------
 declare -A how=([x64]=native [x86]=$x86_mode)
