@@ -97,11 +97,15 @@ void demoDownload(Demo& demo) {
              "The upload archives come back from the service as received archives\n"
              "\"D?????.ARJ\", each holding a name descriptor (FI, stamp, disposition code)\n"
              "and the data. disponibilizaArquivos extracts each one, expands its FI with\n"
-             "the stamp (&PAA&PMM&PDD = 20261206), places the data and appends a record\n"
-             "to \"ContDown.dat\". One archive per pass, to show each code in turn.");
-  const std::string destino = demo.data() + "/Recebidos";
+             "the root (&QVDIR) and the stamp (&PAA&PMM&PDD = 20261206), places the data\n"
+             "and appends a record to \"ContDown.dat\". One archive per pass, to show\n"
+             "each code in turn.");
+  // Under the root, named through &QVDIR as a service names it, so that the
+  // FI fits the descriptor's line of 79 characters wherever the demo's
+  // folder is (on Windows, in the user's long temporary folder).
+  const std::string destino = demo.inRoot("/Recebidos");
   platform().createDirectory(destino.c_str());
-  const std::string fi = destino + "/relatorio_&PAA&PMM&PDD.txt";
+  const std::string fi = "&QVDIR/Recebidos/relatorio_&PAA&PMM&PDD.txt";
   const std::vector<std::string> contents = returnedContents(demo);
   for (size_t i = 0; i < std::size(kReceived); ++i) {
     demo.note("");

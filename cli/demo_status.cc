@@ -15,8 +15,7 @@ void demoStatus(Demo& demo) {
              "(or --json) tells an operator what waits and why, computing what the next\n"
              "pass would do with the pass's own routines, without changing a byte.\n"
              "Here an archive arrives whose destination directory does not exist.");
-  if (!makeReceived(demo, 5, demo.data() + "/Arquivo/2026/relatorio.txt", "R",
-                     "held back\r\n")) {
+  if (!makeReceived(demo, 5, "&QVDIR/Arquivo/2026/relatorio.txt", "R", "held back\r\n")) {
     return;
   }
   std::printf("\n  $ torvex status %s\n", demo.root().c_str());
