@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "bstr_result.h"
@@ -39,7 +40,7 @@ namespace {
 
 using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using FlushFn = BOOL(WINAPI*)(HANDLE);
-using CreateFileFn = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+using CreateFileFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                                      HANDLE);
 
 FlushFn realFlush = nullptr;
@@ -56,21 +57,21 @@ BOOL WINAPI countingFlush(HANDLE h) {
   return realFlush(h);
 }
 
-bool isControlFile(LPCSTR path) {
-  const size_t n = std::strlen(path), m = std::strlen("ContDown.dat");
-  return n >= m && lstrcmpiA(path + n - m, "ContDown.dat") == 0 &&
-         (n == m || path[n - m - 1] == '\\' || path[n - m - 1] == '/');
+bool isControlFile(LPCWSTR path) {
+  const size_t n = std::wcslen(path), m = std::wcslen(L"ContDown.dat");
+  return n >= m && lstrcmpiW(path + n - m, L"ContDown.dat") == 0 &&
+         (n == m || path[n - m - 1] == L'\\' || path[n - m - 1] == L'/');
 }
 
-HANDLE WINAPI pausingCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+HANDLE WINAPI pausingCreateFile(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                                 DWORD disposition, DWORD flags, HANDLE model) {
   HANDLE h = realCreateFile(path, access, share, sa, disposition, flags, model);
   if (h != INVALID_HANDLE_VALUE && !pauseSignals.empty() && (access & GENERIC_WRITE) &&
       isControlFile(path)) {
     const std::string signals = pauseSignals;
     pauseSignals.clear();  // once
-    HANDLE held = realCreateFile((signals + "\\held").c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, 0, nullptr);
+    HANDLE held = CreateFileA((signals + "\\held").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     for (int waited = 0; !exists(signals + "\\release") && waited < 30000; ++waited) Sleep(10);
   }
@@ -210,8 +211,8 @@ int main(int argc, char** argv) {
       hook(library, "FlushFileBuffers", countingFlush, &same);
     } else if (std::strcmp(argv[i], "--pause") == 0 && i + 1 < argc) {
       pauseSignals = argv[++i];
-      if (!hook(dll, "CreateFileA", pausingCreateFile, &realCreateFile)) {
-        std::printf("torvex.dll imports no CreateFileA\n");
+      if (!hook(dll, "CreateFileW", pausingCreateFile, &realCreateFile)) {
+        std::printf("torvex.dll imports no CreateFileW\n");
         return 2;
       }
     } else {
