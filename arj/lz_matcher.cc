@@ -79,15 +79,22 @@ template <class Take>
 void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const {
   const size_t limit = std::min<uint64_t>(kMaxMatch, end_ - pos);
   if (best >= limit) return;
-  const uint8_t* cur = at(pos);
+  // Locals, not members: `take` stores through references the compiler
+  // cannot tell apart from them, and each reload would lengthen the chain
+  // of dependent loads the walk waits on.
+  const uint32_t* const prev = prev_.data();
+  const uint8_t* const buf = buf_.data();
+  const uint64_t base = base_, maxDistance = params_.maxDistance;
+  const size_t goodLength = params_.goodLength;
+  const uint8_t* cur = buf + (pos - base);
   size_t shift = 0;            // the chain followed links the candidates' bytes `shift` on
   uint32_t next = cand.chain;  // its next link
   auto tryAt = [&](uint64_t c) {
-    const uint8_t* m = at(c);
+    const uint8_t* m = buf + (c - base);
     if (m[best] != cur[best] || m[0] != cur[0] || m[1] != cur[1]) return true;
     size_t len = matchLength(cur, m, limit);
     if (len <= best) return true;
-    if (best < params_.goodLength && len >= params_.goodLength) chain = (chain + 3) / 4;
+    if (best < goodLength && len >= goodLength) chain = (chain + 3) / 4;
     best = len;
     if (!take(len, static_cast<size_t>(pos - c)) || len >= limit) return false;
     if (len <= kHashBytes) return true;
@@ -100,20 +107,19 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
     uint64_t furthest = following(shift, next);
     const size_t last = std::min(len - kHashBytes, static_cast<size_t>(pos - 1 - c));
     for (size_t o = last, stop = last > kShiftsTried ? last - kShiftsTried : 0; furthest != 0; --o) {
-      const uint32_t link = prev_[(c + o) & (kHistory - 1)];
+      const uint32_t link = prev[(c + o) & (kHistory - 1)];
       if (const uint64_t f = following(o, link); f < furthest) furthest = f, shift = o, next = link;
       if (o == stop) break;
     }
     return furthest != 0;
   };
-  if (cand.three != kNone && pos - cand.three <= params_.maxDistance && !tryAt(cand.three)) return;
-  if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= params_.maxDistance &&
-      !tryAt(cand.four))
+  if (cand.three != kNone && pos - cand.three <= maxDistance && !tryAt(cand.three)) return;
+  if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= maxDistance && !tryAt(cand.four))
     return;
   while (next != kNone && next >= shift) {
     const uint64_t c = next - shift;
-    if (pos - c > params_.maxDistance) return;
-    next = prev_[next & (kHistory - 1)];
+    if (pos - c > maxDistance) return;
+    next = prev[next & (kHistory - 1)];
     if (!tryAt(c) || --chain <= 0) return;
   }
 }
