@@ -50,7 +50,8 @@ class LzMatcher {
   // match(size_t length, size_t distance, const uint8_t* bytes),
   // keepGoing() (checked now and then; false aborts with Status::Ok and
   // aborted() true) and incompressible() (true: search sparsely in long
-  // runs of literals). Parsing by price needs emit.prices() too.
+  // runs of literals). Parsing by price needs emit.prices() and
+  // emit.seedPrices(bytes, n) too.
   // The input before `literalUntil` goes out as literals, unsearched.
   template <class Emit>
   Status run(Emit& emit, uint64_t literalUntil = 0) {
@@ -224,6 +225,7 @@ template <class Emit>
 Status LzMatcher::runByPrice(Emit& emit) {
   uint64_t pos = 0, nextCheck = 0, hashed = 0;  // positions below `hashed` are in the chains
   size_t literalRun = 0;
+  bool seeded = false;
   // The longest match at p and the bits it saves; length 0 when it saves none.
   auto search = [&](uint64_t p, const Prices& price, size_t& length, size_t& distance) {
     length = 0;
@@ -249,6 +251,10 @@ Status LzMatcher::runByPrice(Emit& emit) {
     if (pos < literalUntil_) {
       sendLiterals(emit, pos);
       continue;
+    }
+    if (!seeded) {
+      emit.seedPrices(at(pos), static_cast<size_t>(end_ - pos));
+      seeded = true;
     }
     const Prices& price = emit.prices();
     size_t length = 0, distance = 0;

@@ -82,6 +82,19 @@ LzhBlockEncoder::LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budge
   initialPrices(prices_);
 }
 
+void LzhBlockEncoder::seedPrices(const uint8_t* p, size_t n) {
+  constexpr size_t kSample = 32768;
+  n = std::min(n, kSample);
+  uint32_t freq[256];
+  std::fill_n(freq, 256, 1);  // a byte not seen yet still gets a code
+  for (size_t i = 0; i < n; ++i) freq[p[i]] += 4;
+  uint8_t lengths[256];
+  buildCodeLengths(freq, 256, kMaxCodeLengthEnc, lengths);
+  // Matches take the commonest strings away, so the literals left over are
+  // rarer than the bytes were: one bit more.
+  for (int b = 0; b < 256; ++b) prices_.literal[b] = lengths[b] + 1u;
+}
+
 // Code lengths for the block, and the literal/length lengths run-length
 // coded into code-length symbols: all that pricing a block needs.
 void LzhBlockEncoder::buildLengths(const Counts& counts) {
@@ -234,7 +247,16 @@ void LzhBlockEncoder::writeRawBytes(const uint8_t* bytes, size_t n) {
   bw_.putBytes(bytes, n);
 }
 
+void LzhBlockEncoder::earlyPrices() {
+  Piece gathered;
+  gathered.end = n_;
+  count(gathered, counts_);
+  buildLengths(counts_);
+  updatePrices();
+}
+
 void LzhBlockEncoder::writeBlock() {
+  firstBlock_ = false;
   chosen_.clear();
   Piece all;
   all.end = n_;
