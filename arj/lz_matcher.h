@@ -226,17 +226,24 @@ Status LzMatcher::runByPrice(Emit& emit) {
   uint64_t pos = 0, nextCheck = 0, hashed = 0;  // positions below `hashed` are in the chains
   size_t literalRun = 0;
   bool seeded = false;
-  // The longest match at p and the bits it saves; length 0 when it saves none.
+  // The longest match at p when it saves bits, else length 0. Its bytes'
+  // prices are summed only until they pass the match's own.
   auto search = [&](uint64_t p, const Prices& price, size_t& length, size_t& distance) {
     length = 0;
-    if (end_ - p < kHashBytes) return int32_t{0};
+    if (end_ - p < kHashBytes) return;
     size_t found = longestMatch(p, insert(p), 0, distance);
     hashed = p + 1;
-    if (found == 0) return int32_t{0};
-    int32_t saved = -static_cast<int32_t>(price.match(found, distance));
-    for (const uint8_t *b = at(p), *e = b + found; b < e; ++b) saved += price.literal[*b];
-    if (saved > 0) length = found;
-    return saved;
+    if (found == 0) return;
+    const uint32_t cost = price.match(found, distance);
+    uint32_t literals = 0;
+    for (const uint8_t *b = at(p), *e = b + found; b < e && literals <= cost; ++b) literals += price.literal[*b];
+    if (literals > cost) length = found;
+  };
+  // Sum of the literal prices of [from, to).
+  auto literalBits = [&](const Prices& price, uint64_t from, uint64_t to) {
+    int32_t bits = 0;
+    for (const uint8_t *b = at(from), *e = at(to); b < e; ++b) bits += static_cast<int32_t>(price.literal[*b]);
+    return bits;
   };
   while (true) {
     if (Status s = ensureLookahead(pos); s != Status::Ok) return s;
@@ -261,9 +268,8 @@ Status LzMatcher::runByPrice(Emit& emit) {
     // After a long run without matches where the output does not shrink
     // (noise, packed data) only every fourth position is looked up: such
     // stretches cost a fraction of the search.
-    int32_t saved = 0;
     if (literalRun < kSparseAfter || !emit.incompressible() || (pos & 3) == 0)
-      saved = search(pos, price, length, distance);
+      search(pos, price, length, distance);
     if (length == 0) {
       emit.literal(*at(pos++));
       ++literalRun;
@@ -271,15 +277,23 @@ Status LzMatcher::runByPrice(Emit& emit) {
     }
     // The match at the next position wins when it saves more bits, less
     // two bits for each byte it reaches further: the bytes beyond the
-    // shorter match are usually matched anyway, not sent as literals.
+    // shorter match are usually matched anyway, not sent as literals. What
+    // it saves beyond this one: their prices' difference, less the literal
+    // at pos, plus the bytes it covers past this one's end (or less those
+    // it stops short by).
     while (length < params_.maxLazy) {
       if (Status s = ensureLookahead(pos + 1); s != Status::Ok) return s;
       size_t nextLength, nextDistance;
-      int32_t nextSaved = search(pos + 1, price, nextLength, nextDistance);
-      const int64_t reach = static_cast<int64_t>(nextLength + 1) - static_cast<int64_t>(length);
-      if (nextLength == 0 || nextSaved - saved <= 2 * reach) break;
+      search(pos + 1, price, nextLength, nextDistance);
+      if (nextLength == 0) break;
+      const uint64_t end = pos + length, nextEnd = pos + 1 + nextLength;
+      const int32_t more = static_cast<int32_t>(price.match(length, distance)) -
+                           static_cast<int32_t>(price.match(nextLength, nextDistance)) -
+                           static_cast<int32_t>(price.literal[*at(pos)]) +
+                           (nextEnd >= end ? literalBits(price, end, nextEnd) : -literalBits(price, nextEnd, end));
+      if (more <= 2 * (static_cast<int64_t>(nextEnd) - static_cast<int64_t>(end))) break;
       emit.literal(*at(pos++));
-      length = nextLength, distance = nextDistance, saved = nextSaved;
+      length = nextLength, distance = nextDistance;
     }
     emit.match(length, distance, at(pos));
     insertRange(std::max(hashed, pos + 1), pos + length);
