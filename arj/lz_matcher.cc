@@ -116,9 +116,13 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
   if (cand.three != kNone && pos - cand.three <= maxDistance && !tryAt(cand.three)) return;
   if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= maxDistance && !tryAt(cand.four))
     return;
-  while (next != kNone && next >= shift) {
-    const uint64_t c = next - shift;
-    if (pos - c > maxDistance) return;
+  while (true) {
+    // One test ends the walk at the window's edge, at a chain's end (kNone)
+    // and at a link before `shift`: those two wrap past pos. (Only near
+    // 4 GiB can a wrapped one land inside the window, on a real position
+    // that is checked like any other.)
+    const uint32_t c = next - static_cast<uint32_t>(shift);
+    if (pos - 1 - c >= maxDistance) return;
     next = prev[next & (kHistory - 1)];
     if (!tryAt(c) || --chain <= 0) return;
   }
