@@ -5,6 +5,12 @@
 namespace torvex::arj {
 namespace {
 
+uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
 // Common prefix of cur and m, both known equal in their first two bytes;
 // the buffer's slack makes the 8-byte reads past `limit` safe.
 size_t matchLength(const uint8_t* cur, const uint8_t* m, size_t limit) {
@@ -87,11 +93,14 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
   const uint64_t base = base_, maxDistance = params_.maxDistance;
   const size_t goodLength = params_.goodLength;
   const uint8_t* cur = buf + (pos - base);
+  const uint16_t first2 = load16(cur);
   size_t shift = 0;            // the chain followed links the candidates' bytes `shift` on
   uint32_t next = cand.chain;  // its next link
   auto tryAt = [&](uint64_t c) {
     const uint8_t* m = buf + (c - base);
-    if (m[best] != cur[best] || m[0] != cur[0] || m[1] != cur[1]) return true;
+    // A longer match agrees in the two bytes up to `best` and in the first
+    // two (which a chain followed with a shift does not promise).
+    if (load16(m + best - 1) != load16(cur + best - 1) || load16(m) != first2) return true;
     size_t len = matchLength(cur, m, limit);
     if (len <= best) return true;
     if (best < goodLength && len >= goodLength) chain = (chain + 3) / 4;
