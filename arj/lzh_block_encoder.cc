@@ -180,6 +180,8 @@ void LzhBlockEncoder::count(const Piece& piece, Counts& counts) const {
   }
 }
 
+uint64_t LzhBlockEncoder::rawBits(const Piece& piece) { return kRawHeaderBits + 8 * uint64_t{piece.spanLen}; }
+
 // Bits of the piece written the cheaper way, which it remembers.
 uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
   buildLengths(counts);
@@ -188,7 +190,7 @@ uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
   uint64_t coded = tables.bits;
   for (int c = 0; c < kNC; ++c) coded += uint64_t{counts.c[c]} * lenC_[c];
   for (int j = 0; j < kNP; ++j) coded += uint64_t{counts.p[j]} * (lenP_[j] + extraBits(j));
-  const uint64_t raw = kRawHeaderBits + 8 * uint64_t{piece.spanLen};
+  const uint64_t raw = rawBits(piece);
   piece.raw = piece.spanBegin + piece.spanLen <= kMaxRawBlock && raw <= coded;
   return piece.raw ? raw : coded;
 }
@@ -216,7 +218,12 @@ uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Chosen>&
   for (int k = 0; k < kNC; ++k) counts.c[k] += rightCounts.c[k];
   for (int j = 0; j < kNP; ++j) counts.p[j] += rightCounts.p[j];
   piece.spanLen = counts.inputBytes();
-  const uint64_t whole = cost(piece, counts);
+  // Halves that both went raw go raw as one, a header fewer, without
+  // building the whole's codes: data that beat them in neither half seldom
+  // does across both, and such stretches are where planning costs most.
+  const bool bothRaw = out.size() == mark + 2 && out[mark].piece.raw && out[mark + 1].piece.raw;
+  piece.raw = bothRaw && piece.spanBegin + piece.spanLen <= kMaxRawBlock;
+  const uint64_t whole = piece.raw ? rawBits(piece) : cost(piece, counts);
   if (halves < whole) return halves;
   out.resize(mark);
   out.push_back({piece, counts});

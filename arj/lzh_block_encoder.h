@@ -101,6 +101,7 @@ class LzhBlockEncoder {
   void writeBlock();
   uint64_t plan(Piece piece, Counts& counts, std::vector<Chosen>& out);
   uint64_t cost(Piece& piece, const Counts& counts);
+  static uint64_t rawBits(const Piece& piece);
   void count(const Piece& piece, Counts& counts) const;
   void buildLengths(const Counts& counts);
   void buildCodes(const Counts& counts);  // lengths and codes
