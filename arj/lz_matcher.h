@@ -31,11 +31,13 @@ struct MatchParams {
 // Bits each symbol is expected to cost, as the emitter's codes stand.
 struct Prices {
   uint32_t literal[256];
+  uint32_t cheapestLiteral;        // the least of literal[]; literalsSet() updates it
   uint32_t length[kMaxMatch + 1];  // by match length
   uint32_t slot[kNP];              // by position slot of distance - 1, extra bits included
   uint32_t match(size_t length, size_t distance) const {
     return this->length[length] + slot[std::bit_width(distance - 1)];
   }
+  void literalsSet() { cheapestLiteral = *std::min_element(literal, literal + 256); }
 };
 
 class LzMatcher {
@@ -235,6 +237,11 @@ Status LzMatcher::runByPrice(Emit& emit) {
     hashed = p + 1;
     if (found == 0) return;
     const uint32_t cost = price.match(found, distance);
+    // No literal is cheaper than the cheapest: that settles most long matches.
+    if (found * price.cheapestLiteral > cost) {
+      length = found;
+      return;
+    }
     uint32_t literals = 0;
     for (const uint8_t *b = at(p), *e = b + found; b < e && literals <= cost; ++b) literals += price.literal[*b];
     if (literals > cost) length = found;

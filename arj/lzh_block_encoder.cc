@@ -69,6 +69,7 @@ int prepareLengths(const uint32_t* freq, int size, uint8_t* lengths) {
 // mixed data ends up with.
 void initialPrices(Prices& p) {
   std::fill_n(p.literal, 256, 8u);
+  p.literalsSet();
   for (size_t len = kMinMatch; len <= kMaxMatch; ++len)
     p.length[len] = 3 + static_cast<uint32_t>(std::bit_width(len - 2));
   for (int j = 0; j < kNP; ++j) p.slot[j] = 4 + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
@@ -93,6 +94,7 @@ void LzhBlockEncoder::seedPrices(const uint8_t* p, size_t n) {
   // Matches take the commonest strings away, so the literals left over are
   // rarer than the bytes were: one bit more.
   for (int b = 0; b < 256; ++b) prices_.literal[b] = lengths[b] + 1u;
+  prices_.literalsSet();
 }
 
 // Code lengths for the block, and the literal/length lengths run-length
@@ -303,6 +305,7 @@ void LzhBlockEncoder::updatePrices() {
     }
   });
   fromLengths(lenP_, kNP, singleP_, [&](int j, uint32_t bits) { prices_.slot[j] = bits + extraBits(j); });
+  prices_.literalsSet();
 }
 
 }  // namespace torvex::arj
