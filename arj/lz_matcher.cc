@@ -38,18 +38,16 @@ size_t matchLength(const uint8_t* cur, const uint8_t* m, size_t limit) {
 LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint)
     : src_(src),
       params_(params),
-      bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))),
-      buf_(storage_->buf),
-      head_(storage_->head),
-      head4_(storage_->head4),
-      head3_(storage_->head3),
-      prev_(storage_->prev) {
+      bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))) {
   // Filled afresh each time, so the output never depends on an earlier input.
-  buf_.assign(bufSize_ + 16, 0);
-  head_.assign(size_t{1} << kHash5Bits, kNone);
-  head4_.assign(size_t{1} << kHash4Bits, kNone);
-  head3_.assign(size_t{1} << kHash3Bits, kNone);
-  prev_.assign(kHistory, kNone);
+  Storage& s = *storage_;
+  s.buf.assign(bufSize_ + 16, 0);
+  s.head.assign(size_t{1} << kHash5Bits, kNone);
+  s.head4.assign(size_t{1} << kHash4Bits, kNone);
+  s.head3.assign(size_t{1} << kHash3Bits, kNone);
+  s.prev.assign(kHistory, kNone);
+  buf_ = s.buf.data();
+  tables_ = {s.head.data(), s.head4.data(), s.head3.data(), s.prev.data()};
 }
 
 bool LzMatcher::fill() {
@@ -57,18 +55,18 @@ bool LzMatcher::fill() {
   uint64_t keepFrom = end_ > kHistory + kMaxMatch ? end_ - kHistory - kMaxMatch : 0;
   if (keepFrom > base_ && end_ - base_ > bufSize_ / 2) {
     size_t shift = static_cast<size_t>(keepFrom - base_);
-    std::memmove(buf_.data(), buf_.data() + shift, static_cast<size_t>(end_ - keepFrom));
+    std::memmove(buf_, buf_ + shift, static_cast<size_t>(end_ - keepFrom));
     base_ = keepFrom;
   }
   while (!eof_ && end_ - base_ < bufSize_) {
     size_t used = static_cast<size_t>(end_ - base_);
-    long got = src_.read(buf_.data() + used, bufSize_ - used);
+    long got = src_.read(buf_ + used, bufSize_ - used);
     if (got < 0) return false;
     if (got == 0) {
       eof_ = true;
       break;
     }
-    crc_ = crc32Update(crc_, buf_.data() + used, static_cast<size_t>(got));
+    crc_ = crc32Update(crc_, buf_ + used, static_cast<size_t>(got));
     end_ += static_cast<uint64_t>(got);
   }
   return true;
@@ -88,8 +86,8 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
   // Locals, not members: `take` stores through references the compiler
   // cannot tell apart from them, and each reload would lengthen the chain
   // of dependent loads the walk waits on.
-  const uint32_t* const prev = prev_.data();
-  const uint8_t* const buf = buf_.data();
+  const uint32_t* const prev = tables_.prev;
+  const uint8_t* const buf = buf_;
   const uint64_t base = base_, maxDistance = params_.maxDistance;
   const size_t goodLength = params_.goodLength;
   const uint8_t* cur = buf + (pos - base);

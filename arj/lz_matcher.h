@@ -84,7 +84,7 @@ class LzMatcher {
   static constexpr size_t kShiftsTried = 8;
 
   bool fill();  // false on read error
-  const uint8_t* at(uint64_t pos) const { return buf_.data() + (pos - base_); }
+  const uint8_t* at(uint64_t pos) const { return buf_ + (pos - base_); }
   struct Candidates {
     uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
@@ -111,7 +111,7 @@ class LzMatcher {
       return c;
     }
   };
-  Tables tables() { return {head_.data(), head4_.data(), head3_.data(), prev_.data()}; }
+  Tables tables() const { return tables_; }
   // Needs kHashBytes bytes at pos.
   Candidates insert(uint64_t pos) { return tables().insert(pos, at(pos)); }
   // Links the positions of [from, to) that have kHashBytes bytes buffered.
@@ -150,11 +150,9 @@ class LzMatcher {
   MatchParams params_;
   size_t bufSize_;
   Reused<Storage> storage_;
-  std::vector<uint8_t>& buf_;
-  std::vector<uint32_t>& head_;
-  std::vector<uint32_t>& head4_;
-  std::vector<uint32_t>& head3_;
-  std::vector<uint32_t>& prev_;
+  // The storage's arrays as plain pointers: one load each, not two.
+  uint8_t* buf_ = nullptr;
+  Tables tables_{};
   uint64_t literalUntil_ = 0;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data
   bool eof_ = false, aborted_ = false;
