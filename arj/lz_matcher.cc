@@ -5,6 +5,12 @@
 namespace torvex::arj {
 namespace {
 
+uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
 // Common prefix of cur and m, both known equal in their first two bytes;
 // the buffer's slack makes the 8-byte reads past `limit` safe.
 size_t matchLength(const uint8_t* cur, const uint8_t* m, size_t limit) {
@@ -32,18 +38,16 @@ size_t matchLength(const uint8_t* cur, const uint8_t* m, size_t limit) {
 LzMatcher::LzMatcher(ByteSource& src, const MatchParams& params, uint64_t sizeHint)
     : src_(src),
       params_(params),
-      bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))),
-      buf_(storage_->buf),
-      head_(storage_->head),
-      head4_(storage_->head4),
-      head3_(storage_->head3),
-      prev_(storage_->prev) {
+      bufSize_(static_cast<size_t>(std::clamp<uint64_t>(sizeHint + 16, kMinBuffer, kMaxBuffer))) {
   // Filled afresh each time, so the output never depends on an earlier input.
-  buf_.assign(bufSize_ + 16, 0);
-  head_.assign(size_t{1} << kHash5Bits, kNone);
-  head4_.assign(size_t{1} << kHash4Bits, kNone);
-  head3_.assign(size_t{1} << kHash3Bits, kNone);
-  prev_.assign(kHistory, kNone);
+  Storage& s = *storage_;
+  s.buf.assign(bufSize_ + 16, 0);
+  s.head.assign(size_t{1} << kHash5Bits, kNone);
+  s.head4.assign(size_t{1} << kHash4Bits, kNone);
+  s.head3.assign(size_t{1} << kHash3Bits, kNone);
+  s.prev.assign(kHistory, kNone);
+  buf_ = s.buf.data();
+  tables_ = {s.head.data(), s.head4.data(), s.head3.data(), s.prev.data()};
 }
 
 bool LzMatcher::fill() {
@@ -51,18 +55,18 @@ bool LzMatcher::fill() {
   uint64_t keepFrom = end_ > kHistory + kMaxMatch ? end_ - kHistory - kMaxMatch : 0;
   if (keepFrom > base_ && end_ - base_ > bufSize_ / 2) {
     size_t shift = static_cast<size_t>(keepFrom - base_);
-    std::memmove(buf_.data(), buf_.data() + shift, static_cast<size_t>(end_ - keepFrom));
+    std::memmove(buf_, buf_ + shift, static_cast<size_t>(end_ - keepFrom));
     base_ = keepFrom;
   }
   while (!eof_ && end_ - base_ < bufSize_) {
     size_t used = static_cast<size_t>(end_ - base_);
-    long got = src_.read(buf_.data() + used, bufSize_ - used);
+    long got = src_.read(buf_ + used, bufSize_ - used);
     if (got < 0) return false;
     if (got == 0) {
       eof_ = true;
       break;
     }
-    crc_ = crc32Update(crc_, buf_.data() + used, static_cast<size_t>(got));
+    crc_ = crc32Update(crc_, buf_ + used, static_cast<size_t>(got));
     end_ += static_cast<uint64_t>(got);
   }
   return true;
@@ -79,15 +83,25 @@ template <class Take>
 void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const {
   const size_t limit = std::min<uint64_t>(kMaxMatch, end_ - pos);
   if (best >= limit) return;
-  const uint8_t* cur = at(pos);
+  // Locals, not members: `take` stores through references the compiler
+  // cannot tell apart from them, and each reload would lengthen the chain
+  // of dependent loads the walk waits on.
+  const uint32_t* const prev = tables_.prev;
+  const uint8_t* const buf = buf_;
+  const uint64_t base = base_, maxDistance = params_.maxDistance;
+  const size_t goodLength = params_.goodLength;
+  const uint8_t* cur = buf + (pos - base);
+  const uint16_t first2 = load16(cur);
   size_t shift = 0;            // the chain followed links the candidates' bytes `shift` on
   uint32_t next = cand.chain;  // its next link
   auto tryAt = [&](uint64_t c) {
-    const uint8_t* m = at(c);
-    if (m[best] != cur[best] || m[0] != cur[0] || m[1] != cur[1]) return true;
+    const uint8_t* m = buf + (c - base);
+    // A longer match agrees in the two bytes up to `best` and in the first
+    // two (which a chain followed with a shift does not promise).
+    if (load16(m + best - 1) != load16(cur + best - 1) || load16(m) != first2) return true;
     size_t len = matchLength(cur, m, limit);
     if (len <= best) return true;
-    if (best < params_.goodLength && len >= params_.goodLength) chain = (chain + 3) / 4;
+    if (best < goodLength && len >= goodLength) chain = (chain + 3) / 4;
     best = len;
     if (!take(len, static_cast<size_t>(pos - c)) || len >= limit) return false;
     if (len <= kHashBytes) return true;
@@ -100,20 +114,23 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
     uint64_t furthest = following(shift, next);
     const size_t last = std::min(len - kHashBytes, static_cast<size_t>(pos - 1 - c));
     for (size_t o = last, stop = last > kShiftsTried ? last - kShiftsTried : 0; furthest != 0; --o) {
-      const uint32_t link = prev_[(c + o) & (kHistory - 1)];
+      const uint32_t link = prev[(c + o) & (kHistory - 1)];
       if (const uint64_t f = following(o, link); f < furthest) furthest = f, shift = o, next = link;
       if (o == stop) break;
     }
     return furthest != 0;
   };
-  if (cand.three != kNone && pos - cand.three <= params_.maxDistance && !tryAt(cand.three)) return;
-  if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= params_.maxDistance &&
-      !tryAt(cand.four))
+  if (cand.three != kNone && pos - cand.three <= maxDistance && !tryAt(cand.three)) return;
+  if (cand.four != kNone && cand.four != cand.three && pos - cand.four <= maxDistance && !tryAt(cand.four))
     return;
-  while (next != kNone && next >= shift) {
-    const uint64_t c = next - shift;
-    if (pos - c > params_.maxDistance) return;
-    next = prev_[next & (kHistory - 1)];
+  while (true) {
+    // One test ends the walk at the window's edge, at a chain's end (kNone)
+    // and at a link before `shift`: those two wrap past pos. (Only near
+    // 4 GiB can a wrapped one land inside the window, on a real position
+    // that is checked like any other.)
+    const uint32_t c = next - static_cast<uint32_t>(shift);
+    if (pos - 1 - c >= maxDistance) return;
+    next = prev[next & (kHistory - 1)];
     if (!tryAt(c) || --chain <= 0) return;
   }
 }

@@ -31,11 +31,13 @@ struct MatchParams {
 // Bits each symbol is expected to cost, as the emitter's codes stand.
 struct Prices {
   uint32_t literal[256];
+  uint32_t cheapestLiteral;        // the least of literal[]; literalsSet() updates it
   uint32_t length[kMaxMatch + 1];  // by match length
   uint32_t slot[kNP];              // by position slot of distance - 1, extra bits included
   uint32_t match(size_t length, size_t distance) const {
     return this->length[length] + slot[std::bit_width(distance - 1)];
   }
+  void literalsSet() { cheapestLiteral = *std::min_element(literal, literal + 256); }
 };
 
 class LzMatcher {
@@ -50,7 +52,8 @@ class LzMatcher {
   // match(size_t length, size_t distance, const uint8_t* bytes),
   // keepGoing() (checked now and then; false aborts with Status::Ok and
   // aborted() true) and incompressible() (true: search sparsely in long
-  // runs of literals). Parsing by price needs emit.prices() too.
+  // runs of literals). Parsing by price needs emit.prices() and
+  // emit.seedPrices(bytes, n) too.
   // The input before `literalUntil` goes out as literals, unsearched.
   template <class Emit>
   Status run(Emit& emit, uint64_t literalUntil = 0) {
@@ -81,7 +84,7 @@ class LzMatcher {
   static constexpr size_t kShiftsTried = 8;
 
   bool fill();  // false on read error
-  const uint8_t* at(uint64_t pos) const { return buf_.data() + (pos - base_); }
+  const uint8_t* at(uint64_t pos) const { return buf_ + (pos - base_); }
   struct Candidates {
     uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
@@ -108,7 +111,7 @@ class LzMatcher {
       return c;
     }
   };
-  Tables tables() { return {head_.data(), head4_.data(), head3_.data(), prev_.data()}; }
+  Tables tables() const { return tables_; }
   // Needs kHashBytes bytes at pos.
   Candidates insert(uint64_t pos) { return tables().insert(pos, at(pos)); }
   // Links the positions of [from, to) that have kHashBytes bytes buffered.
@@ -147,11 +150,9 @@ class LzMatcher {
   MatchParams params_;
   size_t bufSize_;
   Reused<Storage> storage_;
-  std::vector<uint8_t>& buf_;
-  std::vector<uint32_t>& head_;
-  std::vector<uint32_t>& head4_;
-  std::vector<uint32_t>& head3_;
-  std::vector<uint32_t>& prev_;
+  // The storage's arrays as plain pointers: one load each, not two.
+  uint8_t* buf_ = nullptr;
+  Tables tables_{};
   uint64_t literalUntil_ = 0;
   uint64_t base_ = 0, end_ = 0;  // stream offsets of buf_[0] and of the end of data
   bool eof_ = false, aborted_ = false;
@@ -224,17 +225,30 @@ template <class Emit>
 Status LzMatcher::runByPrice(Emit& emit) {
   uint64_t pos = 0, nextCheck = 0, hashed = 0;  // positions below `hashed` are in the chains
   size_t literalRun = 0;
-  // The longest match at p and the bits it saves; length 0 when it saves none.
+  bool seeded = false;
+  // The longest match at p when it saves bits, else length 0. Its bytes'
+  // prices are summed only until they pass the match's own.
   auto search = [&](uint64_t p, const Prices& price, size_t& length, size_t& distance) {
     length = 0;
-    if (end_ - p < kHashBytes) return int32_t{0};
+    if (end_ - p < kHashBytes) return;
     size_t found = longestMatch(p, insert(p), 0, distance);
     hashed = p + 1;
-    if (found == 0) return int32_t{0};
-    int32_t saved = -static_cast<int32_t>(price.match(found, distance));
-    for (const uint8_t *b = at(p), *e = b + found; b < e; ++b) saved += price.literal[*b];
-    if (saved > 0) length = found;
-    return saved;
+    if (found == 0) return;
+    const uint32_t cost = price.match(found, distance);
+    // No literal is cheaper than the cheapest: that settles most long matches.
+    if (found * price.cheapestLiteral > cost) {
+      length = found;
+      return;
+    }
+    uint32_t literals = 0;
+    for (const uint8_t *b = at(p), *e = b + found; b < e && literals <= cost; ++b) literals += price.literal[*b];
+    if (literals > cost) length = found;
+  };
+  // Sum of the literal prices of [from, to).
+  auto literalBits = [&](const Prices& price, uint64_t from, uint64_t to) {
+    int32_t bits = 0;
+    for (const uint8_t *b = at(from), *e = at(to); b < e; ++b) bits += static_cast<int32_t>(price.literal[*b]);
+    return bits;
   };
   while (true) {
     if (Status s = ensureLookahead(pos); s != Status::Ok) return s;
@@ -250,14 +264,17 @@ Status LzMatcher::runByPrice(Emit& emit) {
       sendLiterals(emit, pos);
       continue;
     }
+    if (!seeded) {
+      emit.seedPrices(at(pos), static_cast<size_t>(end_ - pos));
+      seeded = true;
+    }
     const Prices& price = emit.prices();
     size_t length = 0, distance = 0;
     // After a long run without matches where the output does not shrink
     // (noise, packed data) only every fourth position is looked up: such
     // stretches cost a fraction of the search.
-    int32_t saved = 0;
     if (literalRun < kSparseAfter || !emit.incompressible() || (pos & 3) == 0)
-      saved = search(pos, price, length, distance);
+      search(pos, price, length, distance);
     if (length == 0) {
       emit.literal(*at(pos++));
       ++literalRun;
@@ -265,15 +282,23 @@ Status LzMatcher::runByPrice(Emit& emit) {
     }
     // The match at the next position wins when it saves more bits, less
     // two bits for each byte it reaches further: the bytes beyond the
-    // shorter match are usually matched anyway, not sent as literals.
+    // shorter match are usually matched anyway, not sent as literals. What
+    // it saves beyond this one: their prices' difference, less the literal
+    // at pos, plus the bytes it covers past this one's end (or less those
+    // it stops short by).
     while (length < params_.maxLazy) {
       if (Status s = ensureLookahead(pos + 1); s != Status::Ok) return s;
       size_t nextLength, nextDistance;
-      int32_t nextSaved = search(pos + 1, price, nextLength, nextDistance);
-      const int64_t reach = static_cast<int64_t>(nextLength + 1) - static_cast<int64_t>(length);
-      if (nextLength == 0 || nextSaved - saved <= 2 * reach) break;
+      search(pos + 1, price, nextLength, nextDistance);
+      if (nextLength == 0) break;
+      const uint64_t end = pos + length, nextEnd = pos + 1 + nextLength;
+      const int32_t more = static_cast<int32_t>(price.match(length, distance)) -
+                           static_cast<int32_t>(price.match(nextLength, nextDistance)) -
+                           static_cast<int32_t>(price.literal[*at(pos)]) +
+                           (nextEnd >= end ? literalBits(price, end, nextEnd) : -literalBits(price, nextEnd, end));
+      if (more <= 2 * (static_cast<int64_t>(nextEnd) - static_cast<int64_t>(end))) break;
       emit.literal(*at(pos++));
-      length = nextLength, distance = nextDistance, saved = nextSaved;
+      length = nextLength, distance = nextDistance;
     }
     emit.match(length, distance, at(pos));
     insertRange(std::max(hashed, pos + 1), pos + length);

@@ -69,6 +69,7 @@ int prepareLengths(const uint32_t* freq, int size, uint8_t* lengths) {
 // mixed data ends up with.
 void initialPrices(Prices& p) {
   std::fill_n(p.literal, 256, 8u);
+  p.literalsSet();
   for (size_t len = kMinMatch; len <= kMaxMatch; ++len)
     p.length[len] = 3 + static_cast<uint32_t>(std::bit_width(len - 2));
   for (int j = 0; j < kNP; ++j) p.slot[j] = 4 + static_cast<uint32_t>(j < 2 ? 0 : j - 1);
@@ -80,6 +81,20 @@ uint32_t extraBits(int slot) { return slot >= 2 ? static_cast<uint32_t>(slot - 1
 
 LzhBlockEncoder::LzhBlockEncoder(BitWriter& bw, Budget& budget) : bw_(bw), budget_(budget) {
   initialPrices(prices_);
+}
+
+void LzhBlockEncoder::seedPrices(const uint8_t* p, size_t n) {
+  constexpr size_t kSample = 32768;
+  n = std::min(n, kSample);
+  uint32_t freq[256];
+  std::fill_n(freq, 256, 1);  // a byte not seen yet still gets a code
+  for (size_t i = 0; i < n; ++i) freq[p[i]] += 4;
+  uint8_t lengths[256];
+  buildCodeLengths(freq, 256, kMaxCodeLengthEnc, lengths);
+  // Matches take the commonest strings away, so the literals left over are
+  // rarer than the bytes were: one bit more.
+  for (int b = 0; b < 256; ++b) prices_.literal[b] = lengths[b] + 1u;
+  prices_.literalsSet();
 }
 
 // Code lengths for the block, and the literal/length lengths run-length
@@ -167,6 +182,8 @@ void LzhBlockEncoder::count(const Piece& piece, Counts& counts) const {
   }
 }
 
+uint64_t LzhBlockEncoder::rawBits(const Piece& piece) { return kRawHeaderBits + 8 * uint64_t{piece.spanLen}; }
+
 // Bits of the piece written the cheaper way, which it remembers.
 uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
   buildLengths(counts);
@@ -175,7 +192,7 @@ uint64_t LzhBlockEncoder::cost(Piece& piece, const Counts& counts) {
   uint64_t coded = tables.bits;
   for (int c = 0; c < kNC; ++c) coded += uint64_t{counts.c[c]} * lenC_[c];
   for (int j = 0; j < kNP; ++j) coded += uint64_t{counts.p[j]} * (lenP_[j] + extraBits(j));
-  const uint64_t raw = kRawHeaderBits + 8 * uint64_t{piece.spanLen};
+  const uint64_t raw = rawBits(piece);
   piece.raw = piece.spanBegin + piece.spanLen <= kMaxRawBlock && raw <= coded;
   return piece.raw ? raw : coded;
 }
@@ -203,7 +220,12 @@ uint64_t LzhBlockEncoder::plan(Piece piece, Counts& counts, std::vector<Chosen>&
   for (int k = 0; k < kNC; ++k) counts.c[k] += rightCounts.c[k];
   for (int j = 0; j < kNP; ++j) counts.p[j] += rightCounts.p[j];
   piece.spanLen = counts.inputBytes();
-  const uint64_t whole = cost(piece, counts);
+  // Halves that both went raw go raw as one, a header fewer, without
+  // building the whole's codes: data that beat them in neither half seldom
+  // does across both, and such stretches are where planning costs most.
+  const bool bothRaw = out.size() == mark + 2 && out[mark].piece.raw && out[mark + 1].piece.raw;
+  piece.raw = bothRaw && piece.spanBegin + piece.spanLen <= kMaxRawBlock;
+  const uint64_t whole = piece.raw ? rawBits(piece) : cost(piece, counts);
   if (halves < whole) return halves;
   out.resize(mark);
   out.push_back({piece, counts});
@@ -234,7 +256,16 @@ void LzhBlockEncoder::writeRawBytes(const uint8_t* bytes, size_t n) {
   bw_.putBytes(bytes, n);
 }
 
+void LzhBlockEncoder::earlyPrices() {
+  Piece gathered;
+  gathered.end = n_;
+  count(gathered, counts_);
+  buildLengths(counts_);
+  updatePrices();
+}
+
 void LzhBlockEncoder::writeBlock() {
+  firstBlock_ = false;
   chosen_.clear();
   Piece all;
   all.end = n_;
@@ -274,6 +305,7 @@ void LzhBlockEncoder::updatePrices() {
     }
   });
   fromLengths(lenP_, kNP, singleP_, [&](int j, uint32_t bits) { prices_.slot[j] = bits + extraBits(j); });
+  prices_.literalsSet();
 }
 
 }  // namespace torvex::arj

@@ -24,12 +24,15 @@ class LzhBlockEncoder {
  public:
   LzhBlockEncoder(BitWriter& bw, Budget& budget);
   const Prices& prices() const { return prices_; }
+  // Before the first block's codes exist, literals are priced by the
+  // frequencies of the bytes about to be parsed, p[0, n).
+  void seedPrices(const uint8_t* p, size_t n);
 
   void literal(uint8_t b) {
     syms_[n_] = b;
     if (spanLen_ < kMaxRawBlock) span_[spanLen_] = b;
     ++spanLen_;
-    if (++n_ == kBlockSymbols) writeBlock();
+    added();
   }
   // Input known not to compress: whole raw blocks wherever a block would
   // start anyway, so it costs no search, no planning and no per-byte work.
@@ -54,7 +57,7 @@ class LzhBlockEncoder {
     dists_[m_++] = p;
     if (spanLen_ + length <= kMaxRawBlock) std::memcpy(span_ + spanLen_, bytes, length);
     spanLen_ += length;
-    if (++n_ == kBlockSymbols) writeBlock();
+    added();
   }
   bool keepGoing() const { return budget_.keepGoing(); }
   // The last block was raw: the data does not compress here.
@@ -68,6 +71,9 @@ class LzhBlockEncoder {
   // whichever costs fewest bits.
   static constexpr size_t kBlockSymbols = 16384;
   static constexpr size_t kMinBlock = 2048;
+  // Symbols after which the first block prices the parse by its own counts:
+  // the seeded guess misleads on data that repeats much (few, rare literals).
+  static constexpr size_t kEarlyPrices = 4096;
   static constexpr size_t kMaxRawBlock = 65535;  // a block counts its symbols in 16 bits
 
  private:
@@ -95,6 +101,7 @@ class LzhBlockEncoder {
   void writeBlock();
   uint64_t plan(Piece piece, Counts& counts, std::vector<Chosen>& out);
   uint64_t cost(Piece& piece, const Counts& counts);
+  static uint64_t rawBits(const Piece& piece);
   void count(const Piece& piece, Counts& counts) const;
   void buildLengths(const Counts& counts);
   void buildCodes(const Counts& counts);  // lengths and codes
@@ -104,6 +111,15 @@ class LzhBlockEncoder {
   void writeRaw(const Piece& piece) { writeRawBytes(span_ + piece.spanBegin, piece.spanLen); }
   void writeRawBytes(const uint8_t* bytes, size_t n);
   void updatePrices();
+  // The first block's prices, until its codes exist, from its symbols so far.
+  void earlyPrices();
+  void added() {
+    if (++n_ == kBlockSymbols) {
+      writeBlock();
+    } else if (n_ == kEarlyPrices && firstBlock_) {
+      earlyPrices();
+    }
+  }
 
   struct Gathered {
     uint16_t syms[kBlockSymbols];
@@ -121,6 +137,7 @@ class LzhBlockEncoder {
   size_t n_ = 0, m_ = 0;
   size_t spanLen_ = 0;          // input bytes of the block's symbols
   bool lastRaw_ = false;
+  bool firstBlock_ = true;
   std::vector<Chosen> chosen_;
   Counts counts_;
   // The block's codes; single* is the one symbol of a degenerate code, or -1.
