@@ -67,10 +67,13 @@ bool setNamed(const std::string& key, const char* value, const std::string& data
 
 std::string narrow(BSTR s) { return pathFromOle(s); }
 
-// Interfaces whose calls automation can marshal get an Interface key.
+// Interfaces whose calls automation can marshal get an Interface key:
+// dispinterfaces, and interfaces marked dual or oleautomation. One that only
+// derives from IDispatch gets none, on Windows as here.
 bool registersInterface(const TYPEATTR& a) {
   return a.typekind == TKIND_DISPATCH ||
-         (a.typekind == TKIND_INTERFACE && (a.wTypeFlags & TYPEFLAG_FDISPATCHABLE) != 0);
+         (a.typekind == TKIND_INTERFACE &&
+          (a.wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION)) != 0);
 }
 
 // Runs `action(iid, name)` for each such interface of the library.

@@ -47,7 +47,7 @@
 # Each program's whole output is compared with windows/test/*.expected. The
 # registry is read as the architecture at hand sees it: by the 64-bit
 # reg.exe for 64-bit programs, by the 32-bit one for 32-bit programs where
-# they run (W8), else by the 64-bit one with /reg:32.
+# they run (W9), else by the 64-bit one with /reg:32.
 #
 # Checks. Each is one line of the log and one count of its architecture:
 #   check ARCH NAME COMMAND [ARG...]         COMMAND starts ARCH's programs,
@@ -276,7 +276,7 @@ wine_reg() {  # [--as-x86] ARGS...: the 64-bit reg.exe, or the 32-bit one
 # The registry as the current architecture's programs see it. Where 32-bit
 # programs run, their view is read by the 32-bit reg.exe: the 64-bit one
 # asking for that view (/reg:32) misses the keys that a 32-bit program
-# wrote where Windows shares them between the views (W8 in
+# wrote where Windows shares them between the views (W9 in
 # docs/wine-departures.md). Elsewhere /reg:32 is the only way in.
 reg() {
   if [ "$arch" = x86 ] && [ "$x86_mode" != skip ]; then

@@ -1,18 +1,20 @@
-// The torvex command as a shell sees it: output, exit status, usage errors.
-// Runs the built program with the temporary tree as drive C:.
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+// The torvex command as a host starts it: output, exit status, usage errors.
+// Runs the built program on the temporary tree (drive C:; under Wine D:, as
+// a program started there loads its system DLLs from C:).
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ansi_text.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/windows_limits.h"
 
 namespace {
 
+using torvex::testing::ansi;
 using torvex::testing::TempTree;
 
 struct Execucao {
@@ -20,41 +22,34 @@ struct Execucao {
   std::string saida, erros;
 };
 
-std::string citado(const std::string& arg) {
-  std::string r = "'";
-  for (char c : arg) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return r + "'";
-}
-
-std::string le(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class Cli : public ::testing::Test {
  protected:
-  // `ambiente`: variable assignments to put before the command.
-  Execucao torvex(const std::vector<std::string>& args, const std::string& ambiente = "") {
-    const auto out = tree.path("out"), err = tree.path("err"), rc = tree.path("rc");
-    std::string comando = ambiente + " " + citado(TORVEX_CLI);
-    for (const std::string& a : args) comando += " " + citado(a);
-    comando += " >" + citado(out) + " 2>" + citado(err) + "; echo $? >" + citado(rc);
-    EXPECT_EQ(0, std::system(comando.c_str()));
-    Execucao e{std::stoi(le(rc)), le(out), le(err)};
-    std::filesystem::remove(out), std::filesystem::remove(err), std::filesystem::remove(rc);
-    return e;
+  // `ambiente`: "NAME=value" entries the command gets besides this process's.
+  Execucao torvex(const std::vector<std::string>& args, const std::vector<std::string>& ambiente = {}) {
+    const torvex::testing::ChildRun r = torvex::testing::runProgram(TORVEX_CLI, args, ambiente);
+    return {r.exitCode, linhas(r.out), linhas(r.err)};
+  }
+  // Line ends as "\n": on Windows the C runtime writes each as CR LF, as the
+  // console and batch files expect.
+  static std::string linhas(std::string texto) {
+#ifdef _WIN32
+    for (size_t at = texto.find("\r\n"); at != std::string::npos; at = texto.find("\r\n", at)) {
+      texto.erase(at, 1);
+    }
+#endif
+    return texto;
   }
   // A usage error: status 2, nothing on stdout, one line on stderr.
   void esperaErroDeUso(const std::vector<std::string>& args) {
     Execucao e = torvex(args);
-    EXPECT_EQ(e.status, 2) << args[0];
+    EXPECT_EQ(e.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_EQ(e.saida, "");
     ASSERT_FALSE(e.erros.empty());
     EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
   }
-  TempTree tree;
+  // `resto` on the tree's drive: "C:" + resto, or "D:" + resto.
+  std::string em(const std::string& resto) const { return std::string(1, tree.drive()) + ":" + resto; }
+  TempTree tree{torvex::testing::kChildTreeDrive};
 };
 
 TEST_F(Cli, UsageErrors) {
@@ -72,34 +67,35 @@ TEST_F(Cli, UsageErrors) {
 
 TEST_F(Cli, LongArgumentsMustBeWholeNumbersInRange) {
   for (const char* ruim : {"x", "1.5", "", "2147483648", "-2147483649", "1 ", "0x10"}) {
-    esperaErroDeUso({"recuperaArquivoUpload", "C:/T", ruim});
+    esperaErroDeUso({"recuperaArquivoUpload", em("/T"), ruim});
   }
   for (const char* bom : {"+3", "-5", "2147483647", "-2147483648"}) {
-    Execucao e = torvex({"recuperaArquivoUpload", "C:/T", bom});
+    Execucao e = torvex({"recuperaArquivoUpload", em("/T"), bom});
     EXPECT_EQ(e.status, 0) << bom;
     EXPECT_EQ(e.saida, "\n") << "the null string is an empty line";
   }
 }
 
 TEST_F(Cli, LongResultsInDecimal) {
-  Execucao cria = torvex({"criaInfraEstrutura", "C:\\Troca"});
+  Execucao cria = torvex({"criaInfraEstrutura", em("\\Troca")});
   EXPECT_EQ(cria.status, 0);
   EXPECT_EQ(cria.saida, "0\n");
   EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK"));
   EXPECT_EQ(torvex({"criaInfraEstrutura", "//servidor/pasta"}).saida, "1\n");
-  EXPECT_EQ(torvex({"existeArquivo", "C:/Troca/INTRAY"}).saida, "0\n");
-  EXPECT_EQ(torvex({"deletaArquivo", "C:/Troca/nada"}).saida, "-1\n");
+  EXPECT_EQ(torvex({"existeArquivo", em("/Troca/INTRAY")}).saida, "0\n");
+  EXPECT_EQ(torvex({"deletaArquivo", em("/Troca/nada")}).saida, "-1\n");
 }
 
+// In the ANSI code page on Windows, as the arguments come.
 TEST_F(Cli, StringResultsAsUtf8) {
-  tree.write("Ação/OUTTRAY/WORK/F7_relatório_txt.ARJ", "x");
-  tree.write("Ação/OUTTRAY/ContDown.dat", "x");
-  Execucao nome = torvex({"recuperaArquivoUpload", "C:\\Ação", "1"});
+  tree.write(ansi("Ação/OUTTRAY/WORK/F7_relatório_txt.ARJ"), "x");
+  tree.write(ansi("Ação/OUTTRAY/ContDown.dat"), "x");
+  Execucao nome = torvex({"recuperaArquivoUpload", em(ansi("\\Ação")), "1"});
   EXPECT_EQ(nome.status, 0);
-  EXPECT_EQ(nome.saida, "F7_relatório_txt.ARJ\n");
-  EXPECT_EQ(torvex({"recuperaControleDownload", "C:\\Ação"}).saida,
-            "C:/Ação/Outtray/ContDown.dat\n");
-  EXPECT_EQ(torvex({"recuperaControleDownload", "C:\\Outra"}).saida, "\n");
+  EXPECT_EQ(nome.saida, ansi("F7_relatório_txt.ARJ\n"));
+  EXPECT_EQ(torvex({"recuperaControleDownload", em(ansi("\\Ação"))}).saida,
+            em(ansi("/Ação/Outtray/ContDown.dat\n")));
+  EXPECT_EQ(torvex({"recuperaControleDownload", em("\\Outra")}).saida, "\n");
 }
 
 TEST_F(Cli, HelpNamesEveryMethodSubcommandAndVariable) {
@@ -126,6 +122,7 @@ TEST_F(Cli, VersionIsTheProjectVersion) {
 // A malformed variable stops the command before it does anything: status 1,
 // nothing on stdout, one line on stderr naming the variable and the entry.
 TEST_F(Cli, MalformedEnvironmentIsRefusedWithOneLine) {
+  if (torvex::testing::kWin32Surroundings) GTEST_SKIP() << torvex::testing::kNoStandInVariables;
   tree.write("Troca/x.txt", "x");
   const std::pair<const char*, const char*> casos[] = {
       {"TORVEX_DRIVES", "C=relative/dir"},
@@ -133,32 +130,32 @@ TEST_F(Cli, MalformedEnvironmentIsRefusedWithOneLine) {
       {"TORVEX_NOW", "2024-07-01"},
   };
   for (const auto& [nome, valor] : casos) {
-    const std::string ambiente = std::string(nome) + "=" + citado(valor);
+    const std::vector<std::string> ambiente{std::string(nome) + "=" + valor};
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"existeArquivo", "C:/Troca/x.txt"},
-          std::vector<std::string>{"deletaArquivo", "C:/Troca/x.txt"},
+         {std::vector<std::string>{"existeArquivo", em("/Troca/x.txt")},
+          std::vector<std::string>{"deletaArquivo", em("/Troca/x.txt")},
           std::vector<std::string>{"demo"}, std::vector<std::string>{"expand", "&YY"}}) {
       Execucao e = torvex(args, ambiente);
-      EXPECT_EQ(e.status, 1) << ambiente << " " << args[0];
+      EXPECT_EQ(e.status, 1) << ambiente[0] << " " << args[0];
       EXPECT_EQ(e.saida, "");
       EXPECT_EQ(e.erros.rfind(std::string("torvex: ") + nome + ": '" + valor + "' is not ", 0), 0u)
           << e.erros;
       EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
     }
-    EXPECT_TRUE(tree.exists("Troca/x.txt")) << ambiente << ": nothing was done";
+    EXPECT_TRUE(tree.exists("Troca/x.txt")) << ambiente[0] << ": nothing was done";
     EXPECT_EQ(torvex({"--version"}, ambiente).status, 0) << "--version reads no environment";
     EXPECT_EQ(torvex({"--help"}, ambiente).status, 0) << "--help reads no environment";
   }
 }
 
 TEST_F(Cli, ExpandNormalisesTheRoot) {
-  Execucao e = torvex({"expand", "&QVDIR/DATA/x.txt", "C:\\Troca\\"});
+  Execucao e = torvex({"expand", "&QVDIR/DATA/x.txt", em("\\Troca\\")});
   EXPECT_EQ(e.status, 0);
-  EXPECT_EQ(e.saida, "C:/Troca/DATA/x.txt\n");
+  EXPECT_EQ(e.saida, em("/Troca/DATA/x.txt\n"));
 }
 
 TEST_F(Cli, ArjPrintsTheLibraryResult) {
-  Execucao e = torvex({"arj", "t \"C:/missing.arj\""});
+  Execucao e = torvex({"arj", "t \"" + em("/missing.arj") + "\""});
   EXPECT_EQ(e.status, 0);
   EXPECT_NE(e.saida, "0\n");
   EXPECT_NE(e.saida.find_first_of("123456789"), std::string::npos) << e.saida;
@@ -166,7 +163,12 @@ TEST_F(Cli, ArjPrintsTheLibraryResult) {
 
 TEST_F(Cli, DemoRunsTheRoundTripAndCleansUp) {
   tree.mkdir("tmp");
-  Execucao e = torvex({"demo"}, "TMPDIR=" + citado(tree.path("tmp")));
+#ifdef _WIN32
+  const std::string temporaria = "TMP=" + em("\\tmp");  // which GetTempPath reads
+#else
+  const std::string temporaria = "TMPDIR=" + tree.path("tmp").string();
+#endif
+  Execucao e = torvex({"demo"}, {temporaria});
   EXPECT_EQ(e.status, 0) << e.saida << e.erros;
   EXPECT_TRUE(std::filesystem::is_empty(tree.path("tmp")));
   EXPECT_NE(e.saida.find("Step 1"), std::string::npos);
@@ -237,8 +239,8 @@ TEST_F(Cli, ArjExplainsItsResultOnStderr) {
   tree.write("f.txt", "x");
   const std::pair<std::vector<std::string>, std::pair<const char*, const char*>> casos[] = {
       {{"arj", "a ARC F1 F2"}, {"7\n", "7: not a command line"}},
-      {{"arj", "t \"C:/missing.arj\""}, {"6\n", "6: cannot open"}},
-      {{"arj", "t \"C:/f.txt\""}, {"9\n", "9: not an ARJ archive"}},
+      {{"arj", "t \"" + em("/missing.arj") + "\""}, {"6\n", "6: cannot open"}},
+      {{"arj", "t \"" + em("/f.txt") + "\""}, {"9\n", "9: not an ARJ archive"}},
   };
   for (const auto& [args, esperado] : casos) {
     Execucao e = torvex(args);
@@ -247,14 +249,14 @@ TEST_F(Cli, ArjExplainsItsResultOnStderr) {
     EXPECT_EQ(e.erros.rfind(std::string("torvex: arj: ") + esperado.second, 0), 0u) << e.erros;
     EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
   }
-  Execucao ok = torvex({"arj", "a \"C:/x.arj\" \"C:/f.txt\""});
+  Execucao ok = torvex({"arj", "a \"" + em("/x.arj") + "\" \"" + em("/f.txt") + "\""});
   EXPECT_EQ(ok.saida, "0\n");
   EXPECT_EQ(ok.erros, "") << "success stays quiet for scripts";
 }
 
 TEST_F(Cli, DispatchBeforeRegistrationSaysToRegister) {
-  const std::string registro = "TORVEX_REGISTRY=" + citado(tree.path("vazio.reg").string());
-  Execucao e = torvex({"--dispatch", "existeArquivo", "C:/x"}, registro);
+  Execucao e = torvex({"--dispatch", "existeArquivo", em("/x")},
+                      {"TORVEX_REGISTRY=" + tree.path("vazio.reg").string()});
   EXPECT_EQ(e.status, 1);
   EXPECT_EQ(e.saida, "");
   EXPECT_NE(e.erros.find("run torvex register"), std::string::npos) << e.erros;

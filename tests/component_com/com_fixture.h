@@ -1,6 +1,7 @@
-// What the COM tests share: a registry file of their own, a module that
-// starts each test freshly loaded and must end it with nothing held, and
-// small owners for interface pointers and BSTRs.
+// What the COM tests share: a registry of their own (on POSIX a file, on
+// Windows the keys of the server and its allow list, removed before and after
+// each test), a module that starts each test freshly loaded and must end it
+// with nothing held, and small owners for interface pointers and BSTRs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include "tests/support/temp_tree.h"
 
 namespace torvex::testing {
+
+using OleText = std::basic_string<OLECHAR>;
 
 template <typename T>
 class ComPtr {
@@ -36,7 +39,7 @@ class ComPtr {
 
 class OwnedBstr {
  public:
-  explicit OwnedBstr(const char16_t* text) : s_(SysAllocString(text)) {}
+  explicit OwnedBstr(const OLECHAR* text) : s_(SysAllocString(text)) {}
   ~OwnedBstr() { SysFreeString(s_); }
   OwnedBstr(const OwnedBstr&) = delete;
   OwnedBstr& operator=(const OwnedBstr&) = delete;
@@ -46,7 +49,7 @@ class OwnedBstr {
   BSTR s_;
 };
 
-std::u16string wide(const std::string& ascii);
+OleText wide(const std::string& ascii);
 std::string narrow(BSTR s);  // ASCII results only
 
 class ComTest : public ::testing::Test {
@@ -57,12 +60,18 @@ class ComTest : public ::testing::Test {
   // A default value (null) or named value under HKEY_CLASSES_ROOT; "" when absent.
   std::string classesValue(const std::string& key, const char* value = nullptr);
   bool classesKeyExists(const std::string& key);
-  std::string registryText() const { return tree_.read("registry.reg"); }
+  std::string registryText() const { return tree_.read("registry.reg"); }  // POSIX only
   // This test program's path: the module that the linked-in server registers.
   static std::string thisModule();
 
   TempTree tree_;
+
+ private:
+  bool ownsRegistry_ = false;  // SetUp took the registry over: TearDown gives it back
 };
+
+// The type library's key for this program's kind: "win64" or "win32".
+inline const char* typeLibPlatform() { return sizeof(void*) == 8 ? "win64" : "win32"; }
 
 // A string key in the form the registry keeps: "CLSID\{...}".
 std::string classKey();

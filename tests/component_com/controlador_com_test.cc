@@ -20,8 +20,8 @@ class ControladorObject : public ComTest {
     ComTest::TearDown();
   }
 
-  DISPID idOf(const char16_t* name, HRESULT* hr) {
-    std::u16string copy = name;
+  DISPID idOf(const OLECHAR* name, HRESULT* hr) {
+    OleText copy = name;
     LPOLESTR names[] = {copy.data()};
     DISPID id = 0;
     *hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
@@ -29,7 +29,7 @@ class ControladorObject : public ComTest {
   }
 
   // Calls `id` with one string argument.
-  HRESULT invoke(DISPID id, const char16_t* argument, VARIANT* result) {
+  HRESULT invoke(DISPID id, const OLECHAR* argument, VARIANT* result) {
     OwnedBstr text(argument);
     VARIANT arg;
     VariantInit(&arg);
@@ -65,8 +65,8 @@ TEST_F(ControladorObject, AnswersItsInterfaceMapAndNothingElse) {
 
 TEST_F(ControladorObject, EarlyBoundCallsNeedNoRegistration) {
   tree_.write("presente.txt", "x");
-  OwnedBstr present(u"C:\\presente.txt");
-  OwnedBstr absent(u"C:/ausente.txt");
+  OwnedBstr present(OLESTR("C:\\presente.txt"));
+  OwnedBstr absent(OLESTR("C:/ausente.txt"));
   EXPECT_EQ(object->existeArquivo(present.get()), 0);
   EXPECT_EQ(object->existeArquivo(absent.get()), 1);
   EXPECT_FALSE(classesKeyExists(classKey()));
@@ -85,11 +85,11 @@ TEST_F(ControladorObject, LateBindingFailsUntilRegisteredThenWorks) {
   EXPECT_EQ(object->GetTypeInfo(0, 0, info.put()), TYPE_E_LIBNOTREGISTERED);
   EXPECT_EQ(info.get(), nullptr);
   HRESULT hr = S_OK;
-  idOf(u"existeArquivo", &hr);
+  idOf(OLESTR("existeArquivo"), &hr);
   EXPECT_EQ(hr, TYPE_E_LIBNOTREGISTERED);
   VARIANT result;
   VariantInit(&result);
-  EXPECT_EQ(invoke(0x60020002, u"C:/x", &result), TYPE_E_LIBNOTREGISTERED);
+  EXPECT_EQ(invoke(0x60020002, OLESTR("C:/x"), &result), TYPE_E_LIBNOTREGISTERED);
 
   ASSERT_EQ(DllRegisterServer(), S_OK);
   ASSERT_EQ(object->GetTypeInfo(0, 0, info.put()), S_OK);
@@ -105,20 +105,20 @@ TEST_F(ControladorObject, LateBindingFailsUntilRegisteredThenWorks) {
 TEST_F(ControladorObject, FindsNamesExactlyOrWithoutRegardToCase) {
   ASSERT_EQ(DllRegisterServer(), S_OK);
   HRESULT hr = E_FAIL;
-  EXPECT_EQ(idOf(u"existeArquivo", &hr), 0x60020002);
+  EXPECT_EQ(idOf(OLESTR("existeArquivo"), &hr), 0x60020002);
   EXPECT_EQ(hr, S_OK);
-  EXPECT_EQ(idOf(u"EXISTEARQUIVO", &hr), 0x60020002);
+  EXPECT_EQ(idOf(OLESTR("EXISTEARQUIVO"), &hr), 0x60020002);
   EXPECT_EQ(hr, S_OK);
-  EXPECT_EQ(idOf(u"existe", &hr), DISPID_UNKNOWN);
+  EXPECT_EQ(idOf(OLESTR("existe"), &hr), DISPID_UNKNOWN);
   EXPECT_EQ(hr, DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(idOf(u"existeArquivoX", &hr), DISPID_UNKNOWN);
+  EXPECT_EQ(idOf(OLESTR("existeArquivoX"), &hr), DISPID_UNKNOWN);
   EXPECT_EQ(hr, DISP_E_UNKNOWNNAME);
 }
 
 TEST_F(ControladorObject, ParameterNamesAfterACachedMemberNameAreLookedUpToo) {
   ASSERT_EQ(DllRegisterServer(), S_OK);
-  OLECHAR member[] = u"geraArquivoUpload";
-  OLECHAR parameter[] = u"lIndice";
+  OLECHAR member[] = OLESTR("geraArquivoUpload");
+  OLECHAR parameter[] = OLESTR("lIndice");
   LPOLESTR names[] = {member, parameter};
   DISPID ids[2] = {};
   ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
@@ -131,16 +131,16 @@ TEST_F(ControladorObject, InvokeGivesTheMethodsOwnResult) {
   tree_.write("presente.txt", "x");
   VARIANT result;
   VariantInit(&result);
-  ASSERT_EQ(invoke(0x60020002, u"C:/presente.txt", &result), S_OK);
+  ASSERT_EQ(invoke(0x60020002, OLESTR("C:/presente.txt"), &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 0);
-  ASSERT_EQ(invoke(0x60020002, u"C:/ausente.txt", &result), S_OK);
+  ASSERT_EQ(invoke(0x60020002, OLESTR("C:/ausente.txt"), &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 1) << "a missing file is a result, not a failure";
-  ASSERT_EQ(invoke(0x60020005, u"C:/raiz", &result), S_OK);
+  ASSERT_EQ(invoke(0x60020005, OLESTR("C:/raiz"), &result), S_OK);
   EXPECT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(result.bstrVal, nullptr) << "nothing found is a null string";
-  EXPECT_EQ(invoke(0x60020007, u"C:/raiz", &result), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(invoke(0x60020007, OLESTR("C:/raiz"), &result), DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ControladorObject, SafetyOptionsAreRecordedAndReported) {

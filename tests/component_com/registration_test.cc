@@ -14,10 +14,17 @@
 #include "platform/platform.h"
 #include "com/com.h"
 #include "tests/component_com/com_fixture.h"
+#include "tests/support/windows_limits.h"
 #include "platform/scoped_platform.h"
 
 namespace torvex::testing {
 namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kRegistryFileOnly =
+    "the test compares the POSIX back end's registry file as text; Windows' registry is no file "
+    "to read back";
 
 class Registration : public ComTest {
  protected:
@@ -56,12 +63,14 @@ TEST_F(Registration, WritesEveryEntry) {
   EXPECT_EQ(classesValue(classKey() + "\\InprocServer32", "ThreadingModel"), "Apartment");
   EXPECT_EQ(classesValue(classKey() + "\\TypeLib"), guidTextBraced(kLibidTorvexLib));
   EXPECT_EQ(classesValue(kLibKey), "TORVEX 1.0 Type Library");
-  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), thisModule());
-  EXPECT_EQ(classesValue(kInterfaceKey), "IControlador");
-  EXPECT_EQ(classesValue(kInterfaceKey + "\\TypeLib"), guidTextBraced(kLibidTorvexLib));
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\" + typeLibPlatform()), thisModule());
+  EXPECT_FALSE(classesKeyExists(kInterfaceKey))
+      << "RegisterTypeLib gives an Interface key to dispinterfaces and to dual and oleautomation "
+         "interfaces; IControlador only derives from IDispatch";
 }
 
 TEST_F(Registration, TwiceIsLikeOnceAndNothingStaleSurvives) {
+  if (kWin32Surroundings) GTEST_SKIP() << kRegistryFileOnly;
   ASSERT_EQ(DllRegisterServer(), S_OK);
   const std::set<std::string> once = registrySections();
   ASSERT_TRUE(platform().registryCreateKey(RegistryHive::ClassesRoot,
@@ -85,6 +94,7 @@ TEST_F(Registration, TwiceIsLikeOnceAndNothingStaleSurvives) {
 // gone, and removing the keys it marks must leave what DllUnregisterServer
 // leaves.
 TEST_F(Registration, TheInstallerListWritesAndRemovesWhatRegistrationDoes) {
+  if (kWin32Surroundings) GTEST_SKIP() << kRegistryFileOnly;
   const std::string path = "C:\\Program Files\\TORVEX\\torvex.dll";
   const RegistryHive hkcr = RegistryHive::ClassesRoot;
   ASSERT_EQ(registraEntradas(path), S_OK);
@@ -155,6 +165,10 @@ TEST_F(Registration, AModuleWithoutTypeLibraryFailsAndKeepsTheEntries) {
 }
 
 TEST_F(Registration, TheTypeLibraryFileBesideTheModuleIsTheFallback) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the test places a described type library at a POSIX path (embedTypeLib), "
+                  "which the system's LoadTypeLib cannot read";
+#else
   // Only the file name's extension is replaced, never a dot in a directory name.
   embedTypeLib("/opt/torvex.v2/libtorvex.tlb", &kTorvexTypeLib);
   ASSERT_EQ(registraTypeLib("/opt/torvex.v2/libtorvex"), S_OK);
@@ -163,6 +177,7 @@ TEST_F(Registration, TheTypeLibraryFileBesideTheModuleIsTheFallback) {
   embedTypeLib("/opt/torvex.v2/libtorvex.so.tlb", &kTorvexTypeLib);
   ASSERT_EQ(registraTypeLib("/opt/torvex.v2/libtorvex.so.1"), S_OK);
   EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), "/opt/torvex.v2/libtorvex.so.tlb");
+#endif
 }
 
 TEST_F(Registration, UnregisteringWhatWasNeverRegisteredSucceeds) {
@@ -196,7 +211,7 @@ class RegisteredLibrary : public ComTest {
     return hr;
   }
 
-  HRESULT create(const char16_t* progId, IDispatch** out) {
+  HRESULT create(const OLECHAR* progId, IDispatch** out) {
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
     if (FAILED(hr)) return hr;
@@ -216,30 +231,33 @@ TEST_F(RegisteredLibrary, TheLibraryExportsOnlyTheFourEntries) {
 }
 
 TEST_F(RegisteredLibrary, RegistersItsOwnRealPathEvenWithAQuoteInIt) {
+  if (kNoSymbolicLinks) GTEST_SKIP() << kLinksNotMade;
   tree_.mkdir("o'brien's");
   const std::filesystem::path copy = tree_.path("o'brien's/libtorvex.so");
   std::filesystem::copy_file(TORVEX_LIBRARY, copy);
   std::filesystem::create_symlink(copy, tree_.path("link.so"));
-  ASSERT_EQ(registerLibrary(tree_.path("link.so").c_str()), S_OK);
+  ASSERT_EQ(registerLibrary(tree_.path("link.so").string().c_str()), S_OK);
   const std::string real = std::filesystem::canonical(copy).string();
   EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), real);
-  EXPECT_EQ(classesValue(kLibKey + "\\0\\win64"), real) << "its type library was found in it";
+  EXPECT_EQ(classesValue(kLibKey + "\\0\\" + typeLibPlatform()), real)
+      << "its type library was found in it";
 }
 
 TEST_F(RegisteredLibrary, CreatedThroughEitherProgIdAndCalledLateBound) {
   ComPtr<IDispatch> object;
-  EXPECT_EQ(create(u"TORVEX.Controlador", object.put()), CO_E_CLASSSTRING);
+  EXPECT_EQ(create(OLESTR("TORVEX.Controlador"), object.put()), CO_E_CLASSSTRING);
   ASSERT_EQ(registerLibrary(), S_OK);
-  EXPECT_EQ(classesValue(classKey() + "\\InprocServer32"), TORVEX_LIBRARY);
+  EXPECT_EQ(fs::path(classesValue(classKey() + "\\InprocServer32")), fs::path(TORVEX_LIBRARY))
+      << "the same path, whichever separators it has";
   tree_.write("presente.txt", "x");
-  for (const char16_t* progId : {u"TORVEX.Controlador", u"TORVEX.Controlador.1"}) {
+  for (const OLECHAR* progId : {OLESTR("TORVEX.Controlador"), OLESTR("TORVEX.Controlador.1")}) {
     ASSERT_EQ(create(progId, object.put()), S_OK);
-    OLECHAR name[] = u"ExisteArquivo";
+    OLECHAR name[] = OLESTR("ExisteArquivo");
     LPOLESTR names[] = {name};
     DISPID id = 0;
     ASSERT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     EXPECT_EQ(id, 0x60020002);
-    OwnedBstr path(u"C:/presente.txt");
+    OwnedBstr path(OLESTR("C:/presente.txt"));
     VARIANT arg, result;
     VariantInit(&arg);
     VariantInit(&result);

@@ -18,9 +18,10 @@ void criaRecebido(const TempTree& arvore, const std::string& nome, const std::st
   const std::string base = nome.substr(0, nome.rfind('.'));
   arvore.write("STAGE/" + base + ".FN", descritor);
   arvore.write("STAGE/" + base + ".ARQ", dados);
+  const std::string drive(1, arvore.drive());
   for (const char* extensao : {".FN", ".ARQ"}) {
-    const std::string comando =
-        "a \"C:/T/INTRAY/WORK/" + nome + "\" \"C:/STAGE/" + base + extensao + "\"";
+    const std::string comando = "a \"" + drive + ":/T/INTRAY/WORK/" + nome + "\" \"" + drive +
+                                ":/STAGE/" + base + extensao + "\"";
     ASSERT_EQ(ExecArj(comando.c_str(), 0), 0) << comando;
   }
   std::filesystem::remove_all(arvore.path("STAGE"));

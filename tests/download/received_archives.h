@@ -1,4 +1,4 @@
-// Arranges a tray tree at C:/T and the received archives a host would leave
+// Arranges a tray tree at T on the tree's drive (C:/T) and the received archives a host would leave
 // in its incoming work area, built with our own archive library.
 #pragma once
 

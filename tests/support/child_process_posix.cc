@@ -1,14 +1,38 @@
 // POSIX: fork and exec, both output pipes read as they fill, so that a child
 // writing much to one of them never waits on the other.
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "tests/support/child_process.h"
 
 namespace torvex::testing {
 
-ChildRun runProgram(const std::string& program, const std::vector<std::string>& arguments) {
+namespace {
+
+// The argument or environment vector that exec takes; it points into `texts`.
+std::vector<char*> nullTerminated(const std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (const std::string& t : texts) pointers.push_back(const_cast<char*>(t.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+std::vector<std::string> commandLine(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return words;
+}
+
+}  // namespace
+
+ChildRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::vector<std::string>& environment) {
   ChildRun run;
   int out[2], err[2];
   if (::pipe(out) != 0) return run;
@@ -16,15 +40,15 @@ ChildRun runProgram(const std::string& program, const std::vector<std::string>& 
     ::close(out[0]), ::close(out[1]);
     return run;
   }
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
+  const std::vector<std::string> words = commandLine(program, arguments);
+  const std::vector<std::string> variables = environmentWith(environment);
+  std::vector<char*> argv = nullTerminated(words), envp = nullTerminated(variables);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(out[1], STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
     ::close(out[0]), ::close(out[1]), ::close(err[0]), ::close(err[1]);
-    ::execv(program.c_str(), argv.data());
+    ::execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
   ::close(out[1]), ::close(err[1]);
@@ -53,6 +77,27 @@ ChildRun runProgram(const std::string& program, const std::vector<std::string>& 
     run.exitCode = WEXITSTATUS(status);
   }
   return run;
+}
+
+bool runProgramKilledAfter(const std::string& program, const std::vector<std::string>& arguments,
+                           int killAfterMs) {
+  const std::vector<std::string> words = commandLine(program, arguments);
+  std::vector<char*> argv = nullTerminated(words);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int discard = ::open("/dev/null", O_WRONLY);
+    ::dup2(discard, STDOUT_FILENO);
+    ::execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  if (pid < 0) return false;
+  if (killAfterMs >= 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFSIGNALED(status);
 }
 
 }  // namespace torvex::testing

@@ -3,7 +3,7 @@
 // first beside the test program (CreateProcess's own search), where the
 // build puts the programs the suites start. Standard error is read on a
 // thread of its own, so that a child writing much to one pipe never waits on
-// the other.
+// the other. A changed environment goes to the child as a block of its own.
 #include <windows.h>
 
 #include <functional>
@@ -41,20 +41,48 @@ std::wstring wide(const std::string& text) {
   return w;
 }
 
+// The exit status a killed child gets: a shell's for SIGKILL.
+constexpr UINT kKilled = 137;
+
 void readAll(HANDLE pipe, std::string& into) {
   char buffer[4096];
   DWORD n = 0;
   while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) into.append(buffer, n);
 }
 
-}  // namespace
+// The child's environment block: this process's variables with the changes.
+std::wstring environmentBlock(const std::vector<std::string>& changes) {
+  std::wstring block;
+  for (const std::string& entry : environmentWith(changes)) block += wide(entry) + L'\0';
+  return block + L'\0';
+}
 
-ChildRun runProgram(const std::string& program, const std::vector<std::string>& arguments) {
-  ChildRun run;
+// Starts the program with the given standard handles; with no changes to
+// the environment the child inherits this process's as it is.
+bool start(const std::string& program, const std::vector<std::string>& arguments,
+           const std::vector<std::string>& environment, HANDLE out, HANDLE err,
+           PROCESS_INFORMATION& process) {
   std::string line = quoted(program);
   for (const std::string& a : arguments) line += " " + quoted(a);
   std::wstring commandLine = wide(line);
+  std::wstring block = environment.empty() ? std::wstring() : environmentBlock(environment);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  process = {};
+  return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                        block.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+                        block.empty() ? nullptr : block.data(), nullptr, &startup, &process);
+}
 
+}  // namespace
+
+ChildRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::vector<std::string>& environment) {
+  ChildRun run;
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
   if (!CreatePipe(&outRead, &outWrite, &inherited, 0)) return run;
@@ -64,15 +92,8 @@ ChildRun runProgram(const std::string& program, const std::vector<std::string>& 
   }
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
-  PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, nullptr, &startup, &process);
+  PROCESS_INFORMATION process;
+  const bool started = start(program, arguments, environment, outWrite, errWrite, process);
   CloseHandle(outWrite), CloseHandle(errWrite);
   if (started) {
     std::thread errors(readAll, errRead, std::ref(run.err));
@@ -87,6 +108,25 @@ ChildRun runProgram(const std::string& program, const std::vector<std::string>& 
   }
   CloseHandle(outRead), CloseHandle(errRead);
   return run;
+}
+
+bool runProgramKilledAfter(const std::string& program, const std::vector<std::string>& arguments,
+                           int killAfterMs) {
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE discard = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
+  PROCESS_INFORMATION process;
+  const bool started = start(program, arguments, {}, discard, GetStdHandle(STD_ERROR_HANDLE), process);
+  CloseHandle(discard);
+  if (!started) return false;
+  // Killed only if still running: an exit status cannot tell a kill from an
+  // exit with the same number.
+  const DWORD wait = killAfterMs >= 0 ? static_cast<DWORD>(killAfterMs) : INFINITE;
+  const bool killed = WaitForSingleObject(process.hProcess, wait) == WAIT_TIMEOUT &&
+                      TerminateProcess(process.hProcess, kKilled);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread), CloseHandle(process.hProcess);
+  return killed;
 }
 
 }  // namespace torvex::testing

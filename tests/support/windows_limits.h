@@ -10,12 +10,18 @@ inline constexpr bool kLibraryInADll = true;
 inline constexpr bool kNoSymbolicLinks = true;
 inline constexpr bool kNoBindMounts = true;
 inline constexpr bool kWin32NameRules = true;
+inline constexpr bool kWin32Surroundings = true;
+// The drive of a tree that a started program works on: under Wine a program
+// loads its system DLLs from C:, which a tree mapped there would hide.
+inline constexpr char kChildTreeDrive = 'D';
 #else
 inline constexpr bool kCaseBlindVolume = false;
 inline constexpr bool kLibraryInADll = false;
 inline constexpr bool kNoSymbolicLinks = false;
 inline constexpr bool kNoBindMounts = false;
 inline constexpr bool kWin32NameRules = false;
+inline constexpr bool kWin32Surroundings = false;
+inline constexpr char kChildTreeDrive = 'C';
 #endif
 
 inline constexpr const char* kNoCaseTwins =
@@ -37,5 +43,10 @@ inline constexpr const char* kNoChildOnTreeC =
     "the test starts torvex.exe on the tree mapped as drive C:; a program started under Wine "
     "loads its system DLLs from C:\\windows and stops there (could not load kernel32.dll), "
     "and on Windows the test tree maps no drive";
+
+inline constexpr const char* kNoStandInVariables =
+    "the Win32 back end asks Windows for its drives, registry, version and clock and reads none "
+    "of the variables that stand in for them on POSIX (TORVEX_DRIVES, TORVEX_REGISTRY, "
+    "TORVEX_WINVER, TORVEX_NOW)";
 
 }  // namespace torvex::testing
