@@ -10,12 +10,14 @@ inline constexpr bool kLibraryInADll = true;
 inline constexpr bool kNoSymbolicLinks = true;
 inline constexpr bool kNoBindMounts = true;
 inline constexpr bool kWin32NameRules = true;
+inline constexpr bool kPeersSpellNamesApart = true;
 #else
 inline constexpr bool kCaseBlindVolume = false;
 inline constexpr bool kLibraryInADll = false;
 inline constexpr bool kNoSymbolicLinks = false;
 inline constexpr bool kNoBindMounts = false;
 inline constexpr bool kWin32NameRules = false;
+inline constexpr bool kPeersSpellNamesApart = false;
 #endif
 
 inline constexpr const char* kNoCaseTwins =
@@ -37,5 +39,12 @@ inline constexpr const char* kNoChildOnTreeC =
     "the test starts torvex.exe on the tree mapped as drive C:; a program started under Wine "
     "loads its system DLLs from C:\\windows and stops there (could not load kernel32.dll), "
     "and on Windows the test tree maps no drive";
+inline constexpr const char* kNoUnixPeers =
+    "the peers arj and 7zz are Linux programs, which a Windows program can start only under "
+    "Wine";
+inline constexpr const char* kAccentsSpelledApart =
+    "a name's bytes pass unchanged between the archive and the Linux peers' UTF-8 file names, "
+    "while the Windows side spells the same name in Windows-1252: an accented name reaches the "
+    "tree in two spellings";
 
 }  // namespace torvex::testing
