@@ -21,7 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 using torvex::testing::TempTree;
 
-int shell(const fs::path& dir, const std::string& cmd) { return torvex::testing::unixShell(dir, cmd).value_or(-1); }
+int shell(const fs::path& dir, const std::string& cmd) {
+  return torvex::testing::unixShell(dir, cmd).value_or(-1);
+}
 
 // The sample files: window edges, empty and tiny files, text and noise of a
 // few megabytes, awkward names.
@@ -56,7 +58,8 @@ void expectSamplesIn(const TempTree& t, const std::string& dir, const std::strin
 class Peers : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::optional<int> found = torvex::testing::unixShell(fs::current_path(), "command -v arj && command -v 7zz");
+    const std::optional<int> found =
+        torvex::testing::unixShell(fs::current_path(), "command -v arj && command -v 7zz");
     if (!found) GTEST_SKIP() << torvex::testing::kNoUnixPeers;
     if (*found != 0) GTEST_SKIP() << "arj or 7zz not installed";
     if (torvex::testing::kPeersSpellNamesApart)
@@ -119,8 +122,9 @@ TEST_F(Peers, SpecialFilesFromArjAreSkippedNotCreated) {
   // The link is the shell's to make: the Windows build makes none. Both go
   // once packed: under Wine the tree's removal would wait on the FIFO for a
   // writer, and never end on the link once its target is gone.
-  ASSERT_EQ(shell(t.path("src"), "ln -s f1 link && mkfifo fifo && arj a -a1 -y ../special.arj f1 link fifo; "
-                                 "packed=$?; rm -f fifo link; test $packed = 0"),
+  ASSERT_EQ(shell(t.path("src"),
+                  "ln -s f1 link && mkfifo fifo && arj a -a1 -y ../special.arj f1 link fifo; "
+                  "packed=$?; rm -f fifo link; test $packed = 0"),
             0);
   t.mkdir("out");
   EXPECT_EQ(ExecArj("t \"C:/special.arj\"", 0), 0);

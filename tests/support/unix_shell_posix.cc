@@ -7,8 +7,8 @@
 namespace torvex::testing {
 
 std::optional<int> unixShell(const std::filesystem::path& folder, const std::string& command) {
-  const int status =
-      std::system(("cd '" + folder.string() + "' && { " + command + " ; } >/dev/null 2>&1").c_str());
+  const std::string script = "cd '" + folder.string() + "' && { " + command + " ; } >/dev/null 2>&1";
+  const int status = std::system(script.c_str());
   return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -60,15 +60,18 @@ std::optional<int> unixShell(const fs::path& folder, const std::string& command)
     throw std::invalid_argument("a shell command for Wine must hold no '\"' or '\\': " + command);
   }
   std::random_device random;
-  const std::string status = "/tmp/torvex-shell-" + std::to_string(random()) + "-" + std::to_string(random());
+  const std::string status =
+      "/tmp/torvex-shell-" + std::to_string(random()) + "-" + std::to_string(random());
   const std::string script = "cd '" + unixPath(toUnix, folder) + "' && { " + command +
-                             " ; } >/dev/null 2>&1 </dev/null; echo $? >'" + status + ".part' && mv '" +
-                             status + ".part' '" + status + "'";
-  std::wstring line = L"\"" + dosPath(toDos, "/bin/sh").wstring() + L"\" -c \"" + fs::path(script).wstring() + L"\"";
+                             " ; } >/dev/null 2>&1 </dev/null; echo $? >'" + status +
+                             ".part' && mv '" + status + ".part' '" + status + "'";
+  std::wstring line = L"\"" + dosPath(toDos, "/bin/sh").wstring() + L"\" -c \"" +
+                      fs::path(script).wstring() + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     return std::nullopt;
   }
   if (process.hThread) CloseHandle(process.hThread);
