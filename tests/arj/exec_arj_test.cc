@@ -9,6 +9,7 @@
 #include "tests/arj/archive_builder.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/windows_limits.h"
 
 namespace torvex::arj {
 namespace {
@@ -127,6 +128,7 @@ TEST(ExecArj, HostileNamesAreRefusedAndNothingLandsOutside) {
 }
 
 TEST(ExecArj, SymbolicLinkInTheTargetIsReplacedNotFollowed) {
+  if (torvex::testing::kNoSymbolicLinks) GTEST_SKIP() << torvex::testing::kLinksNotMade;
   TempTree t;
   t.write("f.txt", "payload");
   t.write("secret.txt", "untouched");

@@ -2,16 +2,18 @@
 // write they read, and what arj writes we read, byte for byte.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <optional>
 
 #include "arj/archive_writer.h"
 #include "arj/exec_arj.h"
 #include "arj/memory_stream.h"
 #include "tests/arj/archive_builder.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/unix_shell.h"
+#include "tests/support/windows_limits.h"
 
 namespace torvex::arj {
 namespace {
@@ -19,29 +21,27 @@ namespace {
 namespace fs = std::filesystem;
 using torvex::testing::TempTree;
 
-bool haveTool(const char* name) {
-  return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 int shell(const fs::path& dir, const std::string& cmd) {
-  return std::system(("cd '" + dir.string() + "' && " + cmd + " >/dev/null 2>&1").c_str());
+  return torvex::testing::unixShell(dir, cmd).value_or(-1);
 }
 
 // The sample files: window edges, empty and tiny files, text and noise of a
 // few megabytes, awkward names.
 std::map<std::string, std::string> samples() {
-  return {
+  std::map<std::string, std::string> files = {
       {"empty.txt", ""},
       {"one.bin", "A"},
       {"edge26624.txt", testing::textBytes(26624, 1)},
       {"edge26625.bin", testing::randomBytes(26625, 2)},
       {"big text.txt", testing::textBytes(3 << 20, 3)},
       {"noise (1).bin", testing::randomBytes(2 << 20, 4)},
-      {"a\xC3\xA7\xC3\xA3o.txt", "acentua\xC3\xA7\xC3\xA3o\n"},
       {"mixed.dat", testing::textBytes(100000, 5) + testing::randomBytes(50000, 6) +
                         testing::textBytes(100000, 5)},
       {"packed start.dat", testing::randomBytes(300000, 7) + testing::textBytes(300000, 8)},
   };
+  if (!torvex::testing::kPeersSpellNamesApart)
+    files.emplace("a\xC3\xA7\xC3\xA3o.txt", "acentua\xC3\xA7\xC3\xA3o\n");
+  return files;
 }
 
 void writeSamples(const TempTree& t, const std::string& dir) {
@@ -58,7 +58,12 @@ void expectSamplesIn(const TempTree& t, const std::string& dir, const std::strin
 class Peers : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!haveTool("arj") || !haveTool("7zz")) GTEST_SKIP() << "arj or 7zz not installed";
+    const std::optional<int> found =
+        torvex::testing::unixShell(fs::current_path(), "command -v arj && command -v 7zz");
+    if (!found) GTEST_SKIP() << torvex::testing::kNoUnixPeers;
+    if (*found != 0) GTEST_SKIP() << "arj or 7zz not installed";
+    if (torvex::testing::kPeersSpellNamesApart)
+      std::printf("the accented sample is left out: %s\n", torvex::testing::kAccentsSpelledApart);
   }
 };
 
@@ -114,8 +119,13 @@ TEST_F(Peers, ArchivesMadeByArjExtractWithExecArj) {
 TEST_F(Peers, SpecialFilesFromArjAreSkippedNotCreated) {
   TempTree t;
   t.write("src/f1", "hi\n");
-  fs::create_symlink("f1", t.path("src/link"));
-  ASSERT_EQ(shell(t.path("src"), "mkfifo fifo && arj a -a1 -y ../special.arj f1 link fifo"), 0);
+  // The link is the shell's to make: the Windows build makes none. Both go
+  // once packed: under Wine the tree's removal would wait on the FIFO for a
+  // writer, and never end on the link once its target is gone.
+  ASSERT_EQ(shell(t.path("src"),
+                  "ln -s f1 link && mkfifo fifo && arj a -a1 -y ../special.arj f1 link fifo; "
+                  "packed=$?; rm -f fifo link; test $packed = 0"),
+            0);
   t.mkdir("out");
   EXPECT_EQ(ExecArj("t \"C:/special.arj\"", 0), 0);
   EXPECT_EQ(ExecArj("e \"C:/special.arj\" \"C:/out/\" -y", 0), 0);

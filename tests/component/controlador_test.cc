@@ -7,6 +7,7 @@
 
 #include "component/controlador.h"
 #include "platform/platform.h"
+#include "tests/support/ansi_text.h"
 #include "tests/support/bstr_text.h"
 #include "tests/support/temp_tree.h"
 
@@ -43,7 +44,7 @@ TEST_F(Controle, CriaInfraEstruturaRefusesNullNetworkAndTooLongRoots) {
 }
 
 TEST_F(Controle, ExisteArquivoTakesBackslashesAndAccents) {
-  tree.write("Dados/ação.txt", "x");
+  tree.write(testing::ansi("Dados/ação.txt"), "x");
   EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\ação.txt").get()));
   EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\AÇÃO.TXT").get()));
   EXPECT_EQ(0, Controlador::existeArquivo(bstr(u"C:\\Dados\\").get()));
@@ -83,7 +84,7 @@ TEST_F(Controle, RecuperaControleDownloadGivesTheNormalisedPath) {
 }
 
 TEST_F(Controle, RecuperaControleDownloadKeepsAccentsOfTheRoot) {
-  tree.write("Ação/OUTTRAY/ContDown.dat", "x");
+  tree.write(testing::ansi("Ação/OUTTRAY/ContDown.dat"), "x");
   Bstr caminho(Controlador::recuperaControleDownload(bstr(u"C:/Ação").get()));
   EXPECT_EQ(texto(caminho), u"C:/Ação/Outtray/ContDown.dat");
 }

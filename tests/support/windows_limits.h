@@ -14,6 +14,7 @@ inline constexpr bool kWin32Surroundings = true;
 // The drive of a tree that a started program works on: under Wine a program
 // loads its system DLLs from C:, which a tree mapped there would hide.
 inline constexpr char kChildTreeDrive = 'D';
+inline constexpr bool kPeersSpellNamesApart = true;
 #else
 inline constexpr bool kCaseBlindVolume = false;
 inline constexpr bool kLibraryInADll = false;
@@ -22,6 +23,7 @@ inline constexpr bool kNoBindMounts = false;
 inline constexpr bool kWin32NameRules = false;
 inline constexpr bool kWin32Surroundings = false;
 inline constexpr char kChildTreeDrive = 'C';
+inline constexpr bool kPeersSpellNamesApart = false;
 #endif
 
 inline constexpr const char* kNoCaseTwins =
@@ -43,6 +45,13 @@ inline constexpr const char* kNoChildOnTreeC =
     "the test starts torvex.exe on the tree mapped as drive C:; a program started under Wine "
     "loads its system DLLs from C:\\windows and stops there (could not load kernel32.dll), "
     "and on Windows the test tree maps no drive";
+inline constexpr const char* kNoUnixPeers =
+    "the peers arj and 7zz are Linux programs, which a Windows program can start only under "
+    "Wine";
+inline constexpr const char* kAccentsSpelledApart =
+    "a name's bytes pass unchanged between the archive and the Linux peers' UTF-8 file names, "
+    "while the Windows side spells the same name in Windows-1252: an accented name reaches the "
+    "tree in two spellings";
 
 inline constexpr const char* kNoStandInVariables =
     "the Win32 back end asks Windows for its drives, registry, version and clock and reads none "

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "tests/support/unix_shell.h"
 #include "tests/support/windows_limits.h"
 #include "tests/upload/upload_fixture.h"
 
@@ -28,11 +29,12 @@ TEST_F(UploadTest, PacksOneFileWithItsTwoLineRecord) {
 }
 
 TEST_F(UploadTest, ArchiveIsReadByTheArjProgram) {
-  if (std::system("command -v arj >/dev/null 2>&1") != 0) GTEST_SKIP() << "arj not installed";
+  const std::optional<int> encontrado = unixShell(arvore().dir(), "command -v arj");
+  if (!encontrado) GTEST_SKIP() << kNoUnixPeers;
+  if (*encontrado != 0) GTEST_SKIP() << "arj not installed";
   escreve("dados/ARQ01.TXT", std::string(5000, 'x') + "fim");
   ASSERT_EQ(gera("C:/dados/ARQ01.TXT", "", 3), 0);
-  std::string arquivo = arvore().path("T/OUTTRAY/WORK/F3_arq01_txt.ARJ").string();
-  EXPECT_EQ(std::system(("arj t '" + arquivo + "' >/dev/null 2>&1").c_str()), 0);
+  EXPECT_EQ(unixShell(arvore().path("T/OUTTRAY/WORK"), "arj t F3_arq01_txt.ARJ"), 0);
 }
 
 TEST_F(UploadTest, PacksEveryMatchWithTheSameNumberInSearchOrder) {
