@@ -10,6 +10,8 @@
 #      to end under Wine (scripts/windows-test.sh);
 #   3. the Linux tests built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   4. a short run of every fuzzer (clang, libFuzzer).
+# Stage 2 runs beside stages 3 and 4 when they are selected: it waits on Wine
+# most of the time, and its output is printed once it ends.
 # Every selected stage runs even when an earlier one failed, so that one fault
 # hides no other stage's results; only stage 2, which takes stage 1's Linux
 # build, is skipped when that build failed (and says so). A table of the
@@ -106,6 +108,20 @@ titles=([1]="Release build, tests, package" [2]="Windows DLLs and MSI under Wine
   [3]="Sanitizer build and tests" [4]="Fuzz smoke run")
 results=() times=() notes=()
 failed=0
+# The Windows stage waits on Wine most of the time (its programs keep a
+# fraction of a core busy), so when stage 3 or 4 is selected too it runs
+# beside them: its output is held in a log and printed whole once it ends.
+beside=
+if [[ " $stages " == *" 3 "* || " $stages " == *" 4 "* ]]; then beside=yes; fi
+beside_pid=
+finish() {  # N STATUS START: a stage's result and time
+  local n=$1 status=$2
+  times[n]=$((SECONDS - $3))
+  if ((status == 0)); then results[n]=passed; else
+    results[n]=failed notes[n]="exit status $status"
+    failed=$((failed + 1))
+  fi
+}
 for n in 1 2 3 4; do
   if [[ " $stages " != *" $n "* ]]; then
     results[n]=skipped notes[n]="not in TORVEX_TEST_STAGES"
@@ -122,14 +138,22 @@ for n in 1 2 3 4; do
   # In a subshell of its own, started in the background: set -e holds there
   # (it would not in a function called from a condition), and a failure ends
   # only this stage.
+  if ((n == 2)) && [ -n "$beside" ]; then
+    banner "${titles[2]}: runs beside the stages after it; its output follows theirs"
+    stage_2 >"$state/stage-2.log" 2>&1 &
+    beside_pid=$! beside_start=$start
+    continue
+  fi
   "stage_$n" &
   wait $! || status=$?
-  times[n]=$((SECONDS - start))
-  if ((status == 0)); then results[n]=passed; else
-    results[n]=failed notes[n]="exit status $status"
-    failed=$((failed + 1))
-  fi
+  finish "$n" "$status" "$start"
 done
+if [ -n "$beside_pid" ]; then
+  status=0
+  wait "$beside_pid" || status=$?
+  cat "$state/stage-2.log"
+  finish 2 "$status" "$beside_start"
+fi
 if [ -s "$state/windows-counts" ]; then
   notes[2]="${notes[2]:+${notes[2]}; }$(paste -sd';' "$state/windows-counts" | sed 's/;/; /g')"
 fi
