@@ -48,8 +48,6 @@ class Cli : public ::testing::Test {
     ASSERT_FALSE(e.erros.empty());
     EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
   }
-  // `resto` on the tree's drive: "C:" + resto, or "D:" + resto.
-  std::string em(const std::string& resto) const { return std::string(1, tree.drive()) + ":" + resto; }
   TempTree tree{torvex::testing::kChildTreeDrive};
 };
 
@@ -68,35 +66,35 @@ TEST_F(Cli, UsageErrors) {
 
 TEST_F(Cli, LongArgumentsMustBeWholeNumbersInRange) {
   for (const char* ruim : {"x", "1.5", "", "2147483648", "-2147483649", "1 ", "0x10"}) {
-    esperaErroDeUso({"recuperaArquivoUpload", em("/T"), ruim});
+    esperaErroDeUso({"recuperaArquivoUpload", tree.onDrive("/T"), ruim});
   }
   for (const char* bom : {"+3", "-5", "2147483647", "-2147483648"}) {
-    Execucao e = torvex({"recuperaArquivoUpload", em("/T"), bom});
+    Execucao e = torvex({"recuperaArquivoUpload", tree.onDrive("/T"), bom});
     EXPECT_EQ(e.status, 0) << bom;
     EXPECT_EQ(e.saida, "\n") << "the null string is an empty line";
   }
 }
 
 TEST_F(Cli, LongResultsInDecimal) {
-  Execucao cria = torvex({"criaInfraEstrutura", em("\\Troca")});
+  Execucao cria = torvex({"criaInfraEstrutura", tree.onDrive("\\Troca")});
   EXPECT_EQ(cria.status, 0);
   EXPECT_EQ(cria.saida, "0\n");
   EXPECT_TRUE(tree.exists("Troca/OUTTRAY/WORK"));
   EXPECT_EQ(torvex({"criaInfraEstrutura", "//servidor/pasta"}).saida, "1\n");
-  EXPECT_EQ(torvex({"existeArquivo", em("/Troca/INTRAY")}).saida, "0\n");
-  EXPECT_EQ(torvex({"deletaArquivo", em("/Troca/nada")}).saida, "-1\n");
+  EXPECT_EQ(torvex({"existeArquivo", tree.onDrive("/Troca/INTRAY")}).saida, "0\n");
+  EXPECT_EQ(torvex({"deletaArquivo", tree.onDrive("/Troca/nada")}).saida, "-1\n");
 }
 
 // In the ANSI code page on Windows, as the arguments come.
 TEST_F(Cli, StringResultsAsUtf8) {
   tree.write(ansi("Ação/OUTTRAY/WORK/F7_relatório_txt.ARJ"), "x");
   tree.write(ansi("Ação/OUTTRAY/ContDown.dat"), "x");
-  Execucao nome = torvex({"recuperaArquivoUpload", em(ansi("\\Ação")), "1"});
+  Execucao nome = torvex({"recuperaArquivoUpload", tree.onDrive(ansi("\\Ação")), "1"});
   EXPECT_EQ(nome.status, 0);
   EXPECT_EQ(nome.saida, ansi("F7_relatório_txt.ARJ\n"));
-  EXPECT_EQ(torvex({"recuperaControleDownload", em(ansi("\\Ação"))}).saida,
-            em(ansi("/Ação/Outtray/ContDown.dat\n")));
-  EXPECT_EQ(torvex({"recuperaControleDownload", em("\\Outra")}).saida, "\n");
+  EXPECT_EQ(torvex({"recuperaControleDownload", tree.onDrive(ansi("\\Ação"))}).saida,
+            tree.onDrive(ansi("/Ação/Outtray/ContDown.dat\n")));
+  EXPECT_EQ(torvex({"recuperaControleDownload", tree.onDrive("\\Outra")}).saida, "\n");
 }
 
 TEST_F(Cli, HelpNamesEveryMethodSubcommandAndVariable) {
@@ -133,8 +131,8 @@ TEST_F(Cli, MalformedEnvironmentIsRefusedWithOneLine) {
   for (const auto& [nome, valor] : casos) {
     const std::vector<std::string> ambiente{std::string(nome) + "=" + valor};
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"existeArquivo", em("/Troca/x.txt")},
-          std::vector<std::string>{"deletaArquivo", em("/Troca/x.txt")},
+         {std::vector<std::string>{"existeArquivo", tree.onDrive("/Troca/x.txt")},
+          std::vector<std::string>{"deletaArquivo", tree.onDrive("/Troca/x.txt")},
           std::vector<std::string>{"demo"}, std::vector<std::string>{"expand", "&YY"}}) {
       Execucao e = torvex(args, ambiente);
       EXPECT_EQ(e.status, 1) << ambiente[0] << " " << args[0];
@@ -150,13 +148,13 @@ TEST_F(Cli, MalformedEnvironmentIsRefusedWithOneLine) {
 }
 
 TEST_F(Cli, ExpandNormalisesTheRoot) {
-  Execucao e = torvex({"expand", "&QVDIR/DATA/x.txt", em("\\Troca\\")});
+  Execucao e = torvex({"expand", "&QVDIR/DATA/x.txt", tree.onDrive("\\Troca\\")});
   EXPECT_EQ(e.status, 0);
-  EXPECT_EQ(e.saida, em("/Troca/DATA/x.txt\n"));
+  EXPECT_EQ(e.saida, tree.onDrive("/Troca/DATA/x.txt\n"));
 }
 
 TEST_F(Cli, ArjPrintsTheLibraryResult) {
-  Execucao e = torvex({"arj", "t \"" + em("/missing.arj") + "\""});
+  Execucao e = torvex({"arj", "t \"" + tree.onDrive("/missing.arj") + "\""});
   EXPECT_EQ(e.status, 0);
   EXPECT_NE(e.saida, "0\n");
   EXPECT_NE(e.saida.find_first_of("123456789"), std::string::npos) << e.saida;
@@ -170,7 +168,7 @@ TEST_F(Cli, DemoRunsTheRoundTripAndCleansUp) {
 #ifdef _WIN32
   std::string windows = pasta;
   std::replace(windows.begin(), windows.end(), '/', '\\');
-  const std::string temporaria = "TMP=" + em("\\" + windows);  // which GetTempPath reads
+  const std::string temporaria = "TMP=" + tree.onDrive("\\" + windows);  // which GetTempPath reads
 #else
   const std::string temporaria = "TMPDIR=" + tree.path(pasta).string();
 #endif
@@ -245,8 +243,8 @@ TEST_F(Cli, ArjExplainsItsResultOnStderr) {
   tree.write("f.txt", "x");
   const std::pair<std::vector<std::string>, std::pair<const char*, const char*>> casos[] = {
       {{"arj", "a ARC F1 F2"}, {"7\n", "7: not a command line"}},
-      {{"arj", "t \"" + em("/missing.arj") + "\""}, {"6\n", "6: cannot open"}},
-      {{"arj", "t \"" + em("/f.txt") + "\""}, {"9\n", "9: not an ARJ archive"}},
+      {{"arj", "t \"" + tree.onDrive("/missing.arj") + "\""}, {"6\n", "6: cannot open"}},
+      {{"arj", "t \"" + tree.onDrive("/f.txt") + "\""}, {"9\n", "9: not an ARJ archive"}},
   };
   for (const auto& [args, esperado] : casos) {
     Execucao e = torvex(args);
@@ -255,13 +253,13 @@ TEST_F(Cli, ArjExplainsItsResultOnStderr) {
     EXPECT_EQ(e.erros.rfind(std::string("torvex: arj: ") + esperado.second, 0), 0u) << e.erros;
     EXPECT_EQ(e.erros.find('\n'), e.erros.size() - 1) << e.erros;
   }
-  Execucao ok = torvex({"arj", "a \"" + em("/x.arj") + "\" \"" + em("/f.txt") + "\""});
+  Execucao ok = torvex({"arj", "a \"" + tree.onDrive("/x.arj") + "\" \"" + tree.onDrive("/f.txt") + "\""});
   EXPECT_EQ(ok.saida, "0\n");
   EXPECT_EQ(ok.erros, "") << "success stays quiet for scripts";
 }
 
 TEST_F(Cli, DispatchBeforeRegistrationSaysToRegister) {
-  Execucao e = torvex({"--dispatch", "existeArquivo", em("/x")},
+  Execucao e = torvex({"--dispatch", "existeArquivo", tree.onDrive("/x")},
                       {"TORVEX_REGISTRY=" + tree.path("vazio.reg").string()});
   EXPECT_EQ(e.status, 1);
   EXPECT_EQ(e.saida, "");

@@ -85,8 +85,6 @@ class Morte : public ::testing::Test {
     for (const auto& e : fs::directory_iterator(arvore.path(rel))) n += e.is_regular_file();
     return n;
   }
-  // `resto` on the tree's drive.
-  std::string em(const std::string& resto) const { return std::string(1, arvore.drive()) + ":" + resto; }
   testing::TempTree arvore{testing::kChildTreeDrive};
 };
 
@@ -103,8 +101,8 @@ TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
       fontes[n] = std::string(1000, static_cast<char>('a' + i % 26)) + n;
       arvore.write("dados/" + n, fontes[n]);
     }
-    mortes += executa({"geraArquivoUpload", em("/T"), em("/dados/*"), "", "1"}, momento);
-    executaDeNovo({"geraArquivoUpload", em("/T"), em("/dados/*"), "", "2"}, momentos);
+    mortes += executa({"geraArquivoUpload", arvore.onDrive("/T"), arvore.onDrive("/dados/*"), "", "1"}, momento);
+    executaDeNovo({"geraArquivoUpload", arvore.onDrive("/T"), arvore.onDrive("/dados/*"), "", "2"}, momentos);
     SCOPED_TRACE("killed after " + std::to_string(momento) + " ms");
 
     EXPECT_EQ(arquivosEm("dados"), 0u);
@@ -120,7 +118,7 @@ TEST_F(Morte, UploadKilledAnywhereThenRunWithAnotherNumberPacksEachSourceOnce) {
       const std::string origem = registro.substr(0, registro.find("\r\n"));
       fs::remove_all(arvore.path("X"));
       arvore.mkdir("X");
-      ASSERT_EQ(ExecArj(("e \"" + em("/T/OUTTRAY/WORK/") + n + "\" \"" + em("/X") + "\" -y").c_str(), 0), 0) << n;
+      ASSERT_EQ(ExecArj(("e \"" + arvore.onDrive("/T/OUTTRAY/WORK/") + n + "\" \"" + arvore.onDrive("/X") + "\" -y").c_str(), 0), 0) << n;
       const std::string fonte = origem.substr(origem.rfind('/') + 1);
       rasgados += arvore.read("X/" + fonte) != fontes[fonte];
       EXPECT_EQ(arvore.read("X/" + fonte), fontes[fonte]) << n;
@@ -155,10 +153,10 @@ TEST_F(Morte, DownloadKilledAnywhereThenRunAgainDeliversEachPayloadOnce) {
       todos += dados;
       // Odd ones appended, even ones numbered beside the same destination.
       testing::criaRecebido(arvore, nome(i),
-                            testing::descritor(em("/OUT/ALL.TXT"), "s", i % 2 ? "A" : "M"), dados);
+                            testing::descritor(arvore.onDrive("/OUT/ALL.TXT"), "s", i % 2 ? "A" : "M"), dados);
     }
-    mortes += executa({"disponibilizaArquivos", em("/T")}, momento);
-    executaDeNovo({"disponibilizaArquivos", em("/T")}, momentos);
+    mortes += executa({"disponibilizaArquivos", arvore.onDrive("/T")}, momento);
+    executaDeNovo({"disponibilizaArquivos", arvore.onDrive("/T")}, momentos);
     SCOPED_TRACE("killed after " + std::to_string(momento) + " ms");
 
     auto registrados = testing::arquivosRegistrados(arvore);

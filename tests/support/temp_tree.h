@@ -23,6 +23,8 @@ class TempTree {
   const std::filesystem::path& dir() const { return dir_; }
   char drive() const { return drive_; }
   std::filesystem::path path(std::string_view rel) const { return dir_ / rel; }
+  // `rest` ("/T/INTRAY", "\\tmp") on the tree's drive, as a host names it.
+  std::string onDrive(std::string_view rest) const { return std::string{drive_, ':'}.append(rest); }
 
   void write(std::string_view rel, std::string_view bytes) const;  // makes parents too
   std::string read(std::string_view rel) const;                    // "" when missing
