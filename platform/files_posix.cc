@@ -92,7 +92,7 @@ FileHandle* PosixPlatform::openFile(const char* path, OpenMode mode) {
     close(fd);
     return failWith<FileHandle*>(err, nullptr);
   }
-  if (!e.found) noteChange(loc.dir, loc.dirStat, {}, e.name);
+  if (!e.found) noteChange(loc, {}, e.name);
   openFiles().add(st.st_dev, st.st_ino);
   // Seen by other processes too: a file this handle reads is not deleted
   // under it (deleteFile asks), as Windows sharing keeps it.

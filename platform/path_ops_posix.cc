@@ -33,7 +33,9 @@ bool heldElsewhere(const std::string& path) {
 }
 
 bool sameDirectory(const Location& a, const Location& b) {
-  return a.dirStat.st_dev == b.dirStat.st_dev && a.dirStat.st_ino == b.dirStat.st_ino;
+  struct stat sa, sb;
+  return directoryStat(a, sa) && directoryStat(b, sb) && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 // Resolves an existing entry named by `path`.
@@ -78,16 +80,19 @@ struct Move {
 uint32_t locateMove(const char* from, const char* to, Move& m) {
   if (uint32_t err = existing(from, m.src, m.s)) return err;
   if (heldOpen(m.s.self)) return kErrorSharingViolation;
-  return destination(to, m.dst, m.d);
+  if (uint32_t err = destination(to, m.dst, m.d)) return err;
+  stampBeforeChange(m.src);
+  stampBeforeChange(m.dst);
+  return 0;
 }
 
 void noteMove(const Location& from, const std::string& fromName, const Location& to,
               const std::string& toName) {
-  if (sameDirectory(from, to)) {
-    noteChange(from.dir, from.dirStat, fromName, toName);
+  if (from.dir == to.dir || sameDirectory(from, to)) {
+    noteChange(from, fromName, toName);
   } else {
-    noteChange(from.dir, from.dirStat, fromName, {});
-    noteChange(to.dir, to.dirStat, {}, toName);
+    noteChange(from, fromName, {});
+    noteChange(to, {}, toName);
   }
 }
 
@@ -199,7 +204,7 @@ bool PosixPlatform::createDirectory(const char* path) {
   if (mkdir(e.path.c_str(), 0777) != 0) {
     return fail(errno == EEXIST ? kErrorAlreadyExists : win32Error(errno));
   }
-  noteChange(loc.dir, loc.dirStat, {}, e.name);
+  noteChange(loc, {}, e.name);
   return true;
 }
 
@@ -209,10 +214,11 @@ bool PosixPlatform::removeDirectory(const char* path) {
   if (uint32_t err = existing(path, loc, e)) return fail(err);
   const struct stat& self = e.self;
   if (!S_ISDIR(self.st_mode)) return fail(kErrorDirectory);
+  stampBeforeChange(loc);
   if (rmdir(e.path.c_str()) != 0) {
     return fail(errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : win32Error(errno));
   }
-  noteChange(loc.dir, loc.dirStat, e.name, {});
+  noteChange(loc, e.name, {});
   dirCache().forget(e.path);
   return true;
 }
@@ -226,8 +232,9 @@ bool PosixPlatform::deleteFile(const char* path) {
   if (loc.trailingSeparator) return fail(kErrorInvalidName);
   if (isReadOnly(self)) return fail(kErrorAccessDenied);
   if (heldOpen(self) || heldElsewhere(e.path)) return fail(kErrorSharingViolation);
+  stampBeforeChange(loc);
   if (unlink(e.path.c_str()) != 0) return fail(win32Error(errno));
-  noteChange(loc.dir, loc.dirStat, e.name, {});
+  noteChange(loc, e.name, {});
   return true;
 }
 
@@ -308,7 +315,7 @@ bool PosixPlatform::linkFile(const char* from, const char* to) {
   if (link(s.path.c_str(), joinPath(dst.dir, dst.last).c_str()) != 0) {
     return fail(errno == EXDEV ? kErrorNotSameDevice : win32Error(errno));
   }
-  noteChange(dst.dir, dst.dirStat, {}, dst.last);
+  noteChange(dst, {}, dst.last);
   return true;
 }
 

@@ -39,16 +39,19 @@ bool statEntry(const std::string& path, Entry& out) {
 }
 
 // Looks `name` up in `dir` ignoring case; fills `out` when found.
+// `absent`: the exact spelling was just found missing.
 uint32_t findIn(const std::string& dir, const struct stat& dirStat, std::string_view name,
-                Entry& out) {
+                Entry& out, bool absent = false) {
   out = Entry{};
   out.name = std::string(name);
   out.path = joinPath(dir, name);
-  if (statEntry(out.path, out)) {
-    out.found = true;
-    return 0;
+  if (!absent) {
+    if (statEntry(out.path, out)) {
+      out.found = true;
+      return 0;
+    }
+    if (errno != ENOENT) return win32Error(errno);
   }
-  if (errno != ENOENT) return win32Error(errno);
   for (int attempt = 0; attempt < 2; ++attempt) {
     bool stale = false;
     for (const std::string& candidate : dirCache().namesLike(dir, dirStat, name)) {
@@ -85,6 +88,27 @@ uint32_t walk(const std::string& root, const std::vector<std::string>& comps, si
   return 0;
 }
 
+// Looks the last component up as spelled in `loc.dir`, not yet known to
+// exist. Where it is there, so is the directory, as spelled, which then
+// needs no stat of its own (see stampBeforeChange). False when the directory
+// is not there as spelled; `loc.probe` says what was learnt of the component.
+bool probeExact(Location& loc) {
+  Entry e;
+  e.name = loc.last;
+  e.path = joinPath(loc.dir, loc.last);
+  if (!statEntry(e.path, e)) {
+    const bool absent = errno == ENOENT;
+    if (!isDirectory(loc.dir, loc.dirStat)) return false;
+    if (absent) loc.probe = Location::Probe::Absent;
+    return true;
+  }
+  e.found = true;
+  loc.probed = std::move(e);
+  loc.probe = Location::Probe::Found;
+  loc.dirStatKnown = false;
+  return true;
+}
+
 }  // namespace
 
 std::string joinPath(const std::string& dir, std::string_view name) {
@@ -94,13 +118,28 @@ std::string joinPath(const std::string& dir, std::string_view name) {
   return out;
 }
 
-void noteChange(const std::string& dir, const struct stat& before, std::string_view removed,
-                std::string_view added) {
+void noteChange(const Location& loc, std::string_view removed, std::string_view added) {
+  const std::string& dir = loc.dir;
   if (!dirCache().holds(dir) && !prefixCache().restsOn(dir)) return;
   struct stat after;
   const struct stat* now = stat(dir.c_str(), &after) == 0 ? &after : nullptr;
-  dirCache().changed(dir, before, now, removed, added);
-  prefixCache().changed(dir, before, now);
+  // Not taken before the change: a zero stat matches no stamp, so the
+  // caches read the directory afresh.
+  dirCache().changed(dir, loc.dirStat, now, removed, added);
+  prefixCache().changed(dir, loc.dirStat, now);
+}
+
+void stampBeforeChange(Location& loc) {
+  if (loc.dirStatKnown || (!dirCache().holds(loc.dir) && !prefixCache().restsOn(loc.dir))) return;
+  loc.dirStatKnown = stat(loc.dir.c_str(), &loc.dirStat) == 0;
+}
+
+bool directoryStat(const Location& loc, struct stat& out) {
+  if (loc.dirStatKnown) {
+    out = loc.dirStat;
+    return true;
+  }
+  return stat(loc.dir.c_str(), &out) == 0;
 }
 
 std::string driveDirectory(int drive) {
@@ -154,7 +193,8 @@ uint32_t locate(std::string_view path, Location& out) {
   const std::string spelled = joinAll(root, comps, dirCount);
   if (dirCount == 0 || !prefixCache().find(spelled, out.dir, out.dirStat)) {
     out.dir = spelled;
-    if (!isDirectory(out.dir, out.dirStat)) {
+    const bool asSpelled = out.last.empty() ? isDirectory(out.dir, out.dirStat) : probeExact(out);
+    if (!asSpelled) {
       std::vector<PrefixCache::Choice> choices;
       if (uint32_t err = walk(root, comps, dirCount, out, choices)) return err;
       if (!choices.empty()) prefixCache().remember(spelled, out.dir, std::move(choices));
@@ -172,7 +212,11 @@ uint32_t lookup(const Location& loc, Entry& out) {
     out.st = loc.dirStat;
     return 0;
   }
-  return findIn(loc.dir, loc.dirStat, loc.last, out);
+  if (loc.probe == Location::Probe::Found) {
+    out = loc.probed;
+    return 0;
+  }
+  return findIn(loc.dir, loc.dirStat, loc.last, out, loc.probe == Location::Probe::Absent);
 }
 
 uint32_t win32Error(int err) {

@@ -277,6 +277,19 @@ const Case kCases[] = {
        ASSERT_TRUE(platform().createDirectory("C:/T/Other"));
      },
      "exact", "T/outtray/work"},
+    {"this layer changes the listed directory by exact names, then a twin appears",
+     [](const TempTree& t) {
+       {
+         File f("C:/T/OutTray/Work/c.txt", OpenMode::CreateNew);
+         ASSERT_TRUE(f);
+       }
+       ASSERT_TRUE(platform().deleteFile("C:/T/OutTray/Work/a.txt"));
+       ASSERT_TRUE(platform().moveFile("C:/T/OutTray/Work/c.txt", "C:/T/OutTray/Work/d.txt"));
+       EXPECT_EQ(platform().fileAttributes("C:/T/OutTray/Work/C.TXT"), kInvalidAttributes);
+       EXPECT_EQ(platform().fileAttributes("C:/T/OutTray/Work/D.TXT"), kAttrArchive);
+       t.write("T/OutTray/Work/A.TXT", "twin");
+     },
+     "twin", "T/OutTray/Work"},
     {"a twin of the last directory appears after this layer's own change",
      [](const TempTree& t) {
        File f("C:/T/outtray/x.txt", OpenMode::CreateNew);
