@@ -97,7 +97,10 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
   // A match longer than a whole hash also shares pos's bytes that end one
   // past `best`: of their chain and that of the first bytes, the walk takes
   // the one reaching back furthest, and none at all when either is empty.
-  if (best >= kHashBytes) {
+  // Only a parse by price gains from reaching further back: the lazy parse
+  // takes a longer match however far, which costs more than it saves on
+  // data such as a database's pages.
+  if (params_.byPrice && best >= kHashBytes) {
     const size_t o = best + 1 - kHashBytes;
     const uint32_t link = tables_.head[hash5(cur + o)];
     const uint64_t there = following(o, link), here = following(0, next);
