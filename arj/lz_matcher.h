@@ -88,9 +88,8 @@ class LzMatcher {
   struct Candidates {
     uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
-  // The tables as plain pointers, so a loop over many positions keeps them in
-  // registers instead of reloading them around every store.
-  // The first five bytes at p, p[0] lowest, with whatever follows above them.
+  // The bytes at p, p[0] lowest: the first five, all a hash takes, and on
+  // little-endian hosts three more.
   static uint64_t firstBytes(const uint8_t* p) {
     uint64_t v = 0;
     if constexpr (std::endian::native == std::endian::little) {
@@ -106,12 +105,15 @@ class LzMatcher {
     return static_cast<uint32_t>(((v << (64 - 8 * n)) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
   }
   static uint32_t hash5(const uint8_t* p) { return hashOf<kHashBytes, kHash5Bits>(firstBytes(p)); }
+  // The tables as plain pointers, so a loop over many positions keeps them in
+  // registers instead of reloading them around every store.
   struct Tables {
     uint32_t *head, *head4, *head3, *prev;
     // Links pos, whose first bytes are p[0..kHashBytes); returns what it found.
     Candidates insert(uint64_t pos, const uint8_t* p) const {
       const uint64_t v = firstBytes(p);
-      const uint32_t h3 = hashOf<3, kHash3Bits>(v), h4 = hashOf<4, kHash4Bits>(v), h5 = hashOf<kHashBytes, kHash5Bits>(v);
+      const uint32_t h3 = hashOf<3, kHash3Bits>(v), h4 = hashOf<4, kHash4Bits>(v);
+      const uint32_t h5 = hashOf<kHashBytes, kHash5Bits>(v);
       Candidates c{head[h5], head4[h4], head3[h3]};
       prev[pos & (kHistory - 1)] = c.chain;
       head[h5] = head4[h4] = head3[h3] = static_cast<uint32_t>(pos);
