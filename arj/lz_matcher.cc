@@ -94,6 +94,19 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
   const uint16_t first2 = load16(cur);
   size_t shift = 0;            // the chain followed links the candidates' bytes `shift` on
   uint32_t next = cand.chain;  // its next link
+  // A match longer than a whole hash also shares pos's bytes that end one
+  // past `best`: of their chain and that of the first bytes, the walk takes
+  // the one reaching back furthest, and none at all when either is empty.
+  // Only a parse by price gains from reaching further back: the lazy parse
+  // takes a longer match however far, which costs more than it saves on
+  // data such as a database's pages.
+  if (params_.byPrice && best >= kHashBytes) {
+    const size_t o = best + 1 - kHashBytes;
+    const uint32_t link = tables_.head[hash5(cur + o)];
+    const uint64_t there = following(o, link), here = following(0, next);
+    if (there == 0 || here == 0) return;
+    if (there < here) shift = o, next = link;
+  }
   auto tryAt = [&](uint64_t c) {
     const uint8_t* m = buf + (c - base);
     // A longer match agrees in the two bytes up to `best` and in the first
@@ -108,9 +121,6 @@ void LzMatcher::walk(uint64_t pos, Candidates cand, size_t best, int chain, Take
     // Of the chains through the candidate's bytes, the one whose next link
     // reaches back furthest skips the most; none left ends the walk. Only
     // positions before pos are linked yet.
-    auto following = [&](size_t o, uint32_t link) {  // the candidate after c on chain o, plus one; 0 for none
-      return link == kNone || link < o ? uint64_t{0} : uint64_t{link} - o + 1;
-    };
     uint64_t furthest = following(shift, next);
     const size_t last = std::min(len - kHashBytes, static_cast<size_t>(pos - 1 - c));
     for (size_t o = last, stop = last > kShiftsTried ? last - kShiftsTried : 0; furthest != 0; --o) {

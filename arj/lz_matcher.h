@@ -88,23 +88,32 @@ class LzMatcher {
   struct Candidates {
     uint32_t chain, four, three;  // the previous head of pos's chain, the latest same-four and -three-byte positions
   };
+  // The bytes at p, p[0] lowest: the first five, all a hash takes, and on
+  // little-endian hosts three more.
+  static uint64_t firstBytes(const uint8_t* p) {
+    uint64_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&v, p, 8);  // the buffer's slack makes reading past the end safe
+    } else {
+      for (int i = 4; i >= 0; --i) v = v << 8 | p[i];
+    }
+    return v;
+  }
+  // Shifted up, the bytes beyond the first n drop out.
+  template <size_t n, int bits>
+  static uint32_t hashOf(uint64_t v) {
+    return static_cast<uint32_t>(((v << (64 - 8 * n)) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+  }
+  static uint32_t hash5(const uint8_t* p) { return hashOf<kHashBytes, kHash5Bits>(firstBytes(p)); }
   // The tables as plain pointers, so a loop over many positions keeps them in
   // registers instead of reloading them around every store.
   struct Tables {
     uint32_t *head, *head4, *head3, *prev;
     // Links pos, whose first bytes are p[0..kHashBytes); returns what it found.
     Candidates insert(uint64_t pos, const uint8_t* p) const {
-      uint64_t v = 0;  // the first five bytes, p[0] lowest
-      if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&v, p, 8);  // the buffer's slack makes reading past the end safe
-      } else {
-        for (int i = 4; i >= 0; --i) v = v << 8 | p[i];
-      }
-      const uint64_t k = 0x9E3779B97F4A7C15ull;
-      // Shifted up, the bytes beyond the first three, four, five drop out.
-      const uint32_t h3 = static_cast<uint32_t>(((v << 40) * k) >> (64 - kHash3Bits));
-      const uint32_t h4 = static_cast<uint32_t>(((v << 32) * k) >> (64 - kHash4Bits));
-      const uint32_t h5 = static_cast<uint32_t>(((v << 24) * k) >> (64 - kHash5Bits));
+      const uint64_t v = firstBytes(p);
+      const uint32_t h3 = hashOf<3, kHash3Bits>(v), h4 = hashOf<4, kHash4Bits>(v);
+      const uint32_t h5 = hashOf<kHashBytes, kHash5Bits>(v);
       Candidates c{head[h5], head4[h4], head3[h3]};
       prev[pos & (kHistory - 1)] = c.chain;
       head[h5] = head4[h4] = head3[h3] = static_cast<uint32_t>(pos);
@@ -120,6 +129,11 @@ class LzMatcher {
     const uint64_t last = std::min(to, end_ - std::min<uint64_t>(end_, kHashBytes - 1));
     const uint8_t* p = at(from);
     for (uint64_t pos = from; pos < last; ++pos, ++p) t.insert(pos, p);
+  }
+  // The candidate a link on the chain of the bytes `o` on stands for, plus
+  // one; 0 at the chain's end or for a link before o.
+  static uint64_t following(size_t o, uint32_t link) {
+    return link == kNone || link < o ? uint64_t{0} : uint64_t{link} - o + 1;
   }
   template <class Take>
   void walk(uint64_t pos, Candidates cand, size_t best, int chain, Take&& take) const;
@@ -226,12 +240,12 @@ Status LzMatcher::runByPrice(Emit& emit) {
   uint64_t pos = 0, nextCheck = 0, hashed = 0;  // positions below `hashed` are in the chains
   size_t literalRun = 0;
   bool seeded = false;
-  // The longest match at p when it saves bits, else length 0. Its bytes'
-  // prices are summed only until they pass the match's own.
-  auto search = [&](uint64_t p, const Prices& price, size_t& length, size_t& distance) {
+  // The longest match at p longer than `shorter` when it saves bits, else
+  // length 0. Its bytes' prices are summed only until they pass the match's own.
+  auto search = [&](uint64_t p, const Prices& price, size_t shorter, size_t& length, size_t& distance) {
     length = 0;
     if (end_ - p < kHashBytes) return;
-    size_t found = longestMatch(p, insert(p), 0, distance);
+    size_t found = longestMatch(p, insert(p), shorter, distance);
     hashed = p + 1;
     if (found == 0) return;
     const uint32_t cost = price.match(found, distance);
@@ -274,7 +288,7 @@ Status LzMatcher::runByPrice(Emit& emit) {
     // (noise, packed data) only every fourth position is looked up: such
     // stretches cost a fraction of the search.
     if (literalRun < kSparseAfter || !emit.incompressible() || (pos & 3) == 0)
-      search(pos, price, length, distance);
+      search(pos, price, 0, length, distance);
     if (length == 0) {
       emit.literal(*at(pos++));
       ++literalRun;
@@ -285,11 +299,14 @@ Status LzMatcher::runByPrice(Emit& emit) {
     // shorter match are usually matched anyway, not sent as literals. What
     // it saves beyond this one: their prices' difference, less the literal
     // at pos, plus the bytes it covers past this one's end (or less those
-    // it stops short by).
+    // it stops short by). Only one at least as long is looked for: a
+    // shorter one seldom wins (by a much nearer distance alone), and the
+    // length lets the walk follow the chain of the bytes it must reach,
+    // usually far sparser than that of its first bytes.
     while (length < params_.maxLazy) {
       if (Status s = ensureLookahead(pos + 1); s != Status::Ok) return s;
       size_t nextLength, nextDistance;
-      search(pos + 1, price, nextLength, nextDistance);
+      search(pos + 1, price, length - 1, nextLength, nextDistance);
       if (nextLength == 0) break;
       const uint64_t end = pos + length, nextEnd = pos + 1 + nextLength;
       const int32_t more = static_cast<int32_t>(price.match(length, distance)) -
