@@ -1,11 +1,15 @@
 #include "bench/support/bench_directory.h"
 
 #include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -43,6 +47,25 @@ std::string nameOf(long type) {
   }
 }
 
+// Whether the ext4 volume holding `path` runs without a journal: its block
+// device (by /sys/dev/block) has no journal thread's entry in /proc/fs/jbd2.
+// Such a volume passes over every inode freed in the last minutes each time
+// it makes a file, so deleting files slows the files made after them.
+bool withoutJournal(const std::string& path) {
+  namespace fs = std::filesystem;
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  std::error_code ec;
+  const fs::path device = fs::read_symlink(
+      "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)), ec);
+  if (ec || device.filename().empty()) return false;
+  const std::string prefix = device.filename().string() + "-";
+  for (fs::directory_iterator it("/proc/fs/jbd2", ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().starts_with(prefix)) return false;
+  }
+  return !ec || ec == std::errc::no_such_file_or_directory;
+}
+
 // The scratch directory is made under $TMPDIR: for a disk, that is pointed
 // at the disk's parent while it is made.
 bool makeUnder(const char* parent, ScratchDirectory& dir) {
@@ -73,6 +96,7 @@ BenchDirectory::BenchDirectory(Medium medium) {
     refuse(&dir, "cannot query the file system of " + dir.hostPath);
   }
   fileSystem_ = nameOf(static_cast<long>(fs.f_type));
+  if (fs.f_type == EXT4_SUPER_MAGIC && withoutJournal(dir.hostPath)) fileSystem_ += " without a journal";
   if (medium == Medium::Disk && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC)) {
     refuse(&dir, std::string(parent) + " is in memory (" + fileSystem_ +
                      "): durable writes cost nothing there; set TORVEX_BENCH_PARENT to a disk");

@@ -22,7 +22,8 @@ class BenchDirectory {
   BenchDirectory& operator=(const BenchDirectory&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  const std::string& fileSystem() const { return fileSystem_; }  // "ext4", "xfs", ...
+  // "ext4", "ext4 without a journal", "xfs", ...
+  const std::string& fileSystem() const { return fileSystem_; }
 
  private:
   std::filesystem::path path_;
