@@ -23,7 +23,8 @@ class HuffmanDecoder {
   void setSingle(int symbol);
 
   // The caller has refilled the reader (>= 16 bits available).
-  int decode(BitReader& br) const {
+  template <class Bits>
+  int decode(Bits& br) const {
     uint32_t e = table_[br.peek(primaryBits_)];
     if (e & kSubFlag) {
       uint32_t sub = (e >> 16) + (br.peek(kMaxCodeLength) & subMask_);
