@@ -37,8 +37,13 @@ class BitAccess {
     buf().bits <<= n;
     buf().count -= n;
   }
-  uint32_t get(int n) {  // n <= 32, refills as needed
+  // Refills only when fewer than n (<= 57) bits are buffered, which keeps
+  // the refill off most symbols' path.
+  void need(int n) {
     if (buf().count < n) static_cast<Self&>(*this).refill();
+  }
+  uint32_t get(int n) {  // n <= 32, refills as needed
+    need(n);
     uint32_t v = peek(n);
     consume(n);
     return v;

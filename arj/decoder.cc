@@ -128,13 +128,14 @@ Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
       BitReader::Hot bits(br);
       while (pos < stop && blockLeft > 0) {
         --blockLeft;
-        bits.refill();
+        bits.need(kMaxCodeLength);
         int sym = c.decode(bits);
         if (sym < 256) {
           out[pos++] = static_cast<uint8_t>(sym);
           continue;
         }
         size_t len = static_cast<size_t>(sym - 253);
+        bits.need(kMaxCodeLength);
         int slot = p.decode(bits);
         size_t dist = slot <= 1 ? static_cast<size_t>(slot)
                                 : (size_t{1} << (slot - 1)) + bits.get(slot - 1);
