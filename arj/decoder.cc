@@ -29,9 +29,13 @@ Status streamHealth(const BitReader& br) {
   return br.overran() ? Status::BadData : Status::Ok;
 }
 
+// Literals and lengths take 12 bits at once, positions and code lengths 8.
+using LiteralDecoder = HuffmanDecoder<12>;
+using SmallDecoder = HuffmanDecoder<8>;
+
 class LzhDecoder {
  public:
-  LzhDecoder(BitReader& br) : br_(br), c_(12), p_(8), t_(8) {}
+  explicit LzhDecoder(BitReader& br) : br_(br) {}
 
   Status readBlockHeader(uint32_t& blockSize) {
     blockSize = br_.get(16);
@@ -41,11 +45,11 @@ class LzhDecoder {
     return br_.overran() ? Status::BadData : Status::Ok;
   }
 
-  const HuffmanDecoder& c() const { return c_; }
-  const HuffmanDecoder& p() const { return p_; }
+  const LiteralDecoder& c() const { return c_; }
+  const SmallDecoder& p() const { return p_; }
 
  private:
-  bool readPtLengths(HuffmanDecoder& table, int size, int countBits, bool zeroRunAfterThird) {
+  bool readPtLengths(SmallDecoder& table, int size, int countBits, bool zeroRunAfterThird) {
     int n = static_cast<int>(br_.get(countBits));
     if (n == 0) {
       int s = static_cast<int>(br_.get(countBits));
@@ -104,7 +108,8 @@ class LzhDecoder {
   }
 
   BitReader& br_;
-  HuffmanDecoder c_, p_, t_;
+  LiteralDecoder c_;
+  SmallDecoder p_, t_;
 };
 
 Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
@@ -122,8 +127,8 @@ Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
     const uint64_t end = originalSize - base;
     const size_t stop = static_cast<size_t>(std::min<uint64_t>(w.fillMark, end));
     size_t pos = w.pos;
-    const HuffmanDecoder& c = dec.c();
-    const HuffmanDecoder& p = dec.p();
+    const LiteralDecoder& c = dec.c();
+    const SmallDecoder& p = dec.p();
     {
       BitReader::Hot bits(br);
       while (pos < stop && blockLeft > 0) {
