@@ -29,9 +29,13 @@ Status streamHealth(const BitReader& br) {
   return br.overran() ? Status::BadData : Status::Ok;
 }
 
+// Literals and lengths take 12 bits at once, positions and code lengths 8.
+using LiteralDecoder = HuffmanDecoder<12>;
+using SmallDecoder = HuffmanDecoder<8>;
+
 class LzhDecoder {
  public:
-  LzhDecoder(BitReader& br) : br_(br), c_(12), p_(8), t_(8) {}
+  explicit LzhDecoder(BitReader& br) : br_(br) {}
 
   Status readBlockHeader(uint32_t& blockSize) {
     blockSize = br_.get(16);
@@ -41,11 +45,11 @@ class LzhDecoder {
     return br_.overran() ? Status::BadData : Status::Ok;
   }
 
-  const HuffmanDecoder& c() const { return c_; }
-  const HuffmanDecoder& p() const { return p_; }
+  const LiteralDecoder& c() const { return c_; }
+  const SmallDecoder& p() const { return p_; }
 
  private:
-  bool readPtLengths(HuffmanDecoder& table, int size, int countBits, bool zeroRunAfterThird) {
+  bool readPtLengths(SmallDecoder& table, int size, int countBits, bool zeroRunAfterThird) {
     int n = static_cast<int>(br_.get(countBits));
     if (n == 0) {
       int s = static_cast<int>(br_.get(countBits));
@@ -104,7 +108,8 @@ class LzhDecoder {
   }
 
   BitReader& br_;
-  HuffmanDecoder c_, p_, t_;
+  LiteralDecoder c_;
+  SmallDecoder p_, t_;
 };
 
 Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
@@ -122,23 +127,27 @@ Status decodeLzh(BitReader& br, OutputWindow& w, uint64_t originalSize) {
     const uint64_t end = originalSize - base;
     const size_t stop = static_cast<size_t>(std::min<uint64_t>(w.fillMark, end));
     size_t pos = w.pos;
-    const HuffmanDecoder& c = dec.c();
-    const HuffmanDecoder& p = dec.p();
-    while (pos < stop && blockLeft > 0) {
-      --blockLeft;
-      br.refill();
-      int sym = c.decode(br);
-      if (sym < 256) {
-        out[pos++] = static_cast<uint8_t>(sym);
-        continue;
+    const LiteralDecoder& c = dec.c();
+    const SmallDecoder& p = dec.p();
+    {
+      BitReader::Hot bits(br);
+      while (pos < stop && blockLeft > 0) {
+        --blockLeft;
+        bits.need(kMaxCodeLength);
+        int sym = c.decode(bits);
+        if (sym < 256) {
+          out[pos++] = static_cast<uint8_t>(sym);
+          continue;
+        }
+        size_t len = static_cast<size_t>(sym - 253);
+        bits.need(kMaxCodeLength);
+        int slot = p.decode(bits);
+        size_t dist = slot <= 1 ? static_cast<size_t>(slot)
+                                : (size_t{1} << (slot - 1)) + bits.get(slot - 1);
+        ++dist;
+        if (dist > kWindowLzh || dist > base + pos) return Status::BadData;
+        copyMatch(out, pos, dist, static_cast<size_t>(std::min<uint64_t>(len, end - pos)));
       }
-      size_t len = static_cast<size_t>(sym - 253);
-      int slot = p.decode(br);
-      size_t dist = slot <= 1 ? static_cast<size_t>(slot)
-                              : (size_t{1} << (slot - 1)) + br.get(slot - 1);
-      ++dist;
-      if (dist > kWindowLzh || dist > base + pos) return Status::BadData;
-      copyMatch(out, pos, dist, static_cast<size_t>(std::min<uint64_t>(len, end - pos)));
     }
     w.pos = pos;
     if (Status s = streamHealth(br); s != Status::Ok) return s;
@@ -154,23 +163,26 @@ Status decodeFastest(BitReader& br, OutputWindow& w, uint64_t originalSize) {
     const uint64_t end = originalSize - base;
     const size_t stop = static_cast<size_t>(std::min<uint64_t>(w.fillMark, end));
     size_t pos = w.pos;
-    while (pos < stop) {
-      br.refill();
-      // Up to 7 one-bits select the length class; the 0 that ends a shorter
-      // prefix is consumed with it.
-      int k = std::countl_one(static_cast<uint8_t>(br.peek(7) << 1));
-      br.consume(k < 7 ? k + 1 : 7);
-      uint32_t code = (1u << k) - 1 + br.get(k);
-      if (code == 0) {
-        out[pos++] = static_cast<uint8_t>(br.get(8));
-        continue;
+    {
+      BitReader::Hot bits(br);
+      while (pos < stop) {
+        bits.refill();
+        // Up to 7 one-bits select the length class; the 0 that ends a shorter
+        // prefix is consumed with it.
+        int k = std::countl_one(static_cast<uint8_t>(bits.peek(7) << 1));
+        bits.consume(k < 7 ? k + 1 : 7);
+        uint32_t code = (1u << k) - 1 + bits.get(k);
+        if (code == 0) {
+          out[pos++] = static_cast<uint8_t>(bits.get(8));
+          continue;
+        }
+        size_t len = code + 2;
+        int d = std::countl_one(static_cast<uint8_t>(bits.peek(4) << 4));
+        bits.consume(d < 4 ? d + 1 : 4);
+        size_t dist = (size_t{1} << (9 + d)) - 512 + bits.get(9 + d) + 1;
+        if (dist > base + pos) return Status::BadData;
+        copyMatch(out, pos, dist, static_cast<size_t>(std::min<uint64_t>(len, end - pos)));
       }
-      size_t len = code + 2;
-      int d = std::countl_one(static_cast<uint8_t>(br.peek(4) << 4));
-      br.consume(d < 4 ? d + 1 : 4);
-      size_t dist = (size_t{1} << (9 + d)) - 512 + br.get(9 + d) + 1;
-      if (dist > base + pos) return Status::BadData;
-      copyMatch(out, pos, dist, static_cast<size_t>(std::min<uint64_t>(len, end - pos)));
     }
     w.pos = pos;
     if (Status s = streamHealth(br); s != Status::Ok) return s;

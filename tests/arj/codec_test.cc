@@ -42,9 +42,28 @@ std::vector<Read> readAll(std::string_view archive, Status* end = nullptr) {
 TEST(Crc32, CheckValue) {
   const char* s = "123456789";
   EXPECT_EQ(crc32(reinterpret_cast<const uint8_t*>(s), 9), 0xCBF43926u);
-  // Fed in pieces, including a tail shorter than the 8-byte step.
+  // Fed in pieces, including a tail shorter than the table step.
   uint32_t c = crc32Update(0, reinterpret_cast<const uint8_t*>(s), 5);
   EXPECT_EQ(crc32Update(c, reinterpret_cast<const uint8_t*>(s + 5), 4), 0xCBF43926u);
+}
+
+// One bit at a time, the definition the tables must agree with.
+uint32_t bitwiseCrc32(const std::string& bytes) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (unsigned char b : bytes) {
+    c ^= b;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+  }
+  return ~c;
+}
+
+TEST(Crc32, AgreesWithTheBitwiseDefinitionWhereverTheInputIsSplit) {
+  // Long enough for several table steps on either side of every split.
+  const std::string bytes = randomBytes(100, 7);
+  const uint32_t expected = bitwiseCrc32(bytes);
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  for (size_t split = 0; split <= bytes.size(); ++split)
+    EXPECT_EQ(crc32Update(crc32Update(0, p, split), p + split, bytes.size() - split), expected) << split;
 }
 
 class RoundTrip : public ::testing::TestWithParam<int> {};
