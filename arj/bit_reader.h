@@ -27,11 +27,19 @@ struct BitBuffer {
   }
 };
 
-// Peeking and consuming, shared by the reader and its hot copy; `Self`
-// provides buffer() and refill().
+// Peeking, consuming and the fast refill, shared by the reader and its hot
+// copy; `Self` provides buffer() and slowRefill().
 template <class Self>
 class BitAccess {
  public:
+  // After refill() at least 57 bits can be peeked and consumed.
+  void refill() {
+    if (buf().canRefillFast()) {
+      buf().fastRefill();
+      return;
+    }
+    static_cast<Self&>(*this).slowRefill();
+  }
   uint32_t peek(int n) const { return n == 0 ? 0 : static_cast<uint32_t>(buf().bits >> (64 - n)); }
   void consume(int n) {
     buf().bits <<= n;
@@ -40,7 +48,7 @@ class BitAccess {
   // Refills only when fewer than n (<= 57) bits are buffered, which keeps
   // the refill off most symbols' path.
   void need(int n) {
-    if (buf().count < n) static_cast<Self&>(*this).refill();
+    if (buf().count < n) refill();
   }
   uint32_t get(int n) {  // n <= 32, refills as needed
     need(n);
@@ -58,15 +66,6 @@ class BitReader : public BitAccess<BitReader> {
  public:
   BitReader(BufferedInput& in, uint64_t compressedSize) : in_(in), remaining_(compressedSize) {
     refill();
-  }
-
-  // After refill() at least 57 bits can be peeked and consumed.
-  void refill() {
-    if (b_.canRefillFast()) {
-      b_.fastRefill();
-      return;
-    }
-    slowRefill();
   }
 
   // True once bits beyond the member's end were consumed, or so many zero
@@ -102,18 +101,13 @@ class BitReader::Hot : public BitAccess<Hot> {
   Hot(const Hot&) = delete;
   Hot& operator=(const Hot&) = delete;
 
-  void refill() {
-    if (b_.canRefillFast()) {
-      b_.fastRefill();
-      return;
-    }
+ private:
+  friend class BitAccess<Hot>;
+  void slowRefill() {
     r_.b_ = b_;
     r_.slowRefill();
     b_ = r_.b_;
   }
-
- private:
-  friend class BitAccess<Hot>;
   BitBuffer& buffer() { return b_; }
   const BitBuffer& buffer() const { return b_; }
   BitReader& r_;

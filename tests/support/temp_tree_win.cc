@@ -13,10 +13,13 @@
 #include <winioctl.h>
 
 #include <cctype>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
+
+#include "tests/support/wine.h"
 
 namespace torvex::testing {
 namespace fs = std::filesystem;
@@ -42,19 +45,6 @@ constexpr DWORD kQueryUnixDrive = CTL_CODE('m', 33, METHOD_BUFFERED, FILE_READ_A
 
 [[noreturn]] void fail(const std::string& what) {
   throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
-}
-
-using DosFileName = WCHAR*(CDECL*)(const char*);
-
-// Wine's conversion of a Unix path to a Windows one; its presence is how
-// Wine is told from Windows.
-DosFileName wineDosFileName() {
-  FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_dos_file_name");
-  if (!entry) {
-    throw std::runtime_error(
-        "the test tree maps drive C: through Wine's mount manager, and this is not Wine");
-  }
-  return reinterpret_cast<DosFileName>(reinterpret_cast<void*>(entry));
 }
 
 std::vector<char> askMountManager(DWORD code, const std::vector<char>& request, size_t replySize) {
@@ -136,13 +126,15 @@ void awaitDrive(char letter, const fs::path& folder) {
 // A fresh folder outside C:, in memory when the host has /dev/shm (see
 // temp_tree_posix.cc); `unixFolder` receives its Unix path.
 fs::path makeUniqueFolder(std::string& unixFolder) {
-  const DosFileName dosFileName = wineDosFileName();
-  const auto windowsPath = [&](const std::string& unixPath) {
-    WCHAR* dos = dosFileName(unixPath.c_str());
-    if (!dos) throw std::runtime_error("Wine gives no Windows path for " + unixPath);
-    fs::path path(dos);
-    HeapFree(GetProcessHeap(), 0, dos);
-    return path;
+  // Wine's conversion of a Unix path to a Windows one; its presence is how
+  // Wine is told from Windows.
+  const auto windowsPath = [](const std::string& unixPath) {
+    std::optional<fs::path> path = wineWindowsPath(unixPath);
+    if (!path) {
+      throw std::runtime_error(
+          "the test tree maps drive C: through Wine's mount manager, and this is not Wine");
+    }
+    return *path;
   };
   std::error_code ec;
   const std::string base = fs::is_directory(windowsPath("/dev/shm"), ec) ? "/dev/shm" : "/tmp";

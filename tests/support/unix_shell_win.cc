@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tests/support/unix_shell.h"
+#include "tests/support/wine.h"
 
 namespace torvex::testing {
 
@@ -20,40 +21,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using UnixFileName = char*(CDECL*)(const WCHAR*);
-using DosFileName = WCHAR*(CDECL*)(const char*);
-
-template <typename Entry>
-Entry wineEntry(const char* name) {
-  FARPROC entry = GetProcAddress(GetModuleHandleW(L"kernel32"), name);
-  return reinterpret_cast<Entry>(reinterpret_cast<void*>(entry));
-}
-
-std::string unixPath(UnixFileName convert, const fs::path& path) {
-  char* unix = convert(path.c_str());
-  if (!unix) throw std::runtime_error("Wine gives no Unix path for " + path.string());
-  std::string text(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  return text;
-}
-
-fs::path dosPath(DosFileName convert, const std::string& path) {
-  WCHAR* dos = convert(path.c_str());
-  if (!dos) throw std::runtime_error("Wine gives no Windows path for " + path);
-  fs::path text(dos);
-  HeapFree(GetProcessHeap(), 0, dos);
-  return text;
-}
-
 // A peer that has not finished in this time is taken for hung.
 constexpr auto kPatience = std::chrono::minutes(5);
 
 }  // namespace
 
 std::optional<int> unixShell(const fs::path& folder, const std::string& command) {
-  const auto toUnix = wineEntry<UnixFileName>("wine_get_unix_file_name");
-  const auto toDos = wineEntry<DosFileName>("wine_get_dos_file_name");
-  if (!toUnix || !toDos) return std::nullopt;
+  const std::optional<std::string> unixFolder = wineUnixPath(folder);
+  if (!unixFolder) return std::nullopt;
   // The command line is parsed back into arguments by Wine's own rules;
   // a script without quotes and backslashes passes through one pair as is.
   if (command.find_first_of("\"\\") != std::string::npos) {
@@ -62,10 +37,10 @@ std::optional<int> unixShell(const fs::path& folder, const std::string& command)
   std::random_device random;
   const std::string status =
       "/tmp/torvex-shell-" + std::to_string(random()) + "-" + std::to_string(random());
-  const std::string script = "cd '" + unixPath(toUnix, folder) + "' && { " + command +
+  const std::string script = "cd '" + *unixFolder + "' && { " + command +
                              " ; } >/dev/null 2>&1 </dev/null; echo $? >'" + status +
                              ".part' && mv '" + status + ".part' '" + status + "'";
-  std::wstring line = L"\"" + dosPath(toDos, "/bin/sh").wstring() + L"\" -c \"" +
+  std::wstring line = L"\"" + wineWindowsPath("/bin/sh")->wstring() + L"\" -c \"" +
                       fs::path(script).wstring() + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -76,7 +51,7 @@ std::optional<int> unixShell(const fs::path& folder, const std::string& command)
   }
   if (process.hThread) CloseHandle(process.hThread);
   if (process.hProcess) CloseHandle(process.hProcess);
-  const fs::path done = dosPath(toDos, status);
+  const fs::path done = *wineWindowsPath(status);
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
   std::error_code ec;
   while (!fs::exists(done, ec)) {
