@@ -12,6 +12,8 @@ namespace {
 
 // Enough for the trays and a few working directories; past it, start over.
 constexpr size_t kMaxDirectories = 64;
+// Spellings kept a directory: a few trays and files named in another case.
+constexpr size_t kMaxSpellings = 64;
 
 uint64_t keyOf(const std::u32string& folded) {
   uint64_t h = 14695981039346656037ull;  // FNV-1a over the code points
@@ -69,14 +71,23 @@ std::vector<std::string> DirCache::namesLike(const std::string& dir, const struc
     }
     it = dirs_.insert_or_assign(dir, std::move(fresh)).first;
   }
-  const std::u32string folded = unicode::foldedName(name);
+  std::u32string folded = unicode::foldedName(name);
+  Listing& listing = it->second;
   std::vector<std::string> out;
-  if (!it->second.folded.mayHold(keyOf(folded))) return out;
+  if (!listing.folded.mayHold(keyOf(folded))) return out;
+  if (auto known = listing.spellings.find(folded); known != listing.spellings.end()) {
+    return known->second;
+  }
   const bool read = eachName(dir, [&](const char* n) {
     if (unicode::foldedName(n) == folded) out.emplace_back(n);
   });
-  if (!read) dirs_.erase(it);
+  if (!read) {
+    dirs_.erase(it);
+    return out;
+  }
   std::sort(out.begin(), out.end());
+  if (listing.spellings.size() >= kMaxSpellings) listing.spellings.clear();
+  listing.spellings.emplace(std::move(folded), out);
   return out;
 }
 
@@ -101,6 +112,9 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     return;
   }
   if (!added.empty()) listing.folded.add(keyOf(added));
+  for (std::string_view name : {removed, added}) {
+    if (!name.empty()) listing.spellings.erase(unicode::foldedName(name));
+  }
   listing.stamp = DirStamp::of(*after);
 }
 

@@ -56,10 +56,13 @@ class DirCache {
   void clear();
 
  private:
-  // The fingerprints of the folded names, as they stood at `stamp`.
+  // The fingerprints of the folded names, as they stood at `stamp`, and the
+  // spellings already read for folded names that may be there: a tray that
+  // stands under another case is named that way on every call.
   struct Listing {
     DirStamp stamp;
     FingerprintSet folded;
+    std::unordered_map<std::u32string, std::vector<std::string>> spellings;
   };
   bool scan(const std::string& dir, const DirStamp& stamp, Listing& out);
 

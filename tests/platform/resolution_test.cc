@@ -184,6 +184,7 @@ TEST(Resolution, NetworkPathsAreNotServed) {
 // where a fresh lookup puts it.
 constexpr const char* kSpelled = "C:/T/outtray/work/a.txt";
 constexpr const char* kNew = "C:/T/outtray/work/b.txt";
+constexpr const char* kDirectory = "C:/T/outtray";
 
 struct Case {
   const char* what;
@@ -306,11 +307,15 @@ TEST(LookupCache, AnswersAsAFreshLookupWhateverChanges) {
     if (c.arrange) c.arrange(t);
     else t.write("T/OutTray/Work/a.txt", "old");
     // Twice, so that the second answer comes from what the first remembered.
+    // The directory itself is looked up as a last component.
     ASSERT_EQ(readAll(kSpelled), c.arrange ? "a" : "old");
     ASSERT_EQ(readAll(kSpelled), c.arrange ? "a" : "old");
+    ASSERT_EQ(platform().fileAttributes(kDirectory), kAttrDirectory);
+    ASSERT_EQ(platform().fileAttributes(kDirectory), kAttrDirectory);
 
     c.change(t);
     EXPECT_EQ(readAll(kSpelled), c.reads);
+    const uint32_t remembered = platform().fileAttributes(kDirectory);
     {
       File made(kNew, OpenMode::CreateNew);
       EXPECT_EQ(static_cast<bool>(made), c.lands != nullptr);
@@ -325,6 +330,7 @@ TEST(LookupCache, AnswersAsAFreshLookupWhateverChanges) {
     // And the same with nothing remembered.
     reloadEnvironment();
     EXPECT_EQ(readAll(kSpelled), c.reads);
+    EXPECT_EQ(platform().fileAttributes(kDirectory), remembered);
     EXPECT_EQ(platform().fileAttributes(kNew), c.lands ? kAttrArchive : kInvalidAttributes);
   }
 }
