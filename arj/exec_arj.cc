@@ -97,23 +97,44 @@ File createTemp(const std::string& dirWithSeparator, std::string& name) {
   return File();
 }
 
-// Closes a finished temporary file and renames it over `target`; on failure
-// it is removed. The target is untouched unless all went well. A `durable`
-// file is synced first; extracted members are not: the caller that
-// publishes one syncs it then, and a crash before that only costs a new
-// extraction from the archive, which stays until the delivery stands.
-int commitTemp(File& tmp, FileSink& sink, const std::string& tmpName, const std::string& target,
-               bool durable) {
-  bool ok = sink.flush() && (!durable || tmp.sync());
-  ok = tmp.close() && ok;
-  if (ok && platform().replaceFile(tmpName.c_str(), target.c_str())) return kSuccess;
-  platform().deleteFile(tmpName.c_str());
+// Where a command writes a file: straight under its name when nothing is
+// there, which a failure removes again (nothing of anyone's was there), else
+// a fresh temporary file beside it that takes its place once complete, so
+// that a file there is untouched unless all went well.
+struct Output {
+  File file;
+  std::string name;  // what is written: the target itself, or the temporary file
+  bool direct = false;
+};
+
+Output openOutput(const std::string& dirWithSeparator, const std::string& target) {
+  Output o;
+  o.file = File(target.c_str(), OpenMode::CreateNew);
+  if (o.file) {
+    o.name = target;
+    o.direct = true;
+  } else {
+    o.file = createTemp(dirWithSeparator, o.name);
+  }
+  return o;
+}
+
+// Closes a finished output and, when it was written aside, renames it over
+// `target`; on failure it is removed. A `durable` file is synced first;
+// extracted members are not: the caller that publishes one syncs it then,
+// and a crash before that only costs a new extraction from the archive,
+// which stays until the delivery stands.
+int commitOutput(Output& o, FileSink& sink, const std::string& target, bool durable) {
+  bool ok = sink.flush() && (!durable || o.file.sync());
+  ok = o.file.close() && ok;
+  if (ok && (o.direct || platform().replaceFile(o.name.c_str(), target.c_str()))) return kSuccess;
+  platform().deleteFile(o.name.c_str());
   return kWriteError;
 }
 
-void discardTemp(File& tmp, const std::string& tmpName) {
-  tmp.close();
-  platform().deleteFile(tmpName.c_str());
+void discardOutput(Output& o) {
+  o.file.close();
+  platform().deleteFile(o.name.c_str());
 }
 
 class NullSink : public ByteSink {
@@ -175,25 +196,24 @@ int add(const std::string& archive, const std::string& file) {
   m.name = std::string(lastComponent(archive));
   m.created = m.modified = stamp(platform().utcNow());
 
-  std::string tmpName;
-  File tmp = createTemp(directoryOf(archive), tmpName);
-  if (!tmp) return kWriteError;
-  FileSink sink(tmp);
+  Output out = openOutput(directoryOf(archive), archive);
+  if (!out.file) return kWriteError;
+  FileSink sink(out.file);
   ArchiveWriter w(sink);
   FileSource in(src);
   // Replacing an archive must never lose the one there, so the new one is
   // synced before it takes its place; a brand-new archive has nothing to
   // lose, and a caller that needs it to last syncs it with its own batch.
-  const bool replaces = pathExists(archive.c_str());
+  const bool replaces = !out.direct && pathExists(archive.c_str());
   Status s = w.begin(m);
   if (s == Status::Ok && replaces) s = copyOthers(archive, h.name, w);
   if (s == Status::Ok) s = w.addMember(h, in, 1, static_cast<uint64_t>(size));
   if (s == Status::Ok) s = w.finish();
   if (s != Status::Ok) {
-    discardTemp(tmp, tmpName);
+    discardOutput(out);
     return levelOf(s);
   }
-  return commitTemp(tmp, sink, tmpName, archive, replaces);
+  return commitOutput(out, sink, archive, replaces);
 }
 
 int test(const std::string& archive) {
@@ -214,18 +234,18 @@ int test(const std::string& archive) {
 
 // Extracts one member into `dir` (ending in a separator) under `name`.
 Status extractOne(ArchiveReader& r, const std::string& dir, const std::string& name, int& level) {
-  std::string tmpName;
-  File tmp = createTemp(dir, tmpName);
-  if (!tmp) {
+  const std::string target = dir + name;
+  Output out = openOutput(dir, target);
+  if (!out.file) {
     level = std::max<int>(level, kWriteError);
     return Status::Ok;  // the archive itself is fine: go on
   }
-  FileSink sink(tmp);
+  FileSink sink(out.file);
   Status s = r.extract(sink);
   if (s == Status::Ok) {
-    level = std::max(level, commitTemp(tmp, sink, tmpName, dir + name, false));
+    level = std::max(level, commitOutput(out, sink, target, false));
   } else {
-    discardTemp(tmp, tmpName);
+    discardOutput(out);
     level = std::max(level, levelOf(s));
   }
   return s;

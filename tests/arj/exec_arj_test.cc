@@ -100,7 +100,10 @@ TEST(ExecArj, BadMemberNeverReplacesAGoodFile) {
   MemberHeader good = testing::storedHeader("good.txt", "good data");
   MemberHeader bad = testing::storedHeader("victim.txt", "evil data");
   bad.crc ^= 0x5A;
-  t.write("x.arj", testing::rawArchive({{bad, "evil data"}, {good, "good data"}}));
+  MemberHeader badNew = testing::storedHeader("fresh.txt", "evil data");
+  badNew.crc ^= 0x5A;
+  t.write("x.arj", testing::rawArchive(
+                       {{bad, "evil data"}, {badNew, "evil data"}, {good, "good data"}}));
   t.write("out/victim.txt", "precious");
   EXPECT_EQ(run("t \"C:/x.arj\""), 3);
   EXPECT_EQ(run("e \"C:/x.arj\" \"C:/out/\" -y"), 3);
@@ -152,7 +155,8 @@ TEST(ExecArj, UnsupportedMembersFailWithoutLeavingFiles) {
 }
 
 // Whichever file operation fails during an add, the archive that was there
-// stays as it was and no temporary file is left; same for extraction.
+// stays as it was, a new one is complete or absent, and no temporary file is
+// left; same for extraction over a file and into an empty folder.
 TEST(ExecArj, FailedStepsLoseNothing) {
   TempTree t;
   t.write("a.txt", testing::textBytes(50000, 1));
@@ -200,6 +204,34 @@ TEST(ExecArj, FailedStepsLoseNothing) {
     EXPECT_EQ(listDir(t, "out"), std::vector<std::string>{"a.txt"}) << "step " << n;
     std::string a = t.read("out/a.txt");
     EXPECT_TRUE(r == 0 ? a == full : (a == "old" || a == full)) << "step " << n;
+  }
+  for (long n = 1; n <= steps; ++n) {
+    t.mkdir("fresh");
+    int r;
+    {
+      FaultyPlatform faulty;
+      faulty.failAt(n);
+      r = run("e \"C:/x.arj\" \"C:/fresh/\" -y");
+    }
+    const std::vector<std::string> left = listDir(t, "fresh");
+    EXPECT_TRUE(left.empty() || (left == std::vector<std::string>{"a.txt"} &&
+                                 t.read("fresh/a.txt") == full))
+        << "step " << n;
+    EXPECT_TRUE(r != 0 || !left.empty()) << "step " << n;
+    std::filesystem::remove_all(t.path("fresh"));
+  }
+  for (long n = 1; n <= steps; ++n) {
+    int r;
+    {
+      FaultyPlatform faulty;
+      faulty.failAt(n);
+      r = run("a \"C:/z.arj\" \"C:/b.txt\"");
+    }
+    EXPECT_EQ(t.exists("z.arj"), r == 0) << "step " << n;
+    EXPECT_TRUE(r != 0 || run("t \"C:/z.arj\"") == 0) << "step " << n;
+    std::filesystem::remove(t.path("z.arj"));
+    EXPECT_EQ(listDir(t, ""), (std::vector<std::string>{"a.txt", "b.txt", "out", "x.arj", "y.arj"}))
+        << "step " << n;
   }
 }
 
