@@ -91,7 +91,8 @@ class HeavyWriter {
 // A file of `bytes` bytes made at `path`, which must not exist yet.
 void makeFile(const fs::path& path, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  const bool ok = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  const bool ok =
+      fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   if (fd >= 0) ::close(fd);
   if (!ok) failRun("cannot write the floor's file " + path.string());
 }

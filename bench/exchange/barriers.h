@@ -17,9 +17,9 @@ using ExchangeCall =
     std::function<double(const std::filesystem::path& area, const std::string& name, int n)>;
 
 // Prints, for each n, each condition and each barrier, the upload's and the
-// download's ms a file against the durable floor measured just before in the
-// same condition: n files of 1 KiB made and made durable in batches as the
-// calls make theirs, by the same barrier.
+// download's ms a file against floors measured just before in the same
+// condition, by the same barrier and in batches as the calls make theirs: n
+// files of 1 KiB made durable, and each call's file system part done bare.
 void compareBarriers(const std::filesystem::path& area, const std::vector<int>& counts,
                      const ExchangeCall& upload, const ExchangeCall& download);
 
