@@ -107,13 +107,19 @@ void DirCache::changed(const std::string& dir, const struct stat& before,
     return;
   }
   Listing& listing = it->second;
-  if (!removed.empty() && !listing.folded.remove(keyOf(removed))) {
-    dirs_.erase(it);  // it did not know the name: read it afresh next time
-    return;
+  // Each name is folded once, for its fingerprint and for its spellings.
+  if (!removed.empty()) {
+    const std::u32string folded = unicode::foldedName(removed);
+    if (!listing.folded.remove(keyOf(folded))) {
+      dirs_.erase(it);  // it did not know the name: read it afresh next time
+      return;
+    }
+    listing.spellings.erase(folded);
   }
-  if (!added.empty()) listing.folded.add(keyOf(added));
-  for (std::string_view name : {removed, added}) {
-    if (!name.empty()) listing.spellings.erase(unicode::foldedName(name));
+  if (!added.empty()) {
+    const std::u32string folded = unicode::foldedName(added);
+    listing.folded.add(keyOf(folded));
+    listing.spellings.erase(folded);
   }
   listing.stamp = DirStamp::of(*after);
 }

@@ -56,8 +56,9 @@ bool withoutJournal(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   std::error_code ec;
-  const fs::path device = fs::read_symlink(
-      "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)), ec);
+  const std::string number =
+      std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  const fs::path device = fs::read_symlink("/sys/dev/block/" + number, ec);
   if (ec || device.filename().empty()) return false;
   const std::string prefix = device.filename().string() + "-";
   for (fs::directory_iterator it("/proc/fs/jbd2", ec), end; !ec && it != end; it.increment(ec)) {
@@ -96,7 +97,9 @@ BenchDirectory::BenchDirectory(Medium medium) {
     refuse(&dir, "cannot query the file system of " + dir.hostPath);
   }
   fileSystem_ = nameOf(static_cast<long>(fs.f_type));
-  if (fs.f_type == EXT4_SUPER_MAGIC && withoutJournal(dir.hostPath)) fileSystem_ += " without a journal";
+  if (fs.f_type == EXT4_SUPER_MAGIC && withoutJournal(dir.hostPath)) {
+    fileSystem_ += " without a journal";
+  }
   if (medium == Medium::Disk && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC)) {
     refuse(&dir, std::string(parent) + " is in memory (" + fileSystem_ +
                      "): durable writes cost nothing there; set TORVEX_BENCH_PARENT to a disk");
