@@ -27,7 +27,7 @@ std::optional<std::string> crossVolumeCopyName(const char* dados, const char* fi
   const std::string folder(folderOf(final));
   FileIdentity from;
   if (!platform().fileIdentity(dados, from)) return std::nullopt;
-  if (renameReaches(dados, final)) return std::string();
+  if (renameReaches(from, final)) return std::string();
   // Named after the archive and the payload's checksum, so that another
   // tree delivering into the same folder draws another name.
   char sum[24];

@@ -145,8 +145,12 @@ DecisaoRecebido decideRecebido(const char* raiz, const CaminhosRecebido& c,
   }
   if (!diretorioFinalExiste(d.colocacao.final)) return fica(MotivoPermanencia::DiretorioAusente);
   if (volumeSomenteLeitura(d.colocacao.final)) return fica(MotivoPermanencia::DestinoSomenteLeitura);
-  if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
-  if (ligacaoSemAlvo(d.colocacao.final)) return fica(MotivoPermanencia::LigacaoSemAlvo);
+  // A numbered name is a path of its own; the destination itself was judged
+  // above, a moment ago.
+  if (std::strcmp(d.colocacao.final, d.destino) != 0) {
+    if (proprios.includes(d.colocacao.final)) return fica(MotivoPermanencia::DestinoReservado);
+    if (ligacaoSemAlvo(d.colocacao.final)) return fica(MotivoPermanencia::LigacaoSemAlvo);
+  }
   if (!nomeDeArquivo(d.colocacao.final)) return fica(MotivoPermanencia::NomeInvalido);
   d.entrega = true;
   return d;

@@ -209,9 +209,13 @@ bool appendWouldFail(const Step& s) {
 }  // namespace
 
 bool renameReaches(const std::string& file, const std::string& target) {
-  FileIdentity from, to;
-  return platform().fileIdentity(file.c_str(), from) &&
-         platform().fileIdentity(folderOf(target).c_str(), to) && from.volume == to.volume;
+  FileIdentity from;
+  return platform().fileIdentity(file.c_str(), from) && renameReaches(from, target);
+}
+
+bool renameReaches(const FileIdentity& file, const std::string& target) {
+  FileIdentity to;
+  return platform().fileIdentity(folderOf(target).c_str(), to) && file.volume == to.volume;
 }
 
 bool canAppendTo(const char* path) {

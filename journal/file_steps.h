@@ -37,6 +37,8 @@ std::string identityText(const char* path);
 // `file`'s volume. False when either volume cannot be told (a copy places
 // the bytes as safely on one volume).
 bool renameReaches(const std::string& file, const std::string& target);
+// The same for a file whose identity was just read.
+bool renameReaches(const FileIdentity& file, const std::string& target);
 
 // Whether a file can be opened to append to: a writable file, or a name
 // that can be made in an existing directory.

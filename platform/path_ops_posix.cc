@@ -81,6 +81,11 @@ uint32_t locateMove(const char* from, const char* to, Move& m) {
   if (uint32_t err = existing(from, m.src, m.s)) return err;
   if (heldOpen(m.s.self)) return kErrorSharingViolation;
   if (uint32_t err = destination(to, m.dst, m.d)) return err;
+  // Within one directory the destination's lookup has just stamped it.
+  if (!m.src.dirStatKnown && m.dst.dirStatKnown && m.src.dir == m.dst.dir) {
+    m.src.dirStat = m.dst.dirStat;
+    m.src.dirStatKnown = true;
+  }
   stampBeforeChange(m.src);
   stampBeforeChange(m.dst);
   return 0;
