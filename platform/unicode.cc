@@ -127,7 +127,14 @@ int compareSortKeys(std::string_view a, std::string_view b) {
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  return a == b || foldedName(a) == foldedName(b);
+  // ASCII runs compare byte by byte; from the first other byte on, by code
+  // point ("ı" and "ſ" fold to ASCII letters).
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if ((x | y) >= 0x80) return compareSortKeys(a.substr(i), b.substr(i)) == 0;
+    if (x != y && upperCase(x) != upperCase(y)) return false;
+  }
+  return a.size() == b.size();
 }
 
 std::string utf16ToUtf8(std::u16string_view wide) {

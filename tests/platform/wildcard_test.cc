@@ -50,6 +50,30 @@ TEST(Unicode, FoldsLatinGreekAndCyrillicLetters) {
   EXPECT_FALSE(unicode::equalIgnoringCase("a", "á"));
 }
 
+// Names compare byte by byte while both are ASCII and by code point from the
+// first other byte: the answer is always that of folding both whole.
+TEST(Unicode, ComparesIgnoringCaseAsTheFoldedNamesDo) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"Relatorio.TXT", "RELATORIO.txt", true},
+      {"abc", "abcd", false},
+      {"abcd", "abc", false},
+      {"FILE", "fılE", true},     // a dotless i folds to I
+      {"ſtop", "STOP", true},     // a long s folds to S
+      {"aÉ", "Aé", true},
+      {"a\xE7", "A\xC7", false},  // bytes that are no UTF-8 fold to nothing
+      {"x@[", "X`{", false},      // no letters: nothing folds them together
+      {"", "", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(unicode::equalIgnoringCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+    EXPECT_EQ(unicode::foldedName(c.a) == unicode::foldedName(c.b), c.equal) << c.a << " / " << c.b;
+  }
+}
+
 // Names ordered by their upper-cased UTF-16 code units: a character beyond
 // the BMP (a surrogate pair) comes before U+E000 to U+FFFF, and a byte that
 // is no UTF-8 (escaped as U+DC80 + byte) between the two.
