@@ -1,5 +1,8 @@
-// Finding, registering and unregistering type libraries: the TypeLib and
-// Interface keys of HKEY_CLASSES_ROOT, kept through the platform registry.
+// Finding, registering and unregistering type libraries: the TypeLib keys of
+// HKEY_CLASSES_ROOT, kept through the platform registry. The libraries this
+// runtime describes hold one interface that only derives from IDispatch,
+// which gets no Interface key (on Windows only dispinterfaces and dual or
+// oleautomation interfaces do), so none is written or removed.
 #include <limits.h>
 #include <stdlib.h>
 
@@ -15,9 +18,6 @@
 namespace torvex {
 
 namespace {
-
-// A proxy that marshals any automation-compatible interface.
-constexpr const char* kUniversalMarshaler = "{00020424-0000-0000-C000-000000000046}";
 
 struct EmbeddedLibraries {
   std::mutex lock;
@@ -59,43 +59,7 @@ bool setDefault(const std::string& key, const std::string& data) {
          p.registrySetValue(RegistryHive::ClassesRoot, key.c_str(), nullptr, data);
 }
 
-bool setNamed(const std::string& key, const char* value, const std::string& data) {
-  Platform& p = platform();
-  return p.registryCreateKey(RegistryHive::ClassesRoot, key.c_str()) &&
-         p.registrySetValue(RegistryHive::ClassesRoot, key.c_str(), value, data);
-}
-
 std::string narrow(BSTR s) { return pathFromOle(s); }
-
-// Interfaces whose calls automation can marshal get an Interface key:
-// dispinterfaces, and interfaces marked dual or oleautomation. One that only
-// derives from IDispatch gets none, on Windows as here.
-bool registersInterface(const TYPEATTR& a) {
-  return a.typekind == TKIND_DISPATCH ||
-         (a.typekind == TKIND_INTERFACE &&
-          (a.wTypeFlags & (TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION)) != 0);
-}
-
-// Runs `action(iid, name)` for each such interface of the library.
-template <typename Action>
-bool forEachInterface(ITypeLib* lib, Action action) {
-  bool ok = true;
-  for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
-    ITypeInfo* info = nullptr;
-    if (FAILED(lib->GetTypeInfo(i, &info))) return false;
-    TYPEATTR* attr = nullptr;
-    if (SUCCEEDED(info->GetTypeAttr(&attr))) {
-      BSTR name = nullptr;
-      if (registersInterface(*attr) &&
-          SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)))
-        ok = action(attr->guid, narrow(name)) && ok;
-      SysFreeString(name);
-      info->ReleaseTypeAttr(attr);
-    }
-    info->Release();
-  }
-  return ok;
-}
 
 }  // namespace
 
@@ -150,21 +114,10 @@ HRESULT RegisterTypeLib(ITypeLib* lib, LPCOLESTR fullPath, LPCOLESTR helpDir) {
   BSTR doc = nullptr;
   lib->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
   std::string version = versionKey(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum);
-  std::string libid = braced(attr->guid);
-  char versionText[16];
-  std::snprintf(versionText, sizeof versionText, "%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
   bool ok = setDefault(version, narrow(SysStringLen(doc) > 0 ? doc : name)) &&
             setDefault(version + "\\FLAGS", "0") &&
             setDefault(version + "\\HELPDIR", helpDir == nullptr ? "" : pathFromOle(helpDir)) &&
             setDefault(platformKey(version, attr->lcid, attr->syskind), pathFromOle(fullPath));
-  ok = ok && forEachInterface(lib, [&](REFGUID iid, const std::string& interfaceName) {
-         std::string key = "Interface\\" + braced(iid);
-         return setDefault(key, interfaceName) &&
-                setDefault(key + "\\ProxyStubClsid", kUniversalMarshaler) &&
-                setDefault(key + "\\ProxyStubClsid32", kUniversalMarshaler) &&
-                setDefault(key + "\\TypeLib", libid) &&
-                setNamed(key + "\\TypeLib", "Version", versionText);
-       });
   SysFreeString(name);
   SysFreeString(doc);
   lib->ReleaseTLibAttr(attr);
@@ -177,14 +130,6 @@ HRESULT UnRegisterTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSK
   if (!platform().registryRead(RegistryHive::ClassesRoot,
                                platformKey(version, lcid, syskind).c_str(), nullptr, path))
     return TYPE_E_REGISTRYACCESS;
-  ITypeLib* lib = nullptr;
-  if (SUCCEEDED(LoadTypeLib(pathToOle(path).c_str(), &lib))) {
-    forEachInterface(lib, [](REFGUID iid, const std::string&) {
-      return platform().registryDeleteTree(RegistryHive::ClassesRoot,
-                                           ("Interface\\" + braced(iid)).c_str());
-    });
-    lib->Release();
-  }
   // The library key goes too: the registry layer lists no subkeys, so whether
   // another version remains beneath it cannot be told.
   bool ok = platform().registryDeleteTree(RegistryHive::ClassesRoot, version.c_str()) &&
