@@ -64,7 +64,7 @@ TEST(Unicode, ComparesIgnoringCaseAsTheFoldedNamesDo) {
       {"FILE", "fılE", true},     // a dotless i folds to I
       {"ſtop", "STOP", true},     // a long s folds to S
       {"aÉ", "Aé", true},
-      {"a\xE7", "A\xC7", false},  // bytes that are no UTF-8 fold to nothing
+      {"a\xE7", "A\xC7", false},  // bytes that are no UTF-8 never fold
       {"x@[", "X`{", false},      // no letters: nothing folds them together
       {"", "", true},
   };
