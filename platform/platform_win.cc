@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -282,19 +283,21 @@ class WinPlatform final : public Platform {
 
   bool createDirectory(const char* path) override {
     std::wstring wide;
-    return named(path, wide) && check(CreateDirectoryW(wide.c_str(), nullptr));
+    return entryNamed(path, wide, ERROR_INVALID_NAME) &&
+           check(CreateDirectoryW(wide.c_str(), nullptr));
   }
   bool removeDirectory(const char* path) override {
     std::wstring wide;
-    return named(path, wide) && check(RemoveDirectoryW(wide.c_str()));
+    return entryNamed(path, wide, ERROR_ACCESS_DENIED) && check(RemoveDirectoryW(wide.c_str()));
   }
   bool deleteFile(const char* path) override {
     std::wstring wide;
-    return named(path, wide) && check(DeleteFileW(wide.c_str()));
+    return entryNamed(path, wide, ERROR_ACCESS_DENIED) && check(DeleteFileW(wide.c_str()));
   }
   bool moveFile(const char* from, const char* to) override {
     std::wstring source, target;
-    return named(from, source) && named(to, target) &&
+    return entryNamed(from, source, ERROR_ACCESS_DENIED) &&
+           entryNamed(to, target, ERROR_INVALID_NAME) &&
            check(MoveFileW(source.c_str(), target.c_str()));
   }
   // Onto another volume (a second disk, a mapped network drive) the move is
@@ -303,7 +306,8 @@ class WinPlatform final : public Platform {
   // nothing for a rename within a volume.
   bool replaceFile(const char* from, const char* to) override {
     std::wstring source, target;
-    return named(from, source) && named(to, target) &&
+    return entryNamed(from, source, ERROR_ACCESS_DENIED) &&
+           entryNamed(to, target, ERROR_INVALID_NAME) &&
            check(MoveFileExW(source.c_str(), target.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED |
                                  MOVEFILE_WRITE_THROUGH));
@@ -313,7 +317,8 @@ class WinPlatform final : public Platform {
   // volume without second names (FAT, exFAT, many network shares) fails it.
   bool linkFile(const char* from, const char* to) override {
     std::wstring source, target;
-    return named(from, source) && named(to, target) &&
+    return entryNamed(from, source, ERROR_ACCESS_DENIED) &&
+           entryNamed(to, target, ERROR_INVALID_NAME) &&
            check(CreateHardLinkW(target.c_str(), source.c_str(), nullptr));
   }
 
@@ -582,6 +587,21 @@ class WinPlatform final : public Platform {
   static bool named(const char* path, std::wstring& wide) {
     if (!path) return refuse(ERROR_INVALID_PARAMETER, false);
     return win::fileCallPath(path, wide) || refuse(ERROR_INVALID_NAME, false);
+  }
+  // A path whose entry is made, removed or moved: never a device. Win32
+  // takes NUL or con.txt in any folder for the device, and Wine maps each
+  // device to a host file (NUL to /dev/null) that a delete or a move run as
+  // root would then take for an ordinary file. Refused with the error the
+  // POSIX back end gives.
+  static bool entryNamed(const char* path, std::wstring& wide, DWORD deviceError) {
+    if (path) {
+      const std::string_view text(path);
+      const size_t sep = text.find_last_of("\\/:");
+      if (winpath::isDeviceName(sep == std::string_view::npos ? text : text.substr(sep + 1))) {
+        return refuse(deviceError, false);
+      }
+    }
+    return named(path, wide);
   }
   // A null handle is refused, as the POSIX back end does, never dereferenced.
   template <typename T>

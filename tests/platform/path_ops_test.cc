@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "platform/file.h"
 #include "tests/support/temp_tree.h"
@@ -54,6 +55,40 @@ TEST(Attributes, DeviceNamesAreNeverFiles) {
   EXPECT_TRUE(fs::is_empty(t.path("h")));
   File ordinary("C:/h/CONX", OpenMode::Write);
   EXPECT_TRUE(ordinary);
+}
+
+// A device name is no entry to remove, move or link: Wine maps NUL to the
+// host's /dev/null, which a delete run as root would otherwise unlink.
+TEST(PathOps, DeviceNamesAreNeverRemovedMovedOrLinked) {
+  testing::TempTree t;
+  t.write("h/f.txt", "f");
+  struct Case {
+    const char* what;
+    bool (*op)(const char* device);
+    uint32_t error;
+  };
+  const Case cases[] = {
+      {"delete", [](const char* d) { return platform().deleteFile(d); }, kErrorAccessDenied},
+      {"remove folder", [](const char* d) { return platform().removeDirectory(d); },
+       kErrorAccessDenied},
+      {"move from", [](const char* d) { return platform().moveFile(d, "C:/h/g.txt"); },
+       kErrorAccessDenied},
+      {"move onto", [](const char* d) { return platform().moveFile("C:/h/f.txt", d); },
+       kErrorInvalidName},
+      {"replace from", [](const char* d) { return platform().replaceFile(d, "C:/h/f.txt"); },
+       kErrorAccessDenied},
+      {"replace onto", [](const char* d) { return platform().replaceFile("C:/h/f.txt", d); },
+       kErrorInvalidName},
+      {"link onto", [](const char* d) { return platform().linkFile("C:/h/f.txt", d); },
+       kErrorInvalidName},
+  };
+  for (const Case& c : cases) {
+    for (const char* device : {"C:/h/NUL", "C:/h/nul.txt", "C:/h/CON", "C:/h/com1.log", "C:/h/AUX "}) {
+      EXPECT_EQ(errorOf([&] { return c.op(device); }), c.error) << c.what << " " << device;
+    }
+  }
+  EXPECT_EQ(t.read("h/f.txt"), "f");
+  EXPECT_EQ(std::distance(fs::directory_iterator(t.path("h")), fs::directory_iterator()), 1);
 }
 
 TEST(CreateDirectory, ErrorCodes) {
