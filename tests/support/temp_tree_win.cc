@@ -43,6 +43,33 @@ constexpr DWORD kDefineUnixDrive =
     CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 constexpr DWORD kQueryUnixDrive = CTL_CODE('m', 33, METHOD_BUFFERED, FILE_READ_ACCESS);
 
+// Removes a folder and all under it by "\\?\" paths, which reach past
+// MAX_PATH where std::filesystem's removal stops (a test may build a tray
+// tree under a root of 239 characters) and take a name such as NUL for a
+// file, never for the device. A link to a folder is removed, not entered.
+void removeDeepTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring entry = folder + L"\\" + name;
+      SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const DWORD kind = fd.dwFileAttributes;
+      if ((kind & FILE_ATTRIBUTE_DIRECTORY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        removeDeepTree(entry);
+      } else if (kind & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(entry.c_str());
+      } else {
+        DeleteFileW(entry.c_str());
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 [[noreturn]] void fail(const std::string& what) {
   throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
 }
@@ -171,6 +198,9 @@ TempTree::~TempTree() {
     fs::current_path(dir_.parent_path(), ec);
   }
   removeDirectory();
+  if (fs::exists(dir_, ec)) {
+    removeDeepTree(L"\\\\?\\" + fs::absolute(dir_, ec).make_preferred().wstring());
+  }
   try {
     mapDrive(drive_, hadPrevious_ ? previous_ : std::string());
   } catch (const std::exception&) {
