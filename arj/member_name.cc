@@ -1,27 +1,11 @@
 #include "arj/member_name.h"
 
-#include <array>
+#include "platform/win_path.h"
 
 namespace torvex::arj {
 namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-// CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
-// and trailing blanks: Windows opens the device whatever the directory.
-bool isDeviceName(std::string_view name) {
-  std::string stem;
-  for (char c : name.substr(0, name.find('.'))) stem += upper(c);
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  static constexpr std::array<std::string_view, 6> kFixed = {"CON", "PRN", "AUX", "NUL", "CONIN$",
-                                                             "CONOUT$"};
-  for (auto d : kFixed)
-    if (stem == d) return true;
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-         stem[3] >= '1' && stem[3] <= '9';
-}
 
 bool hasDotDotComponent(std::string_view name) {
   size_t start = 0;
@@ -54,7 +38,7 @@ std::optional<std::string> extractName(std::string_view stored) {
     if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return std::nullopt;
   // Windows drops trailing dots and blanks, which would change the name.
   if (name.back() == '.' || name.back() == ' ') return std::nullopt;
-  if (isDeviceName(name)) return std::nullopt;
+  if (winpath::isDeviceName(name)) return std::nullopt;
   return std::string(name);
 }
 
