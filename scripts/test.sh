@@ -31,6 +31,10 @@ trap 'rm -rf "$state"' EXIT
 
 banner() { printf '\n=== %s ===\n' "$*"; }
 
+if [ "$(id -u)" = 0 ] && [ -c /dev/null ]; then
+  "$top/scripts/null-sentinel.sh" "$state/dev-null.log" &
+fi
+
 stage_1() {
   banner "Release build"
   (cd "$top" && cmake --preset release && cmake --build --preset release)
@@ -158,6 +162,11 @@ if [ -s "$state/windows-counts" ]; then
   notes[2]="${notes[2]:+${notes[2]}; }$(paste -sd';' "$state/windows-counts" | sed 's/;/; /g')"
 fi
 
+if [ -s "$state/dev-null.log" ]; then
+  banner "The host's /dev/null was replaced during the run, and made again"
+  cat "$state/dev-null.log"
+fi
+
 banner "Summary"
 printf '%-5s %-32s %-8s %8s  %s\n' stage "" result time notes
 for n in 1 2 3 4; do
@@ -165,6 +174,9 @@ for n in 1 2 3 4; do
   [ -n "${times[n]:-}" ] && time=$(printf '%dm%02ds' $((times[n] / 60)) $((times[n] % 60)))
   printf '%-5s %-32s %-8s %8s  %s\n' "$n" "${titles[n]}" "${results[n]}" "$time" "${notes[n]:-}"
 done
+if [ -s "$state/dev-null.log" ]; then
+  printf '%-5s %s\n' host "/dev/null replaced at $(grep -c '/dev/null was' "$state/dev-null.log") moment(s), made again: see above"
+fi
 printf '%-5s %-32s %-8s %8s\n' all "" "$( ((failed)) && echo failed || echo passed)" \
   "$(printf '%dm%02ds' $((SECONDS / 60)) $((SECONDS % 60)))"
 ((failed == 0))
