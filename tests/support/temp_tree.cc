@@ -21,9 +21,7 @@ void TempTree::removeDirectory() const {
   // Leave the tree first if a test made it (or a drive in it) current.
   const fs::path cwd = fs::current_path(ec);
   if (!ec && cwd.string().rfind(dir_.string(), 0) == 0) fs::current_path(dir_.parent_path(), ec);
-  // Read-only files and directories a test made must not block the clean-up.
-  makeWritable(dir_);
-  fs::remove_all(dir_, ec);
+  removeTree(dir_);
 }
 
 void TempTree::write(std::string_view rel, std::string_view bytes) const {

@@ -44,4 +44,8 @@ class TempTree {
 // test's read-only files and directories, which Windows deletes none of.
 void makeWritable(const std::filesystem::path& folder);
 
+// Removes `folder` and all below it, read-only entries too, never entering a
+// link; per platform (temp_tree_posix.cc, temp_tree_win.cc).
+void removeTree(const std::filesystem::path& folder);
+
 }  // namespace torvex::testing

@@ -57,6 +57,12 @@ TempTree::TempTree(char drive) : dir_(makeUniqueDirectory()), drive_(drive) {
   reloadEnvironment();
 }
 
+void removeTree(const fs::path& folder) {
+  makeWritable(folder);
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+}
+
 TempTree::~TempTree() {
   removeDirectory();
   if (hadPrevious_) {

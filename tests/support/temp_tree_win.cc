@@ -43,10 +43,11 @@ constexpr DWORD kDefineUnixDrive =
     CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 constexpr DWORD kQueryUnixDrive = CTL_CODE('m', 33, METHOD_BUFFERED, FILE_READ_ACCESS);
 
-// Removes a folder and all under it by "\\?\" paths, which reach past
-// MAX_PATH where std::filesystem's removal stops (a test may build a tray
-// tree under a root of 239 characters) and take a name such as NUL for a
-// file, never for the device. A link to a folder is removed, not entered.
+// Removes a folder and all under it by "\\?\" paths: they reach past
+// MAX_PATH (a test may build a tray tree under a root of 239 characters),
+// take a name as it stands on disk ("dots.", "NUL") for that very entry,
+// never for the device or a shorter name, and std::filesystem's removal in
+// mingw-w64 does neither. A link to a folder is removed, not entered.
 void removeDeepTree(const std::wstring& folder) {
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
@@ -191,6 +192,12 @@ TempTree::TempTree(char drive) : drive_(drive) {
   awaitDrive(drive, dir_);
 }
 
+void removeTree(const fs::path& folder) {
+  std::error_code ec;
+  const fs::path full = fs::absolute(folder, ec).make_preferred();
+  if (!ec) removeDeepTree(L"\\\\?\\" + full.wstring());
+}
+
 TempTree::~TempTree() {
   // Off the drive first, if a test made a folder there current.
   std::error_code ec;
@@ -198,9 +205,6 @@ TempTree::~TempTree() {
     fs::current_path(dir_.parent_path(), ec);
   }
   removeDirectory();
-  if (fs::exists(dir_, ec)) {
-    removeDeepTree(L"\\\\?\\" + fs::absolute(dir_, ec).make_preferred().wstring());
-  }
   try {
     mapDrive(drive_, hadPrevious_ ? previous_ : std::string());
   } catch (const std::exception&) {
