@@ -115,7 +115,7 @@ class WinPlatform final : public Platform {
       case OpenMode::CreateNew: disposition = CREATE_NEW; break;
     }
     std::wstring wide;
-    if (!named(path, wide)) return nullptr;
+    if (!entryNamed(path, wide, ERROR_INVALID_NAME)) return nullptr;
     HANDLE h = CreateFileW(wide.c_str(), access, kShareMode, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -588,7 +588,8 @@ class WinPlatform final : public Platform {
     if (!path) return refuse(ERROR_INVALID_PARAMETER, false);
     return win::fileCallPath(path, wide) || refuse(ERROR_INVALID_NAME, false);
   }
-  // A path whose entry is made, removed or moved: never a device. Win32
+  // A path whose entry is opened, made, removed or moved: never a device,
+  // as on POSIX, where data written there would be lost unseen. Win32
   // takes NUL or con.txt in any folder for the device, and Wine maps each
   // device to a host file (NUL to /dev/null) that a delete or a move run as
   // root would then take for an ordinary file. Refused with the error the

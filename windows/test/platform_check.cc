@@ -109,7 +109,7 @@ void search() {
   show("findFirst missing directory", p.findFirst("C:/e2e/none/*", e) != nullptr);
 }
 
-// A device name in any folder is no entry to remove, move or link. Wine
+// A device name in any folder is no entry to open, remove, move or link. Wine
 // maps NUL to the host's /dev/null, which a delete run as root would unlink
 // as soon as anything had left a plain file there.
 void devices() {
@@ -125,6 +125,8 @@ void devices() {
     show(("move a file onto " + n).c_str(), p.moveFile(file.c_str(), device.c_str()));
     show(("replace " + n + " with a file").c_str(), p.replaceFile(file.c_str(), device.c_str()));
     show(("link a file as " + n).c_str(), p.linkFile(file.c_str(), device.c_str()));
+    show(("open " + n + " for writing").c_str(), File(device.c_str(), OpenMode::Write) ? true : false);
+    show(("open " + n + " for reading").c_str(), File(device.c_str(), OpenMode::Read) ? true : false);
   }
   std::printf("f.txt after: %s\n", contents("f.txt").c_str());
   show("delete f.txt", p.deleteFile(file.c_str()));
