@@ -9,10 +9,10 @@
 set -u
 log=$1 parent=$PPID
 while [ -d "/proc/$parent" ]; do
-  if ! [ -c /dev/null ] || [ "$(stat -c %t:%T /dev/null)" != 1:3 ]; then
+  if ! [ -c /dev/null ]; then
     { echo "$(date +%T): /dev/null was: $(stat -c %F /dev/null 2>&1)"
       ps -eo pid,ppid,etimes,args --sort=start_time | tail -n 40; } >>"$log"
     mknod -m 666 /dev/.null-sentinel c 1 3 && mv -f /dev/.null-sentinel /dev/null
   fi
-  sleep 0.1
+  sleep 0.05
 done
