@@ -122,6 +122,10 @@ class WinPlatform final : public Platform {
       noteFailure();
       return nullptr;
     }
+    // As the system answers, and the POSIX back end: an open that may create
+    // says whether the file was there (ERROR_ALREADY_EXISTS).
+    const bool mayCreate = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+    tLastError = mayCreate ? GetLastError() : static_cast<DWORD>(ERROR_SUCCESS);
     return new FileHandle{h, mode == OpenMode::Append};
   }
 
@@ -224,7 +228,9 @@ class WinPlatform final : public Platform {
   SearchHandle* findFirst(const char* pattern, DirEntry& first) override {
     std::wstring wide;
     if (!pattern) return refuse<SearchHandle*>(ERROR_INVALID_PARAMETER, nullptr);
-    if (!win::fileCallPath(pattern, wide)) return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+    if (winpath::namesAStream(pattern) || !win::fileCallPath(pattern, wide)) {
+      return refuse<SearchHandle*>(ERROR_INVALID_NAME, nullptr);
+    }
     const winpath::ParsedPath parsed = winpath::parse(pattern);
     const std::string last = parsed.components.empty() ? std::string() : parsed.components.back();
     if (winpath::isDeviceName(last)) return refuse<SearchHandle*>(ERROR_FILE_NOT_FOUND, nullptr);
@@ -584,8 +590,12 @@ class WinPlatform final : public Platform {
     return result;
   }
   // A path for the wide file calls (win::fileCallPath), or the refusal noted.
+  // A named stream ("a.txt:hidden") is refused, as the POSIX back end
+  // refuses the ':': its bytes would sit where no listing shows them, and
+  // Wine makes a file of that name, which no Win32 call reaches again.
   static bool named(const char* path, std::wstring& wide) {
     if (!path) return refuse(ERROR_INVALID_PARAMETER, false);
+    if (winpath::namesAStream(path)) return refuse(ERROR_INVALID_NAME, false);
     return win::fileCallPath(path, wide) || refuse(ERROR_INVALID_NAME, false);
   }
   // A path whose entry is opened, made, removed or moved: never a device,

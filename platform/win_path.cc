@@ -115,6 +115,16 @@ bool isDeviceName(std::string_view name) {
          base[3] >= '1' && base[3] <= '9';
 }
 
+bool namesAStream(std::string_view path) {
+  size_t from = 0;
+  if (path.size() >= 4 && isSeparator(path[0]) && isSeparator(path[1]) &&
+      (path[2] == '?' || path[2] == '.') && isSeparator(path[3])) {
+    from = 4;
+  }
+  if (path.size() > from + 1 && path[from + 1] == ':') from += 2;
+  return path.find(':', from) != std::string_view::npos;
+}
+
 bool isReachableName(std::string_view name) {
   if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
   if (name.find('\\') != std::string_view::npos) return false;

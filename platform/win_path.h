@@ -41,6 +41,11 @@ bool isInvalidName(std::string_view name);
 // with any extension or trailing spaces: a device, never a file.
 bool isDeviceName(std::string_view name);
 
+// Whether `path` holds a ':' other than its drive's ("X:", also after a
+// "\\?\" or "\\.\" prefix): NTFS's syntax for a file's named stream
+// ("a.txt:hidden"), which no listing shows.
+bool namesAStream(std::string_view path);
+
 // Whether a name found on disk can be reached by that very name through
 // Win32: no trailing dot or space, no invalid character, no device name.
 bool isReachableName(std::string_view name);
