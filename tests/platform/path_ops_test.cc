@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string>
 
 #include "platform/file.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/wine.h"
+#include "tests/support/windows_limits.h"
 
 namespace torvex {
 namespace {
@@ -31,7 +35,8 @@ TEST(Attributes, FilesDirectoriesAndTrailingSeparators) {
   EXPECT_EQ(platform().fileAttributes("C:/d/sub/"), kAttrDirectory);
   EXPECT_EQ(platform().fileAttributes("C:/d/file.txt"), kAttrArchive);
   EXPECT_EQ(platform().fileAttributes("C:/d/file.txt/"), kInvalidAttributes);
-  EXPECT_EQ(platform().lastError(), kErrorInvalidName);
+  // Wine answers as for a missing folder (docs/wine-departures.md, smaller ones).
+  EXPECT_EQ(platform().lastError(), testing::underWine() ? kErrorPathNotFound : kErrorInvalidName);
   EXPECT_EQ(platform().fileAttributes("C:/d/file.txt/x"), kInvalidAttributes);
   EXPECT_EQ(platform().lastError(), kErrorPathNotFound);
   EXPECT_EQ(platform().fileAttributes("C:/d/missing"), kInvalidAttributes);
@@ -103,10 +108,9 @@ TEST(CreateDirectory, ErrorCodes) {
   EXPECT_TRUE(platform().createDirectory("C:/dotted."));
   EXPECT_TRUE(t.exists("dotted"));
   EXPECT_TRUE(platform().createDirectory("C:/new/spdir \\"));
-  EXPECT_TRUE(t.exists("new/spdir "));
   EXPECT_TRUE(platform().createDirectory("C:/new/dots..\\"));
-  EXPECT_TRUE(t.exists("new/dots."));
   EXPECT_TRUE(platform().createDirectory("C:/new/trail/"));
+  EXPECT_EQ(t.names("new"), (std::set<std::string>{"dots.", "spdir ", "trail"}));
 }
 
 TEST(RemoveDirectory, ErrorCodes) {
@@ -156,6 +160,7 @@ TEST(DeleteFile, AFileHeldOpenIsNotDeleted) {
 }
 
 TEST(DeleteFile, RemovesALinkNotItsTarget) {
+  if (testing::kNoSymbolicLinks) GTEST_SKIP() << testing::kLinksNotMade;
   testing::TempTree t;
   t.write("target.txt", "kept");
   fs::create_symlink(t.path("target.txt"), t.path("link.txt"));
@@ -170,6 +175,7 @@ TEST(DeleteFile, RemovesALinkNotItsTarget) {
 // A link is its target's identity; one that leads to no file has none,
 // though its name stands (as opening it fails on Windows).
 TEST(FileIdentity, ALinkIsItsTargetAndALinkToNothingIsNoFile) {
+  if (testing::kNoSymbolicLinks) GTEST_SKIP() << testing::kLinksNotMade;
   testing::TempTree t;
   t.write("target.txt", "x");
   fs::create_symlink(t.path("target.txt"), t.path("link.txt"));
@@ -224,13 +230,16 @@ TEST(MoveFile, OntoItselfOrItsOwnOtherCase) {
   t.write("lower.txt", "y");
   EXPECT_TRUE(platform().moveFile("C:/same.txt", "C:/same.txt"));
   EXPECT_TRUE(platform().moveFile("C:/same.txt", "C:/SAME.TXT."));
-  EXPECT_TRUE(t.exists("SAME.TXT"));
-  EXPECT_FALSE(t.exists("same.txt"));
   EXPECT_TRUE(platform().moveFile("C:/lower.txt", "C:/LOWER.TXT"));
+  // Wine keeps the old spelling (W3 in docs/wine-departures.md).
+  const bool w3 = testing::underWine();
+  EXPECT_EQ(t.names(""), (std::set<std::string>{w3 ? "lower.txt" : "LOWER.TXT",
+                                                 w3 ? "same.txt" : "SAME.TXT"}));
   EXPECT_EQ(t.read("LOWER.TXT"), "y");
 }
 
 TEST(MoveFile, MovesALinkNotItsTarget) {
+  if (testing::kNoSymbolicLinks) GTEST_SKIP() << testing::kLinksNotMade;
   testing::TempTree t;
   t.write("target.txt", "kept");
   fs::create_symlink("target.txt", t.path("link"));
@@ -245,8 +254,7 @@ TEST(ReplaceFile, ReplacesAtomicallyKeepingTheTargetSpelling) {
   t.write("Data.TXT", "stale");
   EXPECT_TRUE(platform().replaceFile("C:/new.tmp", "C:/data.txt"));
   EXPECT_EQ(t.read("Data.TXT"), "fresh");
-  EXPECT_FALSE(t.exists("data.txt"));
-  EXPECT_FALSE(t.exists("new.tmp"));
+  EXPECT_EQ(t.names(""), std::set<std::string>{"Data.TXT"});
   t.write("again.tmp", "x");
   EXPECT_TRUE(platform().replaceFile("C:/again.tmp", "C:/brand-new.txt"));
   EXPECT_EQ(t.read("brand-new.txt"), "x");
@@ -259,6 +267,7 @@ TEST(ReplaceFile, RefusesDirectoriesAndReadOnlyTargets) {
   t.mkdir("dir");
   makeReadOnly(t.path("ro"));
   EXPECT_EQ(errorOf([] { return platform().replaceFile("C:/src", "C:/dir"); }), kErrorAccessDenied);
+  if (testing::underWine()) GTEST_SKIP() << testing::kReadOnlyWrittenAsRoot;
   EXPECT_EQ(errorOf([] { return platform().replaceFile("C:/src", "C:/ro"); }), kErrorAccessDenied);
   EXPECT_EQ(t.read("ro"), "r");
   EXPECT_EQ(t.read("src"), "s");
@@ -292,6 +301,7 @@ struct OtherFileSystem {
 
 // rename(2) cannot cross file systems: the move must copy and delete.
 TEST(MoveFile, CopiesThenDeletesAcrossFileSystems) {
+  if (testing::kWin32Surroundings) GTEST_SKIP() << testing::kOtherVolumeByPosixPath;
   testing::TempTree t;
   const OtherFileSystem otherOne(t);
   const fs::path& other = otherOne.dir;
@@ -342,6 +352,7 @@ TEST(LinkFile, ASecondNameOfTheSameFile) {
 }
 
 TEST(LinkFile, NeverAcrossFileSystems) {
+  if (testing::kWin32Surroundings) GTEST_SKIP() << testing::kOtherVolumeByPosixPath;
   testing::TempTree t;
   const OtherFileSystem other(t);
   if (other.dir.empty()) GTEST_SKIP() << "only one file system";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <ostream>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "platform/file.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/windows_limits.h"
 
 namespace torvex {
 namespace {
@@ -38,7 +40,9 @@ Listing list(const std::string& pattern) {
 }
 
 // The fixture in the order the search must return it ("." and ".." first,
-// then by the upper-cased names' code units).
+// then by the upper-cased names' code units). The accented names are UTF-8,
+// which only the POSIX back end takes for its ANSI code page: the Windows
+// build neither makes nor expects them (see kAnsiIsUtf8).
 const Names kAll = {
     ".", "..", ".hidden", ".txt", "1.2.3.txt", "a", "a.b", "a.b.c", "ab", "abc", "ARQ.TXT",
     "ARQ001.TXT", "ARQ01.TXT", "arq1.txt", "ARQ12.DAT", "AÇÃO.txt", "b.a", "D00017.ARJ",
@@ -51,6 +55,11 @@ const Names kTxt = {".txt", "1.2.3.txt", "ARQ.TXT", "ARQ001.TXT", "ARQ01.TXT", "
                     "Relatório.TXT", "SUB.TXT", "x.txt", "ç.txt"};
 const Names kArj = {"D00017.ARJ", "D000170.ARJ", "D0017.ARJ", "d12345.arj", "f1_rel_txt.arj",
                     "F2_dados_dbf.ARJ", "Fsemtraco.ARJ", "G1_a.ARJ"};
+
+bool inThisCodePage(const std::string& name) {
+  return !testing::kWin32Surroundings ||
+         std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+}
 
 // `names` in fixture order, so each row states only which names match.
 Names inOrder(std::set<std::string> names) {
@@ -80,7 +89,7 @@ class PatternTable : public ::testing::TestWithParam<Row> {
   static void SetUpTestSuite() {
     tree_ = new testing::TempTree;
     for (const std::string& n : kAll) {
-      if (n == "." || n == "..") continue;
+      if (n == "." || n == ".." || !inThisCodePage(n)) continue;
       if (n == "DIRNOEXT" || n == "SUB.TXT") {
         tree_->mkdir("w/" + n);
       } else {
@@ -99,7 +108,10 @@ testing::TempTree* PatternTable::tree_ = nullptr;
 TEST_P(PatternTable, ReturnsTheWindowsAnswer) {
   const Row& row = GetParam();
   Listing got = list(std::string("C:/w/") + row.pattern);
-  EXPECT_EQ(got.names, row.expected) << "pattern \"" << row.pattern << "\"";
+  Names expected;
+  std::copy_if(row.expected.begin(), row.expected.end(), std::back_inserter(expected),
+               inThisCodePage);
+  EXPECT_EQ(got.names, expected) << "pattern \"" << row.pattern << "\"";
   if (row.expected.empty()) {
     EXPECT_EQ(got.error, kErrorFileNotFound);
   }
@@ -229,6 +241,7 @@ TEST(Search, ReportsAttributesSizesAndTimes) {
 // Details are read as each entry is handed out: one removed after the search
 // began is passed over, and one rewritten shows its size as it is now.
 TEST(Search, EntriesAreDescribedAsTheyAreReached) {
+  if (testing::kWin32Surroundings) GTEST_SKIP() << testing::kSearchReadsAhead;
   testing::TempTree t;
   t.write("d/a.txt", "1");
   t.write("d/b.txt", "22");
@@ -250,6 +263,7 @@ TEST(Search, EntriesAreDescribedAsTheyAreReached) {
 // by the search's place: a name removed ahead is passed over, one added
 // ahead is found, one added behind is not.
 TEST(Search, ALargeDirectoryIsListedWholeAndChangesCountByTheSearchsPlace) {
+  if (testing::kWin32Surroundings) GTEST_SKIP() << testing::kSearchReadsAhead;
   testing::TempTree t;
   constexpr int kFiles = 10000;
   auto name = [](int i, const char* suffix = "") {
@@ -281,6 +295,7 @@ TEST(Search, ALargeDirectoryIsListedWholeAndChangesCountByTheSearchsPlace) {
 }
 
 TEST(Search, HidesNamesWin32CannotReachByThatName) {
+  if (testing::kWin32NameRules) GTEST_SKIP() << testing::kOddNamesNotMade;
   testing::TempTree t;
   for (const char* n : {"ok.txt", "a.", "b ", "col:on.txt", "star*.txt", "q?mark.txt",
                         "back\\slash.txt", "CON", "nul.txt"}) {
@@ -291,6 +306,7 @@ TEST(Search, HidesNamesWin32CannotReachByThatName) {
 
 // Even where the disk holds a file of that name, as a Linux folder may.
 TEST(Search, DeviceNamesAreNeverFound) {
+  if (testing::kWin32NameRules) GTEST_SKIP() << testing::kOddNamesNotMade;
   testing::TempTree t;
   for (const char* n : {"NUL", "con.txt", "AUX.c", "COM1"}) t.write(std::string("h/") + n, "x");
   DirEntry e;
@@ -301,6 +317,7 @@ TEST(Search, DeviceNamesAreNeverFound) {
 }
 
 TEST(Search, NamesDifferingOnlyInCaseAreBothListed) {
+  if (testing::kCaseBlindVolume) GTEST_SKIP() << testing::kNoCaseTwins;
   testing::TempTree t;
   t.write("d/Dup.txt", "1");
   t.write("d/DUP.TXT", "2");

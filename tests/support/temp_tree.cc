@@ -38,6 +38,12 @@ std::string TempTree::read(std::string_view rel) const {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::set<std::string> TempTree::names(std::string_view rel) const {
+  std::set<std::string> out;
+  for (const auto& e : fs::directory_iterator(path(rel))) out.insert(e.path().filename().string());
+  return out;
+}
+
 bool TempTree::exists(std::string_view rel) const {
   std::error_code ec;
   return fs::symlink_status(path(rel), ec).type() != fs::file_type::not_found && !ec;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ class TempTree {
   void write(std::string_view rel, std::string_view bytes) const;  // makes parents too
   std::string read(std::string_view rel) const;                    // "" when missing
   bool exists(std::string_view rel) const;
+  // The names a folder holds, spelled as they stand: where the volume
+  // answers for every spelling of a name, exists() cannot tell them apart.
+  std::set<std::string> names(std::string_view rel) const;
   void mkdir(std::string_view rel) const;  // with parents
 
  private:

@@ -53,6 +53,25 @@ inline constexpr const char* kAccentsSpelledApart =
     "while the Windows side spells the same name in Windows-1252: an accented name reaches the "
     "tree in two spellings";
 
+inline constexpr const char* kAnsiIsUtf8 =
+    "the test's texts are UTF-8, the POSIX back end's ANSI code page; Windows' is Windows-1252, "
+    "in which windows/test/platform_check.cc converts";
+inline constexpr const char* kSearchReadsAhead =
+    "Windows' search hands out entries from what it has read ahead: one removed or rewritten "
+    "after the search began may still be reported as it was";
+inline constexpr const char* kEverySpellingAnswers =
+    "a Windows volume answers for every spelling of a name, so the test cannot tell which "
+    "spelling stands";
+inline constexpr const char* kNetworkPathsServed =
+    "the Win32 back end hands a network path to Windows, which serves it";
+inline constexpr const char* kOtherVolumeByPosixPath =
+    "the other file system is named by a POSIX path; windows/test/platform_check.cc moves, "
+    "replaces and links onto another drive";
+inline constexpr const char* kPosixLookupCache =
+    "the lookup cache is the POSIX back end's, and its cases make names that differ only in "
+    "case";
+inline constexpr const char* kReadOnlyWrittenAsRoot =
+    "Wine run as root writes and replaces a read-only file (W7 in docs/wine-departures.md)";
 inline constexpr const char* kNoStandInVariables =
     "the Win32 back end asks Windows for its drives, registry, version and clock and reads none "
     "of the variables that stand in for them on POSIX (TORVEX_DRIVES, TORVEX_REGISTRY, "
