@@ -59,9 +59,6 @@ inline constexpr const char* kAnsiIsUtf8 =
 inline constexpr const char* kSearchReadsAhead =
     "Windows' search hands out entries from what it has read ahead: one removed or rewritten "
     "after the search began may still be reported as it was";
-inline constexpr const char* kEverySpellingAnswers =
-    "a Windows volume answers for every spelling of a name, so the test cannot tell which "
-    "spelling stands";
 inline constexpr const char* kNetworkPathsServed =
     "the Win32 back end hands a network path to Windows, which serves it";
 inline constexpr const char* kOtherVolumeByPosixPath =
