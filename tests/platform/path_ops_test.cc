@@ -4,7 +4,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -48,23 +47,10 @@ TEST(Attributes, FilesDirectoriesAndTrailingSeparators) {
   EXPECT_EQ(platform().fileAttributes("C:/D/FILE.TXT"), kAttrArchive | kAttrReadOnly);
 }
 
-TEST(Attributes, DeviceNamesAreNeverFiles) {
-  testing::TempTree t;
-  t.mkdir("h");
-  for (const char* n : {"CON", "nul.txt", "NUL.tar.gz", "aux.c", "lpt1.txt", "com1.log", "CON "}) {
-    std::string p = std::string("C:/h/") + n;
-    File f(p.c_str(), OpenMode::Write);
-    EXPECT_FALSE(f) << n;
-    EXPECT_FALSE(platform().createDirectory(p.c_str())) << n;
-  }
-  EXPECT_TRUE(fs::is_empty(t.path("h")));
-  File ordinary("C:/h/CONX", OpenMode::Write);
-  EXPECT_TRUE(ordinary);
-}
-
-// A device name is no entry to remove, move or link: Wine maps NUL to the
-// host's /dev/null, which a delete run as root would otherwise unlink.
-TEST(PathOps, DeviceNamesAreNeverRemovedMovedOrLinked) {
+// A device name (NUL, con.txt, COM1) is no entry to open, make, remove, move
+// or link in any folder: Wine maps NUL to the host's /dev/null, which a
+// delete run as root would otherwise unlink.
+TEST(PathOps, DeviceNamesAreNeverEntries) {
   testing::TempTree t;
   t.write("h/f.txt", "f");
   struct Case {
@@ -73,6 +59,11 @@ TEST(PathOps, DeviceNamesAreNeverRemovedMovedOrLinked) {
     uint32_t error;
   };
   const Case cases[] = {
+      {"open for writing", [](const char* d) { return File(d, OpenMode::Write) ? true : false; },
+       kErrorInvalidName},
+      {"open for reading", [](const char* d) { return File(d, OpenMode::Read) ? true : false; },
+       kErrorInvalidName},
+      {"make folder", [](const char* d) { return platform().createDirectory(d); }, kErrorInvalidName},
       {"delete", [](const char* d) { return platform().deleteFile(d); }, kErrorAccessDenied},
       {"remove folder", [](const char* d) { return platform().removeDirectory(d); },
        kErrorAccessDenied},
@@ -88,12 +79,16 @@ TEST(PathOps, DeviceNamesAreNeverRemovedMovedOrLinked) {
        kErrorInvalidName},
   };
   for (const Case& c : cases) {
-    for (const char* device : {"C:/h/NUL", "C:/h/nul.txt", "C:/h/CON", "C:/h/com1.log", "C:/h/AUX "}) {
+    for (const char* device : {"C:/h/CON", "C:/h/NUL", "C:/h/nul.txt", "C:/h/NUL.tar.gz",
+                               "C:/h/aux.c", "C:/h/AUX ", "C:/h/lpt1.txt", "C:/h/com1.log",
+                               "C:/h/CON "}) {
       EXPECT_EQ(errorOf([&] { return c.op(device); }), c.error) << c.what << " " << device;
     }
   }
   EXPECT_EQ(t.read("h/f.txt"), "f");
-  EXPECT_EQ(std::distance(fs::directory_iterator(t.path("h")), fs::directory_iterator()), 1);
+  EXPECT_EQ(t.names("h"), std::set<std::string>{"f.txt"});
+  File ordinary("C:/h/CONX", OpenMode::Write);
+  EXPECT_TRUE(ordinary);
 }
 
 TEST(CreateDirectory, ErrorCodes) {

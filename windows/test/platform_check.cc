@@ -109,29 +109,6 @@ void search() {
   show("findFirst missing directory", p.findFirst("C:/e2e/none/*", e) != nullptr);
 }
 
-// A device name in any folder is no entry to open, remove, move or link. Wine
-// maps NUL to the host's /dev/null, which a delete run as root would unlink
-// as soon as anything had left a plain file there.
-void devices() {
-  writeFile("f.txt", "f", OpenMode::Write);
-  const std::string file = path("f.txt");
-  for (const char* name : {"NUL", "con.txt", "com1.log"}) {
-    const std::string device = path(name);
-    const std::string n(name);
-    show(("delete " + n).c_str(), p.deleteFile(device.c_str()));
-    show(("remove folder " + n).c_str(), p.removeDirectory(device.c_str()));
-    show(("move " + n + " to a file").c_str(), p.moveFile(device.c_str(), path("g.txt").c_str()));
-    show(("replace a file with " + n).c_str(), p.replaceFile(device.c_str(), file.c_str()));
-    show(("move a file onto " + n).c_str(), p.moveFile(file.c_str(), device.c_str()));
-    show(("replace " + n + " with a file").c_str(), p.replaceFile(file.c_str(), device.c_str()));
-    show(("link a file as " + n).c_str(), p.linkFile(file.c_str(), device.c_str()));
-    show(("open " + n + " for writing").c_str(), File(device.c_str(), OpenMode::Write) ? true : false);
-    show(("open " + n + " for reading").c_str(), File(device.c_str(), OpenMode::Read) ? true : false);
-  }
-  std::printf("f.txt after: %s\n", contents("f.txt").c_str());
-  show("delete f.txt", p.deleteFile(file.c_str()));
-}
-
 void listMatches(const char* pattern) {
   DirEntry e;
   std::string names;
@@ -390,7 +367,6 @@ int main(int argc, char** argv) {
   directories();
   files();
   search();
-  devices();
   names();
   nullHandles();
   secondNames(argv[1]);
